@@ -1,0 +1,58 @@
+// The OpenGL test fixture: one hidden freeglut window with a 4.5
+// compatibility-profile context per test program, GLEW initialised, and
+// helpers to read errors and pixels back. Without a display the tests fail
+// when CI is set and are skipped otherwise.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/gl.h"
+
+namespace testing_support {
+
+// Makes the shared context current, creating it on first use. Returns an
+// empty string on success, otherwise why no context could be had.
+std::string ensure_gl_context();
+
+// Every pending glGetError code, oldest first.
+std::vector<GLenum> drain_gl_errors();
+
+// A colour framebuffer with depth, bound for drawing while alive; pixels are
+// read back from it. The previous framebuffer and viewport are restored.
+class OffscreenTarget {
+ public:
+  OffscreenTarget(int width, int height);
+  ~OffscreenTarget();
+  OffscreenTarget(const OffscreenTarget&) = delete;
+  OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+  // RGBA bytes of the pixel at (x, y), y counted from the bottom.
+  std::array<unsigned char, 4> pixel(int x, int y) const;
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+ private:
+  int width_, height_;
+  GLuint fbo_ = 0, color_ = 0, depth_ = 0;
+  GLint previous_fbo_ = 0;
+  GLint previous_viewport_[4] = {0, 0, 0, 0};
+};
+
+// Base of GL tests: a current context, no pending error before the test,
+// identity matrices, and no error left behind unless the test expects one.
+class GLTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Reads back the current matrix of a matrix mode (row-major result).
+  static std::array<float, 16> read_matrix(GLenum which);
+  static GLint get_int(GLenum name);
+
+  bool expect_clean_errors_ = true;
+};
+
+}  // namespace testing_support
