@@ -14,12 +14,13 @@ enum class MessageIcon { none, error, warning, question, information };
 enum class MessageButtons { ok, ok_cancel, yes_no };
 enum class MessageAnswer { ok, cancel, yes, no };
 
-using MessageBoxHandler =
-    std::function<MessageAnswer(const std::string& text, const std::string& caption, MessageIcon, MessageButtons)>;
+using MessageBoxHandler = std::function<MessageAnswer(
+    const std::string& text, const std::string& caption, MessageIcon, MessageButtons)>;
 
 // Shows the box and waits for the answer.
 MessageAnswer message_box(const std::string& text, const std::string& caption,
-                          MessageIcon icon = MessageIcon::none, MessageButtons buttons = MessageButtons::ok);
+                          MessageIcon icon = MessageIcon::none,
+                          MessageButtons buttons = MessageButtons::ok);
 
 // Replaces the handler (an empty one restores the default); returns the previous one.
 MessageBoxHandler set_message_box_handler(MessageBoxHandler handler);

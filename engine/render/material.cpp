@@ -5,9 +5,12 @@
 #include <cmath>
 #include <iostream>
 
-void Material::set_color(float r, float g, float b, float a) { diffuse_ = {r, g, b, a}; }
+void Material::set_color(float r, float g, float b, float a) {
+  diffuse_ = {r, g, b, a};
+}
 
-void Material::set_color(const float* c, float ambient, float grey, float emission, float shininess) {
+void Material::set_color(const float* c, float ambient, float grey, float emission,
+                         float shininess) {
   diffuse_ = {c[0], c[1], c[2], c[3]};
   ambient_ = {c[0] * ambient, c[1] * ambient, c[2] * ambient, 1.0f};
   specular_ = {grey, grey, grey, 1.0f};
@@ -68,7 +71,9 @@ void kLight::enable_gl() const {
     glDisable(static_cast<GLenum>(id_));
 }
 
-void kLight::apply_pos_gl() const { glLightfv(static_cast<GLenum>(id_), GL_POSITION, position_.data()); }
+void kLight::apply_pos_gl() const {
+  glLightfv(static_cast<GLenum>(id_), GL_POSITION, position_.data());
+}
 
 void kLight::apply_attenuation_gl() const {
   const GLenum light = static_cast<GLenum>(id_);
@@ -100,7 +105,9 @@ void kLight::set_position(float x, float y, float z, float) {
   position_ = {x, y, z, directional_ ? 0.0f : 1.0f};
 }
 
-void kLight::set_position(const std::array<float, 4>& p) { set_position(p[0], p[1], p[2]); }
+void kLight::set_position(const std::array<float, 4>& p) {
+  set_position(p[0], p[1], p[2]);
+}
 
 void kLight::set_position(const float* p) {
   if (!p)
@@ -118,7 +125,9 @@ void kLight::set_color(const float* c, float specular, float ambient) {
   apply_colors_gl();
 }
 
-void kLight::set_color(const Color4& c, float specular, float ambient) { set_color(c.data(), specular, ambient); }
+void kLight::set_color(const Color4& c, float specular, float ambient) {
+  set_color(c.data(), specular, ambient);
+}
 
 void kLight::set_color(float r, float g, float b, float a, float) {
   colour_ = diffuse_ = specular_ = {r, g, b, a};

@@ -16,7 +16,8 @@ class Material {
   void set_color(float r, float g, float b, float a);
   // diffuse = c; ambient = (c.rgb * ambient, 1); specular = (grey, grey, grey, 1);
   // emission = (c.rgb * emission, 0); shininess set.
-  void set_color(const float* c, float ambient, float specular_grey, float emission, float shininess);
+  void set_color(const float* c, float ambient, float specular_grey, float emission,
+                 float shininess);
   void set_amb(float factor, float alpha);
   void set_emiss(float factor, float alpha);
   void set_spec(float r, float g, float b, float a, float shininess);

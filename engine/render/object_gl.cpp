@@ -19,7 +19,9 @@ void BufferGL::bind() {
   if (id_) glBindBuffer(target, id_);
 }
 
-void BufferGL::release() { glBindBuffer(target, 0); }
+void BufferGL::release() {
+  glBindBuffer(target, 0);
+}
 
 void BufferGL::transfer(const void* data, unsigned long long bytes, unsigned int usage) {
   if (!data || bytes == 0) return;
@@ -41,9 +43,12 @@ void TextureGL::bind() {
   if (id_) glBindTexture(target, id_);
 }
 
-void TextureGL::release() { glBindTexture(target, 0); }
+void TextureGL::release() {
+  glBindTexture(target, 0);
+}
 
-void TextureGL::transfer(const void* data, unsigned long long bytes, int w, int h, int format, int type) {
+void TextureGL::transfer(const void* data, unsigned long long bytes, int w, int h, int format,
+                         int type) {
   if (!data || bytes == 0) return;
   bind();
   if (w) width = w;
@@ -74,7 +79,9 @@ void VAO::bind() {
   if (static_cast<unsigned int>(bound) != id_) glBindVertexArray(id_);
 }
 
-void VAO::release() { glBindVertexArray(0); }
+void VAO::release() {
+  glBindVertexArray(0);
+}
 
 void VAO::draw_arrays() const {
   glBindVertexArray(id_);
@@ -102,9 +109,12 @@ struct ArrayTarget {
   int location;
 };
 
-ArrayTarget target_of(int sum, int location) { return {sum > -3 && location >= 0, location}; }
+ArrayTarget target_of(int sum, int location) {
+  return {sum > -3 && location >= 0, location};
+}
 
-void enable_array(ArrayTarget t, GLenum client_array, int size, const std::function<void()>& client_pointer) {
+void enable_array(ArrayTarget t, GLenum client_array, int size,
+                  const std::function<void()>& client_pointer) {
   if (t.generic) {
     glEnableVertexAttribArray(t.location);
     glVertexAttribPointer(t.location, size, GL_FLOAT, GL_FALSE, size * 4, nullptr);
@@ -181,10 +191,12 @@ VAO& VAO::construct(const std::vector<float>& vertices, const std::vector<float>
   return *this;
 }
 
-VAO& VAO::construct_compatibility(const std::vector<float>& vertices, const std::vector<float>& normals,
-                                  const std::vector<float>& tex_coords, int vertex_size, int normal_size,
-                                  int tex_coord_size) {
-  return construct(vertices, normals, tex_coords, -1, -1, -1, vertex_size, normal_size, tex_coord_size);
+VAO& VAO::construct_compatibility(const std::vector<float>& vertices,
+                                  const std::vector<float>& normals,
+                                  const std::vector<float>& tex_coords, int vertex_size,
+                                  int normal_size, int tex_coord_size) {
+  return construct(vertices, normals, tex_coords, -1, -1, -1, vertex_size, normal_size,
+                   tex_coord_size);
 }
 
 int VAO::color_array(const std::vector<float>& colors, int location, int size) {
@@ -210,8 +222,9 @@ int VAO::color_array(const std::vector<float>& colors, int location, int size) {
   return 0;
 }
 
-void VAO::attribute_buffer(unsigned int location, unsigned int buffer, unsigned int size, unsigned int type,
-                           unsigned int offset, unsigned int stride, bool normalized) {
+void VAO::attribute_buffer(unsigned int location, unsigned int buffer, unsigned int size,
+                           unsigned int type, unsigned int offset, unsigned int stride,
+                           bool normalized) {
   if (buffer == 0) return;
   bind();
   attribute_buffers_[location] = buffer;
@@ -222,7 +235,8 @@ void VAO::attribute_buffer(unsigned int location, unsigned int buffer, unsigned 
 }
 
 void VAO::attribute_buffer(unsigned int location, const BufferGL& buffer, unsigned int size,
-                           unsigned int type, unsigned int offset, unsigned int stride, bool normalized) {
+                           unsigned int type, unsigned int offset, unsigned int stride,
+                           bool normalized) {
   attribute_buffer(location, buffer.id(), size, type, offset, stride, normalized);
 }
 
@@ -231,8 +245,14 @@ unsigned int DisplayListGL::create() {
   return id_;
 }
 
-void DisplayListGL::clear() { glDeleteLists(id_, 1); }
+void DisplayListGL::clear() {
+  glDeleteLists(id_, 1);
+}
 
-void DisplayListGL::bind() { glNewList(id_, GL_COMPILE); }
+void DisplayListGL::bind() {
+  glNewList(id_, GL_COMPILE);
+}
 
-void DisplayListGL::release() { glEndList(); }
+void DisplayListGL::release() {
+  glEndList();
+}

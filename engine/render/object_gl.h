@@ -51,7 +51,8 @@ class TextureGL : public ObjectGL<unsigned int> {
 
   // Uploads an image; a zero width or height takes the stored one. `bytes`
   // only gates the call (null data or 0 bytes: nothing).
-  void transfer(const void* data, unsigned long long bytes, int width, int height, int format, int type);
+  void transfer(const void* data, unsigned long long bytes, int width, int height, int format,
+                int type);
 
   GLint internal_format = GL_RGBA;
   GLenum target = GL_TEXTURE_2D;
@@ -92,18 +93,24 @@ class VAO : public ObjectGL<unsigned int> {
   // count needs are left out rather than read past their end.
   VAO& construct(const std::vector<float>& vertices, const std::vector<float>& normals,
                  const std::vector<float>& tex_coords, int vertex_location, int normal_location,
-                 int tex_coord_location, int vertex_size = 3, int normal_size = 3, int tex_coord_size = 2);
-  VAO& construct_compatibility(const std::vector<float>& vertices, const std::vector<float>& normals,
+                 int tex_coord_location, int vertex_size = 3, int normal_size = 3,
+                 int tex_coord_size = 2);
+  VAO& construct_compatibility(const std::vector<float>& vertices,
+                               const std::vector<float>& normals,
                                const std::vector<float>& tex_coords, int vertex_size = 3,
                                int normal_size = 3, int tex_coord_size = 2);
   // Adds a colour array; 0, or -1 for a size of 0 or less.
   int color_array(const std::vector<float>& colors, int location, int size);
-  void attribute_buffer(unsigned int location, unsigned int buffer, unsigned int size, unsigned int type,
-                        unsigned int offset, unsigned int stride, bool normalized);
+  void attribute_buffer(unsigned int location, unsigned int buffer, unsigned int size,
+                        unsigned int type, unsigned int offset, unsigned int stride,
+                        bool normalized);
   void attribute_buffer(unsigned int location, const BufferGL& buffer, unsigned int size,
-                        unsigned int type, unsigned int offset, unsigned int stride, bool normalized);
+                        unsigned int type, unsigned int offset, unsigned int stride,
+                        bool normalized);
 
-  const std::map<unsigned int, unsigned int>& attribute_buffers() const { return attribute_buffers_; }
+  const std::map<unsigned int, unsigned int>& attribute_buffers() const {
+    return attribute_buffers_;
+  }
   // Buffers made by construct() and color_array(), deleted by clear().
   const std::vector<unsigned int>& owned_buffers() const { return owned_buffers_; }
 

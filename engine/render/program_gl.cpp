@@ -10,7 +10,8 @@ void ShaderGL::create(GLenum type) {
   id_ = glCreateShader(type);
 }
 
-std::vector<std::string> ShaderGL::chunk_source(const std::string& text, unsigned long long max_length) {
+std::vector<std::string> ShaderGL::chunk_source(const std::string& text,
+                                                unsigned long long max_length) {
   std::vector<std::string> chunks(1);
   for (const std::string& line : split(text, "\n")) {
     const std::string piece = line + "\n";
@@ -71,9 +72,13 @@ unsigned int ProgramGL::create() {
   return id_;
 }
 
-void ProgramGL::clear() { glDeleteProgram(id_); }
+void ProgramGL::clear() {
+  glDeleteProgram(id_);
+}
 
-void ProgramGL::attach(unsigned int shader) { glAttachShader(id_, shader); }
+void ProgramGL::attach(unsigned int shader) {
+  glAttachShader(id_, shader);
+}
 
 int ProgramGL::link() {
   glLinkProgram(id_);
@@ -100,7 +105,8 @@ std::string ProgramGL::link_message() {
   return message;
 }
 
-int ProgramGL::compile_into(GLenum type, const std::string& source, std::string& log, const char* what) {
+int ProgramGL::compile_into(GLenum type, const std::string& source, std::string& log,
+                            const char* what) {
   ShaderGL shader;
   shader.create(type);
   shader.source(source);
@@ -120,7 +126,8 @@ int ProgramGL::compile_into(GLenum type, const std::string& source, std::string&
 
 int ProgramGL::assemble(std::string vertex_source, std::string fragment_source, bool do_link) {
   if (id_ == 0) id_ = glCreateProgram();
-  if (!vertex_source.empty() && compile_into(GL_VERTEX_SHADER, vertex_source, vertex_log_, "vertex"))
+  if (!vertex_source.empty() &&
+      compile_into(GL_VERTEX_SHADER, vertex_source, vertex_log_, "vertex"))
     return 1;
   if (!fragment_source.empty() &&
       compile_into(GL_FRAGMENT_SHADER, fragment_source, fragment_log_, "fragment"))
@@ -146,8 +153,8 @@ namespace {
 void report_pending(const char* step, unsigned int id) {
   int n = 0;
   for (GLenum e = glGetError(); e != GL_NO_ERROR && n < 32; e = glGetError(), ++n)
-    std::cerr << step << ": ProgramGL::use(" << id << ") GL error " << e << ": " << gl_error_string(e)
-              << std::endl;
+    std::cerr << step << ": ProgramGL::use(" << id << ") GL error " << e << ": "
+              << gl_error_string(e) << std::endl;
 }
 }  // namespace
 

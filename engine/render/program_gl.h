@@ -28,7 +28,8 @@ class ShaderGL {
 
   // The text's lines, each with its line end, gathered into chunks of at most
   // max_length characters (0: no limit); a longer line is a chunk of its own.
-  static std::vector<std::string> chunk_source(const std::string& text, unsigned long long max_length);
+  static std::vector<std::string> chunk_source(const std::string& text,
+                                               unsigned long long max_length);
 
  private:
   unsigned int id_ = 0;

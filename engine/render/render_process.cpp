@@ -16,7 +16,9 @@ void RenderProcess::render() {
   if (use_program && program) glUseProgram(0);
 }
 
-RenderScene::RenderScene() { draw = LayerRoutine{this}; }
+RenderScene::RenderScene() {
+  draw = LayerRoutine{this};
+}
 
 RenderScene::RenderScene(const RenderScene& other)
     : RenderProcess(other), passes(other.passes), selected_layer(other.selected_layer) {

@@ -52,7 +52,8 @@ class BasicVersionChecker<std::string> {
 // The first word of glGetString(name) checked as a dotted version.
 class VersionCheckerGL : public BasicVersionChecker<std::string> {
  public:
-  VersionCheckerGL(std::string required = "4.5.0", unsigned int name = GL_VERSION, unsigned int fields = 3);
+  VersionCheckerGL(std::string required = "4.5.0", unsigned int name = GL_VERSION,
+                   unsigned int fields = 3);
 };
 
 // glGetString(name) must contain one of the names.
@@ -63,6 +64,7 @@ class VersionCheckerGLVendor : public BasicVersionChecker<std::string> {
 
 class VersionCheckerGLRenderer : public VersionCheckerGLVendor {
  public:
-  VersionCheckerGLRenderer(std::vector<std::string> names = {"Intel"}, unsigned int name = GL_RENDERER)
+  VersionCheckerGLRenderer(std::vector<std::string> names = {"Intel"},
+                           unsigned int name = GL_RENDERER)
       : VersionCheckerGLVendor(std::move(names), name) {}
 };

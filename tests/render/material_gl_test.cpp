@@ -1,9 +1,8 @@
-#include "render/material.h"
+#include <cmath>
 
+#include "render/material.h"
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
-
-#include <cmath>
 
 using testing_support::GLTest;
 
@@ -42,9 +41,7 @@ TEST_F(MaterialTest, NewMaterialSendsItsAlphaIntoEmissionAndAmbient) {
 }
 
 TEST_F(MaterialTest, ShininessIsClampedAndNaNSendsZero) {
-  const struct {
-    float stored, sent;
-  } cases[] = {{200, 128}, {-3, 0}, {64, 64}, {NAN, 0}};
+  const struct { float stored, sent; } cases[] = {{200, 128}, {-3, 0}, {64, 64}, {NAN, 0}};
   for (const auto& c : cases) {
     Material m;
     m.set_spec(0.5f, 1.0f, c.stored);
@@ -61,7 +58,8 @@ TEST_F(MaterialTest, ColourSettersAndAlpha) {
   EXPECT_EQ(m.specular(), (Color4{0.25f, 0.25f, 0.25f, 1}));
   EXPECT_EQ(m.emission(), (Color4{0.2f, 0.1f, 0.4f, 0}));
   m.set_alpha(0.3f);
-  for (const Color4* col : {&m.diffuse(), &m.ambient(), &m.specular(), &m.emission()}) EXPECT_EQ((*col)[3], 0.3f);
+  for (const Color4* col : {&m.diffuse(), &m.ambient(), &m.specular(), &m.emission()})
+    EXPECT_EQ((*col)[3], 0.3f);
   m.set_amb(2.0f, 0.7f);
   EXPECT_EQ(m.ambient(), (Color4{0.8f, 0.4f, 1.6f, 0.7f}));
   m.set_emiss(0.5f, 0.9f);

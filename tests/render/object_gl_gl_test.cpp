@@ -1,5 +1,4 @@
 #include "render/object_gl.h"
-
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 

@@ -1,5 +1,4 @@
 #include "render/render_atom.h"
-
 #include "support/gl/gl_test.h"
 
 using testing_support::GLTest;

@@ -1,9 +1,8 @@
-#include "render/render_process.h"
-
 #include <string>
 #include <vector>
 
 #include "render/gl.h"
+#include "render/render_process.h"
 #include "support/gl/gl_test.h"
 
 using testing_support::GLTest;

@@ -54,7 +54,8 @@ std::string ensure_gl_context() {
 
 std::vector<GLenum> drain_gl_errors() {
   std::vector<GLenum> errors;
-  for (GLenum e = glGetError(); e != GL_NO_ERROR && errors.size() < 64; e = glGetError()) errors.push_back(e);
+  for (GLenum e = glGetError(); e != GL_NO_ERROR && errors.size() < 64; e = glGetError())
+    errors.push_back(e);
   return errors;
 }
 
@@ -80,7 +81,8 @@ OffscreenTarget::OffscreenTarget(int width, int height) : width_(width), height_
 
 OffscreenTarget::~OffscreenTarget() {
   glBindFramebuffer(GL_FRAMEBUFFER, previous_fbo_);
-  glViewport(previous_viewport_[0], previous_viewport_[1], previous_viewport_[2], previous_viewport_[3]);
+  glViewport(previous_viewport_[0], previous_viewport_[1], previous_viewport_[2],
+             previous_viewport_[3]);
   glDeleteFramebuffers(1, &fbo_);
   glDeleteRenderbuffers(1, &color_);
   glDeleteRenderbuffers(1, &depth_);
@@ -114,7 +116,8 @@ void GLTest::TearDown() {
   if (!ensure_gl_context().empty()) return;
   const auto errors = drain_gl_errors();
   if (expect_clean_errors_ && !errors.empty()) {
-    ADD_FAILURE() << "GL error left by the test: " << errors.front() << " " << gl_error_string(errors.front());
+    ADD_FAILURE() << "GL error left by the test: " << errors.front() << " "
+                  << gl_error_string(errors.front());
   }
   glUseProgram(0);
   glBindVertexArray(0);
