@@ -67,7 +67,7 @@ std::vector<std::string> fileparts(std::string path, std::string separators, boo
   }
   if (!part.empty()) parts.push_back(part);
   // Dropping the root would turn an absolute path into a relative one.
-  if (!keep_empty && !path.empty() && path[0] == '/' && !parts.empty()) parts[0].insert(0, "/");
+  if (!keep_empty && !path.empty() && path[0] == '/' && !parts.empty()) parts[0] = '/' + parts[0];
   return parts;
 }
 
@@ -75,7 +75,7 @@ std::string file_directory(std::string path) {
   const std::vector<std::string> parts = fileparts(path, "/\\", false);
   std::string folder;
   for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + '/';
-  if (folder.empty() && !path.empty() && path[0] == '/') folder = "/";
+  if (folder.empty() && !path.empty() && path[0] == '/') folder = std::string(1, '/');
   return folder;
 }
 

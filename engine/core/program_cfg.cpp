@@ -13,26 +13,36 @@ ProgramCfg::ProgramCfg(std::string text) {
   *this += std::move(text);
 }
 
+namespace {
+
+struct FormatRow {
+  const char* key_separator;
+  const char* quote;
+  char entry_separator, list_separator;
+  const char* list_brackets;
+  const char* enclosing_brackets;
+};
+
+// Indexed by CfgFormat. Constant data, so that tables built during static
+// initialisation elsewhere see it.
+constexpr FormatRow kFormats[] = {
+    {"=", "", '\n', ' ', "  ", ""},
+    {":", "'", ',', ' ', "[]", "{}"},
+    {"=", "", '\n', ',', "  ", ""},
+};
+
+}  // namespace
+
 void ProgramCfg::set_format(CfgFormat format) {
   format_ = format;
-  switch (format) {
-    case CFG_LINES:
-    case CFG_LINES_COMMA_LISTS:
-      key_separator_ = "=";
-      quote_ = "";
-      entry_separator_ = '\n';
-      list_separator_ = format == CFG_LINES ? ' ' : ',';
-      list_brackets_ = "  ";
-      enclosing_brackets_ = "";
-      break;
-    case CFG_BRACED:
-      key_separator_ = ":";
-      quote_ = "'";
-      entry_separator_ = ',';
-      list_separator_ = ' ';
-      list_brackets_ = "[]";
-      enclosing_brackets_ = "{}";
-      break;
+  if (format >= CFG_LINES && format <= CFG_LINES_COMMA_LISTS) {
+    const FormatRow& row = kFormats[format];
+    key_separator_ = row.key_separator;
+    quote_ = row.quote;
+    entry_separator_ = row.entry_separator;
+    list_separator_ = row.list_separator;
+    list_brackets_ = row.list_brackets;
+    enclosing_brackets_ = row.enclosing_brackets;
   }
   for (auto& [key, field] : fields_) {
     field.list_separator(list_separator_);
