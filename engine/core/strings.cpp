@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <locale>
 #include <sstream>
+
+#include "core/files.h"
 
 std::vector<std::string> split(std::string text, std::string delimiter) {
   std::vector<std::string> parts;
@@ -125,15 +126,9 @@ std::istream& getline_crlf(std::istream& in, std::string& line) {
 }
 
 std::string load_file_str(const std::string& path) {
-  // A folder opens as a stream on some systems and then reports an absurd size.
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return "";
+  const long long size = file_size(path);
   std::ifstream in(path);
-  if (!in) return "";
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size <= 0) return "";
+  if (size <= 0 || !in) return "";
   std::string text(static_cast<size_t>(size), '\0');
   in.read(text.data(), size);
   return text;

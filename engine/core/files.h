@@ -1,0 +1,37 @@
+// Whole-file reads, file facts, path parts, UTF-8 and wide-string conversion, and
+// the one-line log writer.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+// n bytes from the stream; bytes it does not deliver stay zero (its state tells).
+std::string read_all_str(std::istream& in, unsigned long long n);
+// The whole file. *status (when given) becomes 1 for an empty file, 2 when the
+// file cannot be opened, 3 when the read fails; it is left alone on success.
+std::string read_all_str(std::string path, int* status = nullptr);
+
+// Size in bytes; -1 when the path cannot be opened as a file (folders included).
+long long file_size(std::string path);
+// Whether the path opens for reading as a file; a folder is no file.
+bool file_exists(std::string path);
+
+// The parts of a path between separator characters. Empty parts are kept only
+// with keep_empty, and never after a final separator. A path that starts with '/'
+// keeps one '/' in front of its first part (with keep_empty, the empty first part
+// already stands for it).
+std::vector<std::string> fileparts(std::string path, std::string separators = "/\\",
+                                   bool keep_empty = false);
+// The folder of a path with '/' after each part ("" for a bare name; "/" for a
+// file at the root of an absolute path).
+std::string file_directory(std::string path);
+
+// UTF-8 to wide characters and back; std::range_error on input that cannot convert.
+std::wstring string2wstring(const std::string& s);
+std::string wstring2string(const std::wstring& s);
+
+// Writes "tag\ttext\n" to the file, appending when asked and the file exists,
+// otherwise starting it anew. Nothing happens when the file cannot be opened
+// (an empty file name included).
+void log(std::string text, std::string tag, std::string file, bool append);
