@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-long long IDType::current_id = 0;
+std::atomic<long long> IDType::current_id{0};
 
 DataChunk::DataChunk(const void* data, unsigned long long size, std::string name)
     : name_(std::move(name)) {

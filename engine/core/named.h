@@ -2,6 +2,7 @@
 // initialisation stages and a named byte buffer.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,15 @@ class Named {
 };
 
 // A fresh identifier from a class-wide counter per construction (the first is
-// 1); copies keep the identifier of their source.
+// 1); copies keep the identifier of their source. Constructions on several
+// threads still draw distinct identifiers.
 class IDType {
  public:
   IDType() : id_(++current_id) {}
   long long id() const { return id_; }
   void id(long long v) { id_ = v; }
 
-  static long long current_id;
+  static std::atomic<long long> current_id;
 
  private:
   long long id_;
