@@ -1,21 +1,21 @@
 // The package-path query on Linux: a folder named by an environment variable.
 #include "platform/package.h"
 
-#include <cstdlib>
 #include <cwchar>
 #include <filesystem>
 #include <stdexcept>
 
 #include "core/files.h"
+#include "platform/environment.h"
 
 namespace platform {
 
 long current_package_path(unsigned int* length, wchar_t* buffer, const std::string& root_variable) {
   if (!length) return kNoPackage;
-  const char* value = std::getenv(root_variable.c_str());
+  const std::optional<std::string> value = environment_variable(root_variable);
   std::error_code ec;
-  if (!value || !*value || !std::filesystem::is_directory(value, ec)) return kNoPackage;
-  std::string name = value;
+  if (!value || value->empty() || !std::filesystem::is_directory(*value, ec)) return kNoPackage;
+  std::string name = *value;
   // The caller appends its own separator.
   while (name.size() > 1 && name.back() == '/') name.pop_back();
   // The folder is handed out as wide text and turned back into UTF-8 by the
