@@ -1,14 +1,18 @@
 # Front end to CMake. `make` builds the optimised configuration, `make test`
-# installs what is missing, builds with sanitizers and runs the whole suite
-# under a virtual X server, `make bench` builds and runs the benchmarks.
+# installs what is missing, builds with sanitizers, runs the whole suite
+# under a virtual X server and replays the fuzz corpora, `make bench` builds
+# and runs the benchmarks, `make fuzz` fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 BENCH_DIR := build/bench
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGET ?=
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24"
 CTEST_ARGS ?=
 
-.PHONY: all deps test bench clean
+.PHONY: all deps test bench fuzz fuzz-build clean
 
 all:
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -21,6 +25,17 @@ test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DVARNOX_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && $(XVFB) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	$(MAKE) --no-print-directory fuzz-build
+	FUZZ_DIR=$(FUZZ_DIR) ./scripts/fuzz.sh corpus
+
+# The readers of outside input under libFuzzer (clang): `make fuzz` runs each
+# target FUZZ_SECONDS (or only FUZZ_TARGET); `make test` replays the corpora.
+fuzz-build:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOX_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: deps fuzz-build
+	FUZZ_DIR=$(FUZZ_DIR) ./scripts/fuzz.sh run $(FUZZ_SECONDS) $(FUZZ_TARGET)
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF -DVARNOX_BENCH=ON

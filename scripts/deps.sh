@@ -9,6 +9,7 @@ PACKAGES="
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libopenal-dev liblodepng-dev libpcg-cpp-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 "
 
 missing=""

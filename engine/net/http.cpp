@@ -11,7 +11,11 @@ constexpr unsigned reply_chunk = 32768;
 }  // namespace
 
 int HTTPReply::receive(TCPIPBase::Socket socket, bool parse) {
-  received = TCPIPBase::receive_all_string(socket, reply_chunk);
+  return accept(TCPIPBase::receive_all_string(socket, reply_chunk), parse);
+}
+
+int HTTPReply::accept(std::string text, bool parse) {
+  received = std::move(text);
   std::size_t split = received.find("\r\n\r\n");
   std::size_t separator = 4;
   if (split == std::string::npos) {

@@ -20,6 +20,8 @@ struct HTTPReply {
   // Reads until the peer closes, splits the text and, with `parse`, parses the
   // header. Always 0; a failed receive leaves an empty reply that is not ok.
   int receive(TCPIPBase::Socket socket, bool parse);
+  // Takes `text` as everything received: splits it and, with `parse`, parses the header.
+  int accept(std::string text, bool parse);
   // 0 once every header line was read; -1 when the status line has fewer than
   // three words. Fields are added to those already present.
   int parse_header();
