@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace testing_support {
@@ -57,6 +58,23 @@ std::vector<GLenum> drain_gl_errors() {
   for (GLenum e = glGetError(); e != GL_NO_ERROR && errors.size() < 64; e = glGetError())
     errors.push_back(e);
   return errors;
+}
+
+GLint buffer_size(GLuint name) {
+  GLint size = -1;
+  glBindBuffer(GL_ARRAY_BUFFER, name);
+  glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return size;
+}
+
+std::vector<float> buffer_floats(GLuint name) {
+  std::vector<float> data(static_cast<std::size_t>(std::max(buffer_size(name), 0)) / sizeof(float));
+  glBindBuffer(GL_ARRAY_BUFFER, name);
+  glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
+                     data.data());
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return data;
 }
 
 OffscreenTarget::OffscreenTarget(int width, int height) : width_(width), height_(height) {
