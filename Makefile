@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 BENCH_DIR := build/bench
-XVFB := xvfb-run -a -s "-screen 0 1920x1080x24"
+XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
 .PHONY: all deps test bench clean

@@ -15,10 +15,14 @@ std::string create_context() {
   // freeglut ends the process when it finds no display: look first.
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) return "no DISPLAY set";
-  if (Display* d = XOpenDisplay(nullptr))
-    XCloseDisplay(d);
-  else
-    return std::string("cannot open display ") + display;
+  // Held open until freeglut has its own connection: a server that resets
+  // when its last client leaves would refuse freeglut in between.
+  Display* probe = XOpenDisplay(nullptr);
+  if (!probe) return std::string("cannot open display ") + display;
+  struct CloseLater {
+    Display* d;
+    ~CloseLater() { XCloseDisplay(d); }
+  } close_later{probe};
   int argc = 1;
   char name[] = "gl_test";
   char* argv[] = {name, nullptr};
