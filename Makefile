@@ -9,7 +9,7 @@ BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGET ?=
-XVFB := xvfb-run -a -s "-screen 0 1920x1080x24"
+XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
 .PHONY: all deps test bench fuzz fuzz-build clean

@@ -8,6 +8,7 @@
 #include <locale>
 #include <sstream>
 
+#include "core/binary_io.h"
 #include "core/files.h"
 
 std::vector<std::string> split(std::string text, std::string delimiter) {
@@ -134,71 +135,10 @@ std::string load_file_str(const std::string& path) {
   return text;
 }
 
-namespace {
-
-bool failed(const std::ios& s) {
-  return s.fail() || s.bad();
-}
-
-void write_u64(std::ostream& out, uint64_t v) {
-  char bytes[8];
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xff);
-  out.write(bytes, 8);
-}
-
-bool read_u64(std::istream& in, uint64_t& v) {
-  unsigned char bytes[8];
-  if (!in.read(reinterpret_cast<char*>(bytes), 8)) return false;
-  v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-  return true;
-}
-
-// Bytes between the read position and the end, or -1 when the stream cannot tell.
-long long bytes_left(std::istream& in) {
-  const std::streampos here = in.tellg();
-  if (here == std::streampos(-1)) return -1;
-  in.seekg(0, std::ios::end);
-  const std::streampos end = in.tellg();
-  in.clear();
-  in.seekg(here);
-  return end == std::streampos(-1) ? -1 : static_cast<long long>(end - here);
-}
-
-// Refuses (and fails the stream) when a seekable stream holds fewer than `needed` bytes.
-bool can_hold(std::istream& in, uint64_t needed) {
-  const long long left = bytes_left(in);
-  if (left >= 0 && needed > static_cast<uint64_t>(left)) {
-    in.setstate(std::ios::failbit);
-    return false;
-  }
-  return true;
-}
-
-// Reads n bytes in bounded steps, so that a stream that cannot tell its size still
-// makes the string grow only with the bytes that really arrive.
-bool read_bytes(std::istream& in, std::string& s, uint64_t n) {
-  constexpr uint64_t kStep = 1 << 20;
-  s.clear();
-  while (s.size() < n) {
-    const size_t old = s.size();
-    const size_t step = static_cast<size_t>(std::min<uint64_t>(kStep, n - old));
-    s.resize(old + step);
-    in.read(s.data() + old, static_cast<std::streamsize>(step));
-    if (static_cast<size_t>(in.gcount()) != step) {
-      s.clear();
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 int save(std::ostream& out, const std::string& s) {
   write_u64(out, s.size());
   out.write(s.data(), static_cast<std::streamsize>(s.size()));
-  return failed(out) ? -1 : 0;
+  return stream_failed(out) ? -1 : 0;
 }
 
 int load(std::istream& in, std::string& s) {
@@ -207,12 +147,12 @@ int load(std::istream& in, std::string& s) {
     s.clear();
     return -1;
   }
-  return failed(in) ? -1 : 0;
+  return stream_failed(in) ? -1 : 0;
 }
 
 int save(std::ostream& out, const std::map<std::string, std::string>& m) {
   write_u64(out, m.size());
-  if (failed(out)) return -1;
+  if (stream_failed(out)) return -1;
   for (const auto& [key, value] : m) {
     if (save(out, key) != 0 || save(out, value) != 0) return 1;
   }
@@ -222,7 +162,7 @@ int save(std::ostream& out, const std::map<std::string, std::string>& m) {
 int load(std::istream& in, std::map<std::string, std::string>& m) {
   uint64_t count = 0;
   // Each entry takes at least its two 8-byte lengths.
-  if (!read_u64(in, count) || count > UINT64_MAX / 16 || !can_hold(in, count * 16)) return -1;
+  if (!read_u64(in, count) || !can_hold(in, count, 16)) return -1;
   for (uint64_t i = 0; i < count; ++i) {
     std::string key;
     std::string value;

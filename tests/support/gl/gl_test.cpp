@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace testing_support {
@@ -14,10 +15,14 @@ std::string create_context() {
   // freeglut ends the process when it finds no display: look first.
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) return "no DISPLAY set";
-  if (Display* d = XOpenDisplay(nullptr))
-    XCloseDisplay(d);
-  else
-    return std::string("cannot open display ") + display;
+  // Held open until freeglut has its own connection: a server that resets
+  // when its last client leaves would refuse freeglut in between.
+  Display* probe = XOpenDisplay(nullptr);
+  if (!probe) return std::string("cannot open display ") + display;
+  struct CloseLater {
+    Display* d;
+    ~CloseLater() { XCloseDisplay(d); }
+  } close_later{probe};
   int argc = 1;
   char name[] = "gl_test";
   char* argv[] = {name, nullptr};
@@ -57,6 +62,23 @@ std::vector<GLenum> drain_gl_errors() {
   for (GLenum e = glGetError(); e != GL_NO_ERROR && errors.size() < 64; e = glGetError())
     errors.push_back(e);
   return errors;
+}
+
+GLint buffer_size(GLuint name) {
+  GLint size = -1;
+  glBindBuffer(GL_ARRAY_BUFFER, name);
+  glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return size;
+}
+
+std::vector<float> buffer_floats(GLuint name) {
+  std::vector<float> data(static_cast<std::size_t>(std::max(buffer_size(name), 0)) / sizeof(float));
+  glBindBuffer(GL_ARRAY_BUFFER, name);
+  glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
+                     data.data());
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return data;
 }
 
 OffscreenTarget::OffscreenTarget(int width, int height) : width_(width), height_(height) {

@@ -20,6 +20,17 @@ std::string ensure_gl_context();
 // Every pending glGetError code, oldest first.
 std::vector<GLenum> drain_gl_errors();
 
+// Size in bytes and contents (as floats) of a buffer object, read back
+// through GL_ARRAY_BUFFER, which is left unbound.
+GLint buffer_size(GLuint name);
+std::vector<float> buffer_floats(GLuint name);
+// Deletes the buffers of a list of names, skipping 0.
+template <typename Names>
+void delete_buffers(const Names& names) {
+  for (GLuint name : names)
+    if (name) glDeleteBuffers(1, &name);
+}
+
 // A colour framebuffer with depth, bound for drawing while alive; pixels are
 // read back from it. The previous framebuffer and viewport are restored.
 class OffscreenTarget {

@@ -1,0 +1,179 @@
+// Corner parsing, fan triangulation and per-face geometry of OBJFace.
+#include "models/obj_face.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/strings.h"
+#include "core/vector_math.h"
+#include "render/vertex_data.h"
+
+OBJFace::OBJFace(unsigned long long n) : v(n, 0), vt(n, 0), vn(n, 0) {}
+
+namespace {
+
+// A 1-based index word as atoll reads it, minus 1. strtoll saturates where
+// atoll would be undefined; the subtraction wraps, so 0 and negative words
+// become indices that address no entry.
+unsigned long long index_word(const std::string& word) {
+  return static_cast<unsigned long long>(std::strtoll(word.c_str(), nullptr, 10)) - 1ULL;
+}
+
+}  // namespace
+
+int OBJFace::read_vertices(const std::vector<std::string>& tokens) {
+  clear();
+  int result = 0;
+  for (const std::string& token : tokens) {
+    const std::vector<std::string> parts = split(token, "/");
+    if (parts.size() != 2 && parts.size() != 3) {
+      result = 1;
+      continue;
+    }
+    v.push_back(index_word(parts[0]));
+    if (!parts[1].empty()) vt.push_back(index_word(parts[1]));
+    if (parts.size() == 3) vn.push_back(index_word(parts[2]));
+  }
+  return result;
+}
+
+void OBJFace::clear() {
+  v.clear();
+  vt.clear();
+  vn.clear();
+}
+
+int OBJFace::find_vertex(unsigned long long index) const {
+  const auto it = std::find(v.begin(), v.end(), index);
+  return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+}
+
+OBJFace::Indices OBJFace::vertices(const char* skip) const {
+  if (!skip) return v;
+  Indices out;
+  for (unsigned long long index : v)
+    if (skip[index] == 0) out.push_back(index);
+  return out;
+}
+
+bool OBJFace::vertices_in_range(unsigned long long vertex_count) const {
+  return std::all_of(v.begin(), v.end(),
+                     [vertex_count](unsigned long long i) { return i < vertex_count; });
+}
+
+const OBJFace::Indices* OBJFace::indices(AttributeType type) const {
+  switch (type) {
+    case ATTRIB_VERTEX:
+      return &v;
+    case ATTRIB_NORMAL:
+      return &vn;
+    case ATTRIB_TEXCOORD:
+      return &vt;
+  }
+  return nullptr;
+}
+
+OBJFace::Indices* OBJFace::indices(AttributeType type) {
+  return const_cast<Indices*>(static_cast<const OBJFace*>(this)->indices(type));
+}
+
+OBJFace::Indices OBJFace::tri_indices(bool reverse) const {
+  Indices out;
+  out.reserve(3 * num_triangles());
+  for (unsigned long long k = 0; k < num_triangles(); ++k) {
+    out.push_back(0);
+    out.push_back(k + 1);
+    out.push_back(k + 2);
+  }
+  if (reverse) std::reverse(out.begin(), out.end());
+  return out;
+}
+
+std::vector<OBJFace> OBJFace::triangles(bool reverse) const {
+  const Indices corners = tri_indices(reverse);
+  std::vector<OBJFace> out(num_triangles(), OBJFace(0));
+  for (unsigned long long t = 0; t < out.size(); ++t) {
+    OBJFace& tri = out[t];
+    tri.material_name = material_name;
+    tri.object_name = object_name;
+    tri.group_name = group_name;
+    tri.smoothing_group = smoothing_group;
+    for (unsigned long long c = 0; c < 3; ++c) {
+      const unsigned long long p = corners[3 * t + c];
+      if (p < v.size()) tri.v.push_back(v[p]);
+      if (p < vt.size()) tri.vt.push_back(vt[p]);
+      if (p < vn.size()) tri.vn.push_back(vn[p]);
+    }
+  }
+  return out;
+}
+
+std::vector<float> OBJFace::triangle_attributes(unsigned long long dim,
+                                                const std::vector<float>& data, AttributeType type,
+                                                bool reverse) const {
+  if (data.empty()) return {};
+  const std::vector<OBJFace> tris = triangles(reverse);
+  std::vector<float> out(tris.size() * 3 * dim, 0.0f);
+  const unsigned long long entries = dim == 0 ? 0 : data.size() / dim;
+  for (unsigned long long t = 0; t < tris.size(); ++t) {
+    const Indices* list = tris[t].indices(type);
+    for (unsigned long long c = 0; c < tris[t].v.size(); ++c) {
+      if (!list || c >= list->size()) continue;
+      const unsigned long long index = (*list)[c];
+      if (index >= entries) continue;
+      std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(index * dim), dim,
+                  out.begin() + static_cast<std::ptrdiff_t>((3 * t + c) * dim));
+    }
+  }
+  return out;
+}
+
+std::array<float, 3> OBJFace::position(const std::vector<float>& vertices,
+                                       unsigned long long k) const {
+  return to_vec3(&vertices[3 * v[k]]);
+}
+
+bool OBJFace::has_geometry(const std::vector<float>& vertices) const {
+  return !v.empty() && vertices_in_range(vertices.size() / 3);
+}
+
+std::array<float, 3> OBJFace::normal(const std::vector<float>& vertices) const {
+  const std::array<float, 3> fallback{0, 0, 1};
+  const unsigned long long n = v.size();
+  if (n < 3 || !has_geometry(vertices)) return fallback;
+  const Vec3 e1 = position(vertices, 1) - position(vertices, 0);
+  for (unsigned long long i = 0; i < n; ++i) {
+    const Vec3 e2 = position(vertices, (i + 2) % n) - position(vertices, (i + 1) % n);
+    Vec3 candidate = cross(e1, e2);
+    const float s = dot(candidate, candidate);
+    if (!(s > 0.0f) || !std::isfinite(std::sqrt(s))) continue;
+    rescale_to_unit(candidate.data());
+    return candidate;
+  }
+  return fallback;
+}
+
+namespace {
+
+float triangle_area(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+  return 0.5f * norm(cross(p1 - p0, p2 - p1));
+}
+
+}  // namespace
+
+float OBJFace::area(const std::vector<float>& vertices) const {
+  if (v.size() < 3 || !has_geometry(vertices)) return 0.0f;
+  if (v.size() < 4)
+    return triangle_area(position(vertices, 0), position(vertices, 1), position(vertices, 2));
+  float sum = 0.0f;
+  for (const OBJFace& tri : triangles(false)) sum += tri.area(vertices);
+  return sum;
+}
+
+std::array<float, 3> OBJFace::average_vertex(const std::vector<float>& vertices) const {
+  if (!has_geometry(vertices)) return {0, 0, 0};
+  Vec3 sum{0, 0, 0};
+  for (unsigned long long k = 0; k < v.size(); ++k) sum += position(vertices, k);
+  return sum * (1.0f / static_cast<float>(v.size()));
+}

@@ -1,0 +1,79 @@
+// OBJFace: one polygon of a Wavefront model, its corner tokens and the per-face
+// geometry (fan triangles, attribute arrays, normal, area, mean position).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+// Which index list of a face addresses an attribute list.
+enum AttributeType { ATTRIB_VERTEX = 0, ATTRIB_NORMAL = 1, ATTRIB_TEXCOORD = 2 };
+
+// A plain value. Corner k has a texture-coordinate (normal) index only when k
+// is below the size of vt (vn). Indices come from files: every operation that
+// takes an attribute list treats an index that addresses no entry of it like a
+// missing one, and a face with an out-of-range vertex index has no geometry
+// (the model's builders drop such faces; see vertices_in_range). Faces of
+// fewer than three corners have no triangles.
+class OBJFace {
+ public:
+  using Indices = std::vector<unsigned long long>;
+
+  // n corners, every index 0.
+  explicit OBJFace(unsigned long long n = 3);
+
+  // Replaces the three index lists by the corners of an `f` statement's words:
+  // v/vt/vn, v//vn, v/vt, v/vt/ and v// (1-based). 0 when every word was a
+  // corner; 1 when some word was not (it adds nothing; the rest still count).
+  int read_vertices(const std::vector<std::string>& tokens);
+
+  unsigned long long size() const { return v.size(); }
+  // Fan triangles: size() - 2, and 0 below three corners.
+  unsigned long long num_triangles() const { return v.size() < 3 ? 0 : v.size() - 2; }
+  // Empties the index lists; the names stay.
+  void clear();
+
+  // Position in v of the first corner with that vertex index; -1 when none.
+  int find_vertex(unsigned long long index) const;
+  // With a null pointer a copy of v; otherwise the entries of v whose byte in
+  // `skip` is zero. skip holds one byte per vertex of the model.
+  Indices vertices(const char* skip) const;
+  // Whether every vertex index addresses one of vertex_count vertices.
+  bool vertices_in_range(unsigned long long vertex_count) const;
+
+  // The index list `type` selects; null for any other value.
+  const Indices* indices(AttributeType type) const;
+  Indices* indices(AttributeType type);
+
+  // Corner positions of the fan triangles (0, k+1, k+2), three per triangle;
+  // reverse turns the whole list around (order and winding).
+  Indices tri_indices(bool reverse) const;
+  // The fan triangles as faces with this face's names; each list only where
+  // this face has entries for those corners.
+  std::vector<OBJFace> triangles(bool reverse) const;
+  // dim floats per corner of every fan triangle, corner after corner, taken
+  // from data at index * dim; zeros where the index is missing or addresses
+  // no entry. Empty for empty data.
+  std::vector<float> triangle_attributes(unsigned long long dim, const std::vector<float>& data,
+                                         AttributeType type, bool reverse) const;
+
+  // vertices: x, y, z per vertex. Unit normal by the right-hand rule from the
+  // first non-degenerate corner pair; (0, 0, 1) when there is none.
+  std::array<float, 3> normal(const std::vector<float>& vertices) const;
+  // Sum of the fan triangles' areas; 0 below three corners.
+  float area(const std::vector<float>& vertices) const;
+  // Mean of the corner positions; zeros for no corners or no vertices.
+  std::array<float, 3> average_vertex(const std::vector<float>& vertices) const;
+
+  Indices v;
+  Indices vt;
+  Indices vn;
+  std::string material_name = "None";
+  std::string object_name;
+  std::string group_name;
+  std::string smoothing_group;
+
+ private:
+  std::array<float, 3> position(const std::vector<float>& vertices, unsigned long long k) const;
+  bool has_geometry(const std::vector<float>& vertices) const;
+};
