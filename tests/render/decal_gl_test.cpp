@@ -1,10 +1,12 @@
 // Decals drawn into an offscreen target: where they land, when they draw
 // nothing, and the state they leave.
+#include <optional>
+
 #include "render/decal.h"
 #include "support/gl/gl_test.h"
 
 using testing_support::GLTest;
-using testing_support::OffscreenTarget;
+using testing_support::OrthoView;
 using Pixel = std::array<unsigned char, 4>;
 
 namespace {
@@ -13,22 +15,16 @@ const Pixel kBlack{0, 0, 0, 0};
 const Pixel kRed{255, 0, 0, 255};
 const Pixel kGreen{0, 255, 0, 255};
 
-// A 64 x 64 target showing x and y in [-2, 2].
 class DecalTest : public GLTest {
  protected:
   void SetUp() override {
     GLTest::SetUp();
     if (IsSkipped()) return;
-    target_.emplace(64, 64);
-    glMatrixMode(GL_PROJECTION);
-    glOrtho(-2, 2, -2, 2, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
+    view_.emplace();
     glColor4f(1, 1, 1, 1);
   }
   void TearDown() override {
-    target_.reset();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    view_.reset();
     GLTest::TearDown();
   }
 
@@ -41,12 +37,9 @@ class DecalTest : public GLTest {
     glBindTexture(GL_TEXTURE_2D, 0);
   }
 
-  // The pixel at scene point (x, y).
-  Pixel at(float x, float y) const {
-    return target_->pixel(static_cast<int>((x + 2) * 16), static_cast<int>((y + 2) * 16));
-  }
+  Pixel at(float x, float y) const { return view_->at(x, y); }
 
-  std::optional<OffscreenTarget> target_;
+  std::optional<OrthoView> view_;
 };
 
 }  // namespace

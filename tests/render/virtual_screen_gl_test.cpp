@@ -7,7 +7,7 @@
 #include "support/gl/gl_test.h"
 
 using testing_support::GLTest;
-using testing_support::OffscreenTarget;
+using testing_support::OrthoView;
 using testing_support::OutputCapture;
 using Pixel = std::array<unsigned char, 4>;
 
@@ -18,7 +18,7 @@ const Pixel kRed{255, 0, 0, 255};
 const Pixel kBlue{0, 0, 255, 255};
 
 // A 1 x 1 screen at the origin whose 16 x 16 framebuffer is filled red, seen
-// through a 64 x 64 target showing x and y in [-2, 2].
+// through an orthographic view.
 class VirtualScreenGLTest : public GLTest {
  protected:
   void SetUp() override {
@@ -30,34 +30,27 @@ class VirtualScreenGLTest : public GLTest {
     screen_->style().fill_color(1, 0, 0, 1);
     screen_->fill();
     screen_->coord_sys().volume() = {1, 1, 0};
-    target_.emplace(64, 64);
-    glMatrixMode(GL_PROJECTION);
-    glOrtho(-2, 2, -2, 2, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
+    view_.emplace();
   }
   void TearDown() override {
-    target_.reset();
+    view_.reset();
     if (screen_) {
       screen_->frame_buffer().clear();
       for (const VBO& v : screen_->geometry().quads().vbos())
         testing_support::delete_buffers(v.buffers());
     }
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     GLTest::TearDown();
   }
 
   // The pixel at scene point (x, y).
-  Pixel at(float x, float y) const {
-    return target_->pixel(static_cast<int>((x + 2) * 16), static_cast<int>((y + 2) * 16));
-  }
+  Pixel at(float x, float y) const { return view_->at(x, y); }
   void draw(bool overlay) {
     OutputCapture quiet;
     screen_->draw(overlay);
   }
 
   std::optional<VirtualScreen> screen_;
-  std::optional<OffscreenTarget> target_;
+  std::optional<OrthoView> view_;
 };
 
 }  // namespace

@@ -52,6 +52,23 @@ class OffscreenTarget {
   GLint previous_viewport_[4] = {0, 0, 0, 0};
 };
 
+// An OffscreenTarget of 64 x 64 pixels through an orthographic projection
+// of x and y in [-2, 2] (z in [-1, 1]), 16 pixels to a unit. The projection
+// is the identity again afterwards.
+class OrthoView {
+ public:
+  OrthoView();
+  ~OrthoView();
+  OrthoView(const OrthoView&) = delete;
+  OrthoView& operator=(const OrthoView&) = delete;
+
+  // The pixel under the scene point (x, y).
+  std::array<unsigned char, 4> at(float x, float y) const;
+
+ private:
+  OffscreenTarget target_;
+};
+
 // Base of GL tests: a current context, no pending error before the test,
 // identity matrices, and no error left behind unless the test expects one.
 class GLTest : public ::testing::Test {
