@@ -1,12 +1,9 @@
 // Decals drawn into an offscreen target: where they land, when they draw
 // nothing, and the state they leave.
-#include <optional>
-
 #include "render/decal.h"
 #include "support/gl/gl_test.h"
 
-using testing_support::GLTest;
-using testing_support::OrthoView;
+using testing_support::OrthoViewTest;
 using Pixel = std::array<unsigned char, 4>;
 
 namespace {
@@ -15,17 +12,11 @@ const Pixel kBlack{0, 0, 0, 0};
 const Pixel kRed{255, 0, 0, 255};
 const Pixel kGreen{0, 255, 0, 255};
 
-class DecalTest : public GLTest {
+class DecalTest : public OrthoViewTest {
  protected:
   void SetUp() override {
-    GLTest::SetUp();
-    if (IsSkipped()) return;
-    view_.emplace();
-    glColor4f(1, 1, 1, 1);
-  }
-  void TearDown() override {
-    view_.reset();
-    GLTest::TearDown();
+    OrthoViewTest::SetUp();
+    if (!IsSkipped()) glColor4f(1, 1, 1, 1);
   }
 
   // The decal's texture: left texel red, right texel green.
@@ -36,10 +27,6 @@ class DecalTest : public GLTest {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
-
-  Pixel at(float x, float y) const { return view_->at(x, y); }
-
-  std::optional<OrthoView> view_;
 };
 
 }  // namespace

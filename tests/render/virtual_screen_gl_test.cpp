@@ -6,8 +6,7 @@
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 
-using testing_support::GLTest;
-using testing_support::OrthoView;
+using testing_support::OrthoViewTest;
 using testing_support::OutputCapture;
 using Pixel = std::array<unsigned char, 4>;
 
@@ -19,10 +18,10 @@ const Pixel kBlue{0, 0, 255, 255};
 
 // A 1 x 1 screen at the origin whose 16 x 16 framebuffer is filled red, seen
 // through an orthographic view.
-class VirtualScreenGLTest : public GLTest {
+class VirtualScreenGLTest : public OrthoViewTest {
  protected:
   void SetUp() override {
-    GLTest::SetUp();
+    OrthoViewTest::SetUp();
     if (IsSkipped()) return;
     screen_.emplace();
     screen_->frame_buffer().set_size(16, 16);
@@ -30,27 +29,23 @@ class VirtualScreenGLTest : public GLTest {
     screen_->style().fill_color(1, 0, 0, 1);
     screen_->fill();
     screen_->coord_sys().volume() = {1, 1, 0};
-    view_.emplace();
+    view_.emplace();  // anew: creating the framebuffer left the default one bound
   }
   void TearDown() override {
-    view_.reset();
     if (screen_) {
       screen_->frame_buffer().clear();
       for (const VBO& v : screen_->geometry().quads().vbos())
         testing_support::delete_buffers(v.buffers());
     }
-    GLTest::TearDown();
+    OrthoViewTest::TearDown();
   }
 
-  // The pixel at scene point (x, y).
-  Pixel at(float x, float y) const { return view_->at(x, y); }
   void draw(bool overlay) {
     OutputCapture quiet;
     screen_->draw(overlay);
   }
 
   std::optional<VirtualScreen> screen_;
-  std::optional<OrthoView> view_;
 };
 
 }  // namespace

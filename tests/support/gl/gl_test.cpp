@@ -166,6 +166,16 @@ void GLTest::TearDown() {
   glLoadIdentity();
 }
 
+void OrthoViewTest::SetUp() {
+  GLTest::SetUp();
+  if (!IsSkipped()) view_.emplace();
+}
+
+void OrthoViewTest::TearDown() {
+  view_.reset();
+  GLTest::TearDown();
+}
+
 std::array<float, 16> GLTest::read_matrix(GLenum which) {
   std::array<float, 16> column_major{};
   glGetFloatv(which, column_major.data());

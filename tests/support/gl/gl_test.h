@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,17 @@ class GLTest : public ::testing::Test {
   static GLint get_int(GLenum name);
 
   bool expect_clean_errors_ = true;
+};
+
+// A GL test that draws into an OrthoView (view_), made for each test.
+class OrthoViewTest : public GLTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::array<unsigned char, 4> at(float x, float y) const { return view_->at(x, y); }
+
+  std::optional<OrthoView> view_;
 };
 
 }  // namespace testing_support
