@@ -22,8 +22,9 @@ class SkyBox {
   // Builds the sphere, loads the texture (reporting a failure and going on)
   // and assembles the program. Returns the texture load result.
   int init(std::string file);
-  // A pass that draws the box around the given position (null: where the
-  // current matrix stands).
+  // A pass that draws the box around the position the pointer shows at draw
+  // time (null: where the current matrix stands). The pass refers to this
+  // box and to the position: both must outlive it. Made after init.
   RenderProcess render_process(const float* position);
 
   static std::string vertex_source();
@@ -127,7 +128,8 @@ class Starfield {
   int init(unsigned int count, std::array<float, 3> sizes, std::array<float, 4> low,
            std::array<float, 4> high);
   // Passes that draw the stars or the atmosphere around the position the
-  // function gives at draw time (no function: where the matrix stands).
+  // function gives at draw time (no function: where the matrix stands). They
+  // refer to this star field, which must outlive them. Made after init.
   RenderProcess render_stars(std::function<std::array<float, 3>()> position);
   RenderProcess render_atm(std::function<std::array<float, 3>()> position);
 
