@@ -60,6 +60,16 @@ inline float norm(const float* a) {
 inline float norm(const Vec3& a) {
   return norm(a.data());
 }
+// v times the inverse of its length, or v itself when its squared length or
+// that inverse is exactly 1 (so unit vectors pass bit for bit). A zero vector
+// gives infinities or NaN; callers that may meet one test first.
+inline Vec3 normalized(const Vec3& v) {
+  const float n2 = dot(v, v);
+  if (n2 == 1.0f) return v;
+  const float inverse = 1.0f / std::sqrt(n2);
+  if (inverse == 1.0f) return v;
+  return v * inverse;
+}
 inline Vec3 to_vec3(const float* p) {
   return {p[0], p[1], p[2]};
 }

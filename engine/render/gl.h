@@ -9,3 +9,8 @@
 
 // The text of an OpenGL error code ("invalid enumerant", ...).
 std::string gl_error_string(unsigned int code);
+
+// Writes every pending OpenGL error as prefix, code, ": ", its text and a line
+// end to the error stream, stopping after 32 (without a context some drivers
+// report an error on every call). Returns the number written.
+int report_gl_errors(const std::string& prefix);

@@ -148,20 +148,11 @@ int ProgramGL::uniform_location(std::string name) {
   return location;
 }
 
-namespace {
-// Bounded: without a context some drivers report an error on every call.
-void report_pending(const char* step, unsigned int id) {
-  int n = 0;
-  for (GLenum e = glGetError(); e != GL_NO_ERROR && n < 32; e = glGetError(), ++n)
-    std::cerr << step << ": ProgramGL::use(" << id << ") GL error " << e << ": "
-              << gl_error_string(e) << std::endl;
-}
-}  // namespace
-
 void ProgramGL::use() const {
-  report_pending("0", id_);
+  const std::string what = ": ProgramGL::use(" + std::to_string(id_) + ") GL error ";
+  report_gl_errors("0" + what);
   glUseProgram(id_);
-  report_pending("1", id_);
+  report_gl_errors("1" + what);
 }
 
 void ProgramGL::wrap(std::function<void()> draw, bool release) {

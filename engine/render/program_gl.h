@@ -66,6 +66,17 @@ class ProgramGL {
   void release() const { glUseProgram(0); }
   void wrap(std::function<void()> draw, bool release = true);
 
+  // The statements of a vertex main body that lights `position` (eye
+  // coordinates) with normal `normal` by the fixed-function lights
+  // gl_LightSource[0 .. NUM_LIGHTS-1] and material, writing the colour to
+  // `output`. NUM_LIGHTS is defined by the shader that includes the text.
+  // Defined with the other generated texts (render/glsl_programs.cpp).
+  static std::string default_lighted_vertex_main(std::string position, std::string normal,
+                                                 std::string output, std::string camera_direction,
+                                                 bool clamp, bool specular, bool two_sided,
+                                                 bool ambient, bool attenuate_ambient,
+                                                 bool use_color, bool per_light_color);
+
   const std::string& vertex_log() const { return vertex_log_; }
   const std::string& fragment_log() const { return fragment_log_; }
 

@@ -120,6 +120,23 @@ std::array<unsigned char, 4> OffscreenTarget::pixel(int x, int y) const {
   return p;
 }
 
+OrthoView::OrthoView() : target_(64, 64) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-2, 2, -2, 2, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+OrthoView::~OrthoView() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+std::array<unsigned char, 4> OrthoView::at(float x, float y) const {
+  return target_.pixel(static_cast<int>((x + 2) * 16), static_cast<int>((y + 2) * 16));
+}
+
 void GLTest::SetUp() {
   const std::string why = ensure_gl_context();
   if (!why.empty()) {
@@ -147,6 +164,16 @@ void GLTest::TearDown() {
   glBindTexture(GL_TEXTURE_2D, 0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+}
+
+void OrthoViewTest::SetUp() {
+  GLTest::SetUp();
+  if (!IsSkipped()) view_.emplace();
+}
+
+void OrthoViewTest::TearDown() {
+  view_.reset();
+  GLTest::TearDown();
 }
 
 std::array<float, 16> GLTest::read_matrix(GLenum which) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,23 @@ class OffscreenTarget {
   GLint previous_viewport_[4] = {0, 0, 0, 0};
 };
 
+// An OffscreenTarget of 64 x 64 pixels through an orthographic projection
+// of x and y in [-2, 2] (z in [-1, 1]), 16 pixels to a unit. The projection
+// is the identity again afterwards.
+class OrthoView {
+ public:
+  OrthoView();
+  ~OrthoView();
+  OrthoView(const OrthoView&) = delete;
+  OrthoView& operator=(const OrthoView&) = delete;
+
+  // The pixel under the scene point (x, y).
+  std::array<unsigned char, 4> at(float x, float y) const;
+
+ private:
+  OffscreenTarget target_;
+};
+
 // Base of GL tests: a current context, no pending error before the test,
 // identity matrices, and no error left behind unless the test expects one.
 class GLTest : public ::testing::Test {
@@ -64,6 +82,17 @@ class GLTest : public ::testing::Test {
   static GLint get_int(GLenum name);
 
   bool expect_clean_errors_ = true;
+};
+
+// A GL test that draws into an OrthoView (view_), made for each test.
+class OrthoViewTest : public GLTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::array<unsigned char, 4> at(float x, float y) const { return view_->at(x, y); }
+
+  std::optional<OrthoView> view_;
 };
 
 }  // namespace testing_support
