@@ -255,15 +255,15 @@ double read_double(std::string_view text) {
   return std::strtod(std::string(text).c_str(), nullptr);
 }
 
-long long read_long_long(std::string_view text) {
-  text = skip_space(text);
-  std::size_t i = 0;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  // Accumulated toward the sign, so LLONG_MIN is reachable.
+namespace {
+
+// The digits of a number that may not fit, saturating as strtoll does.
+long long saturated(std::string_view digits, bool negative) {
   long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    const int digit = text[i] - '0';
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    const int digit = c - '0';
+    // Accumulated toward the sign, so LLONG_MIN is reachable.
     if (negative) {
       if (value < (LLONG_MIN + digit) / 10) return LLONG_MIN;
       value = value * 10 - digit;
@@ -273,4 +273,23 @@ long long read_long_long(std::string_view text) {
     }
   }
   return value;
+}
+
+}  // namespace
+
+long long read_long_long(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_space(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  // Up to 18 digits cannot overflow; a 19th goes the careful way.
+  const std::size_t first = i;
+  unsigned long long value = 0;
+  for (; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned('0');
+    if (digit > 9) break;
+    if (i - first == 18) return saturated(text.substr(first), negative);
+    value = value * 10 + digit;
+  }
+  return negative ? -static_cast<long long>(value) : static_cast<long long>(value);
 }

@@ -35,14 +35,16 @@ bool OBJFace::add_corner(std::string_view token) {
   // after a final "/" does not.
   std::string_view parts[3];
   std::size_t count = 0;
-  std::size_t pos = 0;
-  while (pos < token.size()) {
-    const std::size_t hit = token.find('/', pos);
-    const std::size_t end = hit == std::string_view::npos ? token.size() : hit;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    if (token[i] != '/') continue;
     if (count == 3) return false;
-    parts[count++] = token.substr(pos, end - pos);
-    if (hit == std::string_view::npos) break;
-    pos = hit + 1;
+    parts[count++] = token.substr(start, i - start);
+    start = i + 1;
+  }
+  if (start < token.size()) {
+    if (count == 3) return false;
+    parts[count++] = token.substr(start);
   }
   if (count != 2 && count != 3) return false;
   v.push_back(index_word(parts[0]));

@@ -19,16 +19,33 @@ namespace {
 enum Keyword { kV, kVt, kVp, kVn, kF, kO, kS, kMtllib, kG, kUsemtl, kUnknown };
 
 Keyword keyword_of(std::string_view word) {
-  static const std::string_view kNames[] = {"v", "vt", "vp",     "vn", "f",
-                                            "o", "s",  "mtllib", "g",  "usemtl"};
-  for (int k = 0; k < kUnknown; ++k)
-    if (word == kNames[k]) return static_cast<Keyword>(k);
+  switch (word.size()) {
+    case 1:
+      switch (word[0]) {
+        case 'v':
+          return kV;
+        case 'f':
+          return kF;
+        case 'o':
+          return kO;
+        case 's':
+          return kS;
+        case 'g':
+          return kG;
+      }
+      return kUnknown;
+    case 2:
+      if (word[0] != 'v') return kUnknown;
+      return word[1] == 't' ? kVt : word[1] == 'p' ? kVp : word[1] == 'n' ? kVn : kUnknown;
+    case 6:
+      return word == "mtllib" ? kMtllib : word == "usemtl" ? kUsemtl : kUnknown;
+  }
   return kUnknown;
 }
 
 // White space as `std::istream >> std::string` sees it in the "C" locale.
 bool is_blank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
+  return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || (c >= '\t' && c <= '\r'));
 }
 
 // The white-space separated words of a line, one at a time.
@@ -126,6 +143,30 @@ struct Dropped {
   }
 };
 
+// The bounds of the named vertices, as calc_lower_upper_bounds finds them
+// over the faces naming them: the order of the vertices does not matter
+// unless one is not a number, and then false.
+bool named_bounds(const std::vector<float>& vertices, const std::vector<unsigned char>& named,
+                  OBJRenderer::Bounds& bounds) {
+  bounds = {};
+  bool first = true;
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (!named[i]) continue;
+    const float* p = &vertices[3 * i];
+    for (int a = 0; a < 3; ++a) {
+      if (std::isnan(p[a])) return false;
+      if (first) {
+        bounds[0][a] = bounds[1][a] = p[a];
+        continue;
+      }
+      bounds[0][a] = std::min(bounds[0][a], p[a]);
+      bounds[1][a] = std::max(bounds[1][a], p[a]);
+    }
+    first = false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
@@ -141,6 +182,11 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   const std::size_t first_new = faces_.size();
   Dropped dropped;
   bool any_line = false;
+  // The vertices the new faces name, while every name addresses a vertex
+  // already read: then no face is dropped and the bounds need no second pass
+  // over the faces.
+  std::vector<unsigned char> named;
+  bool all_named = true;
 
   LineReader lines(in);
   std::string_view line;
@@ -183,6 +229,15 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
           ++dropped.short_faces;
         } else {
           faces_.push_back(face);
+          const unsigned long long count = num_vertices();
+          for (unsigned long long index : face.v) {
+            if (index >= count) {
+              all_named = false;
+            } else {
+              if (index >= named.size()) named.resize(count);
+              named[index] = 1;
+            }
+          }
         }
         break;
       }
@@ -215,11 +270,13 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   // Faces may name vertices further down the text, so the range test waits
   // for the whole text.
   const unsigned long long vertex_count = num_vertices();
-  const auto outside = std::remove_if(
-      faces_.begin() + static_cast<std::ptrdiff_t>(first_new), faces_.end(),
-      [vertex_count](const OBJFace& f) { return !f.vertices_in_range(vertex_count); });
-  dropped.outside = static_cast<unsigned long long>(faces_.end() - outside);
-  faces_.erase(outside, faces_.end());
+  if (!all_named) {
+    const auto outside = std::remove_if(
+        faces_.begin() + static_cast<std::ptrdiff_t>(first_new), faces_.end(),
+        [vertex_count](const OBJFace& f) { return !f.vertices_in_range(vertex_count); });
+    dropped.outside = static_cast<unsigned long long>(faces_.end() - outside);
+    faces_.erase(outside, faces_.end());
+  }
   dropped.report();
 
   int result = 0;
@@ -233,7 +290,12 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
     (*transform)(*this);
   }
   average_vertex_ = calc_vertex_average();
-  calc_bbox_corners();
+  Bounds bounds;
+  if (first_new == 0 && all_named && named_bounds(vertices_, named, bounds)) {
+    set_bounding_box(bounds);
+  } else {
+    calc_bbox_corners();
+  }
   loaded_ = 1;
   return result;
 }

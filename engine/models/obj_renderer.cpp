@@ -120,12 +120,12 @@ OBJRenderer::Bounds OBJRenderer::calc_lower_upper_bounds(FaceList faces) {
   Bounds bounds{};
   bool first = true;
   const unsigned long long count = num_vertices();
-  for (unsigned long long f : listed(std::move(faces))) {
-    for (unsigned long long index : faces_[f].v) {
+  auto add = [&](const OBJFace& face) {
+    for (unsigned long long index : face.v) {
       if (index >= count) continue;
-      const Vec p = to_vec3(&vertices_[3 * index]);
+      const float* p = &vertices_[3 * index];
       if (first) {
-        bounds[0] = bounds[1] = p;
+        bounds[0] = bounds[1] = to_vec3(p);
         first = false;
         continue;
       }
@@ -134,19 +134,36 @@ OBJRenderer::Bounds OBJRenderer::calc_lower_upper_bounds(FaceList faces) {
         if (p[a] > bounds[1][a]) bounds[1][a] = p[a];
       }
     }
+  };
+  // All faces without a list of every index: this runs after each read.
+  if (faces.empty()) {
+    for (const OBJFace& face : faces_) add(face);
+  } else {
+    for (unsigned long long f : listed(std::move(faces))) add(faces_[f]);
   }
   return bounds;
 }
 
 OBJRenderer::Corners& OBJRenderer::calc_bbox_corners() {
-  lower_upper_bounds_ = calc_lower_upper_bounds({});
-  for (int k = 0; k < 8; ++k)
-    for (int j = 0; j < 3; ++j) bounding_box_corners_[k][j] = lower_upper_bounds_[(k >> j) & 1][j];
+  set_bounding_box(calc_lower_upper_bounds({}));
   return bounding_box_corners_;
 }
 
+void OBJRenderer::set_bounding_box(const Bounds& bounds) {
+  lower_upper_bounds_ = bounds;
+  for (int k = 0; k < 8; ++k)
+    for (int j = 0; j < 3; ++j) bounding_box_corners_[k][j] = bounds[(k >> j) & 1][j];
+}
+
 OBJRenderer::Vec OBJRenderer::calc_vertex_average() const {
-  return calc_average_vertex({});
+  // VertexData::calc_average_vertex({}) in the same order of sums, without
+  // its list of every index.
+  const std::size_t n = num_vertices();
+  if (n == 0) return {0, 0, 0};
+  Vec sum{0, 0, 0};
+  for (std::size_t i = 0; i < n; ++i) sum += to_vec3(&vertices_[3 * i]);
+  const float r = 1.0f / static_cast<float>(n);
+  return {sum[0] * r, sum[1] * r, sum[2] * r};
 }
 
 OBJRenderer::Vec OBJRenderer::face_center(unsigned long long face) const {

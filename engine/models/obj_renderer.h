@@ -310,6 +310,8 @@ class OBJRenderer : public VertexData, public SimpleOption {
   bool object_allowed(const std::string& object, bool use_included, bool use_excluded) const;
   // material_faces for every name in one pass over the faces.
   std::map<std::string, FaceList> faces_by_material(const std::vector<std::string>& names) const;
+  // Stores the bounds and the corners of their box.
+  void set_bounding_box(const Bounds& bounds);
   // Drops the entries of array that no face's selected list names.
   void clear_unused(std::vector<float>& array, AttributeType type);
   std::vector<std::string> materials_by_opacity(FaceList faces, bool opaque) const;
