@@ -310,6 +310,13 @@ class OBJRenderer : public VertexData, public SimpleOption {
   bool object_allowed(const std::string& object, bool use_included, bool use_excluded) const;
   // material_faces for every name in one pass over the faces.
   std::map<std::string, FaceList> faces_by_material(const std::vector<std::string>& names) const;
+  // The listed faces (empty: all) whose vertex indices all address a vertex:
+  // the others have no geometry and are left out of every array alike, so
+  // positions, normals and texture coordinates stay parallel.
+  FaceList drawable_faces(FaceList faces, unsigned long long* skipped) const;
+  // The attributes of faces known to be drawable.
+  std::vector<float> build_buffer(unsigned depth, const std::vector<float>& data,
+                                  const FaceList& drawable, AttributeType type, bool reverse) const;
   // Stores the bounds and the corners of their box.
   void set_bounding_box(const Bounds& bounds);
   // Drops the entries of array that no face's selected list names.

@@ -11,37 +11,47 @@
 
 // ---- Attribute arrays
 
+OBJRenderer::FaceList OBJRenderer::drawable_faces(FaceList faces,
+                                                  unsigned long long* skipped) const {
+  faces = listed(std::move(faces));
+  const unsigned long long vertex_count = num_vertices();
+  const auto outside = std::remove_if(faces.begin(), faces.end(), [&](unsigned long long f) {
+    return !faces_[f].vertices_in_range(vertex_count);
+  });
+  if (skipped) *skipped = static_cast<unsigned long long>(faces.end() - outside);
+  faces.erase(outside, faces.end());
+  return faces;
+}
+
+std::vector<float> OBJRenderer::build_buffer(unsigned depth, const std::vector<float>& data,
+                                             const FaceList& drawable, AttributeType type,
+                                             bool reverse) const {
+  if (data.empty()) return {};
+  unsigned long long triangles = 0;
+  for (unsigned long long f : drawable) triangles += faces_[f].num_triangles();
+  std::vector<float> out;
+  out.reserve(triangles * depth * 3);
+  for (unsigned long long f : drawable)
+    faces_[f].append_triangle_attributes(depth, data, type, reverse, out);
+  return out;
+}
+
 std::vector<float> OBJRenderer::construct_buffer(unsigned depth, const std::vector<float>& data,
                                                  FaceList faces, AttributeType type,
                                                  bool reverse) const {
   if (data.empty()) return {};
-  faces = listed(std::move(faces));
-  const unsigned long long vertex_count = num_vertices();
-  // Faces without geometry are left out of every array alike, so the
-  // positions, normals and texture coordinates of a model stay parallel.
-  unsigned long long triangles = 0;
-  for (unsigned long long f : faces)
-    if (faces_[f].vertices_in_range(vertex_count)) triangles += faces_[f].num_triangles();
-  std::vector<float> out;
-  out.reserve(triangles * depth * 3);
-  for (unsigned long long f : faces)
-    if (faces_[f].vertices_in_range(vertex_count))
-      faces_[f].append_triangle_attributes(depth, data, type, reverse, out);
-  return out;
+  return build_buffer(depth, data, drawable_faces(std::move(faces), nullptr), type, reverse);
 }
 
 OBJRenderer::Attributes OBJRenderer::construct_attributes(FaceList faces, bool reverse) const {
-  const unsigned long long vertex_count = num_vertices();
-  const FaceList used = listed(faces);
-  const auto skipped = std::count_if(used.begin(), used.end(), [&](unsigned long long f) {
-    return !faces_[f].vertices_in_range(vertex_count);
-  });
+  unsigned long long skipped = 0;
+  const FaceList drawable = drawable_faces(std::move(faces), &skipped);
   if (skipped > 0)
     std::cerr << "OBJRenderer::construct_attributes(): " << skipped
               << " faces skipped: vertex indices outside the vertex list" << std::endl;
-  return {construct_buffer(3, vertices_, faces, ATTRIB_VERTEX, reverse),
-          construct_buffer(3, normals_, faces, ATTRIB_NORMAL, reverse),
-          construct_buffer(3, tex_coords_, faces, ATTRIB_TEXCOORD, reverse)};
+  return {build_buffer(3, vertices_, drawable, ATTRIB_VERTEX, reverse),
+          build_buffer(3, normals_, drawable, ATTRIB_NORMAL, reverse),
+          build_buffer(3, tex_coords_, drawable, ATTRIB_TEXCOORD, reverse)};
 }
 
 OBJRenderer::Attributes OBJRenderer::construct_material_attributes(const std::string& name) const {

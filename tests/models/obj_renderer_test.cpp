@@ -8,9 +8,11 @@
 #include <memory>
 #include <sstream>
 
+#include "model_text.h"
 #include "support/capture.h"
 #include "support/data_root.h"
 
+using testing_support::model_of;
 using testing_support::OutputCapture;
 using testing_support::TempDataRoot;
 using Floats = std::vector<float>;
@@ -19,14 +21,6 @@ using Names = std::vector<std::string>;
 using V3 = OBJRenderer::Vec;
 
 namespace {
-
-OBJRenderer model_of(const std::string& text) {
-  OBJRenderer model;
-  OutputCapture quiet;
-  std::istringstream in(text);
-  model.load(in, nullptr, false);
-  return model;
-}
 
 WavefrontMTL material_named(const std::string& name, float alpha) {
   WavefrontMTL m;

@@ -5,21 +5,15 @@
 
 #include <sstream>
 
+#include "model_text.h"
 #include "models/obj_renderer.h"
 #include "support/capture.h"
 
+using testing_support::model_of;
 using testing_support::OutputCapture;
 using Floats = std::vector<float>;
 
 namespace {
-
-OBJRenderer model_of(const std::string& text) {
-  OBJRenderer model;
-  OutputCapture quiet;
-  std::istringstream in(text);
-  model.load(in, nullptr, false);
-  return model;
-}
 
 // Two corners of a box and a third vertex, one face, one normal per corner.
 const std::string kModel =

@@ -4,23 +4,17 @@
 
 #include <sstream>
 
+#include "model_text.h"
 #include "models/obj_renderer.h"
 #include "support/capture.h"
 
+using testing_support::model_of;
 using testing_support::OutputCapture;
 using Floats = std::vector<float>;
 using Indices = std::vector<unsigned long long>;
 using Names = std::vector<std::string>;
 
 namespace {
-
-OBJRenderer model_of(const std::string& text) {
-  OBJRenderer model;
-  OutputCapture quiet;
-  std::istringstream in(text);
-  model.load(in, nullptr, false);
-  return model;
-}
 
 void add_material(OBJRenderer& model, const std::string& name, float alpha) {
   WavefrontMTL m;
