@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
   build-essential g++ cmake make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libopenal-dev liblodepng-dev libpcg-cpp-dev
   xvfb xauth

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <locale>
 #include <sstream>
@@ -219,4 +222,74 @@ std::map<std::string, std::string> parse_header(const std::string& text, std::st
     start = end + 1;
   }
   return out;
+}
+
+namespace {
+
+bool is_space(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string_view skip_space(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_space(text[i])) ++i;
+  return text.substr(i);
+}
+
+}  // namespace
+
+double read_double(std::string_view text) {
+  text = skip_space(text);
+  // from_chars reads what strtod reads in the "C" locale, except for a '+'
+  // sign, hexadecimal numbers and values out of range; those go to strtod.
+  const bool simple =
+      !text.empty() && text[0] != '+' &&
+      !(text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) &&
+      !(text.size() > 2 && text[0] == '-' && text[1] == '0' && (text[2] == 'x' || text[2] == 'X'));
+  if (simple) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc()) return value;
+    if (error == std::errc::invalid_argument) return 0.0;
+  }
+  return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+namespace {
+
+// The digits of a number that may not fit, saturating as strtoll does.
+long long saturated(std::string_view digits, bool negative) {
+  long long value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    const int digit = c - '0';
+    // Accumulated toward the sign, so LLONG_MIN is reachable.
+    if (negative) {
+      if (value < (LLONG_MIN + digit) / 10) return LLONG_MIN;
+      value = value * 10 - digit;
+    } else {
+      if (value > (LLONG_MAX - digit) / 10) return LLONG_MAX;
+      value = value * 10 + digit;
+    }
+  }
+  return value;
+}
+
+}  // namespace
+
+long long read_long_long(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_space(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  // Up to 18 digits cannot overflow; a 19th goes the careful way.
+  const std::size_t first = i;
+  unsigned long long value = 0;
+  for (; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned('0');
+    if (digit > 9) break;
+    if (i - first == 18) return saturated(text.substr(first), negative);
+    value = value * 10 + digit;
+  }
+  return negative ? -static_cast<long long>(value) : static_cast<long long>(value);
 }

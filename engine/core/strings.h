@@ -7,6 +7,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // With an empty delimiter: the white-space separated words. Otherwise the pieces
@@ -34,6 +35,13 @@ std::string endlines_to_html(const std::string& text);
 // Every character of `chars` is replaced by `replacement` (removed when it is empty).
 std::string replace_chars(const std::string& text, std::string chars, std::string replacement);
 std::string tolower_s(std::string text);
+
+// Numbers read from the start of a text exactly as strtod and strtoll read
+// them (leading white space skipped, the longest number prefix taken, 0 when
+// there is none; strtoll saturates on overflow), without a terminating zero
+// or a copy in the common case: for readers of large text files.
+double read_double(std::string_view text);
+long long read_long_long(std::string_view text);
 
 // One line up to '\n', cut at its first '\r', so CR LF files read like LF files.
 std::istream& getline_crlf(std::istream& in, std::string& line);

@@ -13,11 +13,11 @@ OBJFace::OBJFace(unsigned long long n) : v(n, 0), vt(n, 0), vn(n, 0) {}
 
 namespace {
 
-// A 1-based index word as atoll reads it, minus 1. strtoll saturates where
-// atoll would be undefined; the subtraction wraps, so 0 and negative words
-// become indices that address no entry.
-unsigned long long index_word(const std::string& word) {
-  return static_cast<unsigned long long>(std::strtoll(word.c_str(), nullptr, 10)) - 1ULL;
+// A 1-based index word as atoll reads it, minus 1. The reading saturates
+// where atoll would be undefined; the subtraction wraps, so 0 and negative
+// words become indices that address no entry.
+unsigned long long index_word(std::string_view word) {
+  return static_cast<unsigned long long>(read_long_long(word)) - 1ULL;
 }
 
 }  // namespace
@@ -25,17 +25,32 @@ unsigned long long index_word(const std::string& word) {
 int OBJFace::read_vertices(const std::vector<std::string>& tokens) {
   clear();
   int result = 0;
-  for (const std::string& token : tokens) {
-    const std::vector<std::string> parts = split(token, "/");
-    if (parts.size() != 2 && parts.size() != 3) {
-      result = 1;
-      continue;
-    }
-    v.push_back(index_word(parts[0]));
-    if (!parts[1].empty()) vt.push_back(index_word(parts[1]));
-    if (parts.size() == 3) vn.push_back(index_word(parts[2]));
-  }
+  for (const std::string& token : tokens)
+    if (!add_corner(token)) result = 1;
   return result;
+}
+
+bool OBJFace::add_corner(std::string_view token) {
+  // The parts of split(token, "/"): empty inner parts count, an empty part
+  // after a final "/" does not.
+  std::string_view parts[3];
+  std::size_t count = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    if (token[i] != '/') continue;
+    if (count == 3) return false;
+    parts[count++] = token.substr(start, i - start);
+    start = i + 1;
+  }
+  if (start < token.size()) {
+    if (count == 3) return false;
+    parts[count++] = token.substr(start);
+  }
+  if (count != 2 && count != 3) return false;
+  v.push_back(index_word(parts[0]));
+  if (!parts[1].empty()) vt.push_back(index_word(parts[1]));
+  if (count == 3) vn.push_back(index_word(parts[2]));
+  return true;
 }
 
 void OBJFace::clear() {
@@ -112,21 +127,39 @@ std::vector<OBJFace> OBJFace::triangles(bool reverse) const {
 std::vector<float> OBJFace::triangle_attributes(unsigned long long dim,
                                                 const std::vector<float>& data, AttributeType type,
                                                 bool reverse) const {
-  if (data.empty()) return {};
-  const std::vector<OBJFace> tris = triangles(reverse);
-  std::vector<float> out(tris.size() * 3 * dim, 0.0f);
+  std::vector<float> out;
+  append_triangle_attributes(dim, data, type, reverse, out);
+  return out;
+}
+
+void OBJFace::append_triangle_attributes(unsigned long long dim, const std::vector<float>& data,
+                                         AttributeType type, bool reverse,
+                                         std::vector<float>& out) const {
+  if (data.empty()) return;
+  const Indices* list = indices(type);
   const unsigned long long entries = dim == 0 ? 0 : data.size() / dim;
-  for (unsigned long long t = 0; t < tris.size(); ++t) {
-    const Indices* list = tris[t].indices(type);
-    for (unsigned long long c = 0; c < tris[t].v.size(); ++c) {
-      if (!list || c >= list->size()) continue;
-      const unsigned long long index = (*list)[c];
-      if (index >= entries) continue;
-      std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(index * dim), dim,
-                  out.begin() + static_cast<std::ptrdiff_t>((3 * t + c) * dim));
+  const unsigned long long triangles = num_triangles();
+  const std::size_t start = out.size();
+  out.resize(start + triangles * 3 * dim, 0.0f);
+  for (unsigned long long t = 0; t < triangles; ++t) {
+    // The corners of tri_indices(reverse) for triangle t: reversing the whole
+    // list turns triangle T-1-t around.
+    const unsigned long long r = triangles - 1 - t;
+    const unsigned long long corners[3] = {reverse ? r + 2 : 0, reverse ? r + 1 : t + 1,
+                                           reverse ? 0 : t + 2};
+    // As triangles() builds them: a triangle's list holds, in corner order,
+    // the entries that exist, so a gap moves the later entries forward.
+    unsigned long long c = 0;
+    for (unsigned long long k = 0; k < 3; ++k) {
+      const unsigned long long p = corners[k];
+      if (!list || p >= list->size()) continue;
+      const unsigned long long index = (*list)[p];
+      if (index < entries)
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(index * dim), dim,
+                    out.begin() + static_cast<std::ptrdiff_t>(start + (3 * t + c) * dim));
+      ++c;
     }
   }
-  return out;
 }
 
 std::array<float, 3> OBJFace::position(const std::vector<float>& vertices,

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Which index list of a face addresses an attribute list.
@@ -26,6 +27,9 @@ class OBJFace {
   // v/vt/vn, v//vn, v/vt, v/vt/ and v// (1-based). 0 when every word was a
   // corner; 1 when some word was not (it adds nothing; the rest still count).
   int read_vertices(const std::vector<std::string>& tokens);
+  // Appends the corner of one such word; false (nothing appended) for a word
+  // of another form.
+  bool add_corner(std::string_view token);
 
   unsigned long long size() const { return v.size(); }
   // Fan triangles: size() - 2, and 0 below three corners.
@@ -56,6 +60,9 @@ class OBJFace {
   // no entry. Empty for empty data.
   std::vector<float> triangle_attributes(unsigned long long dim, const std::vector<float>& data,
                                          AttributeType type, bool reverse) const;
+  // The same values appended to out, without building the triangles.
+  void append_triangle_attributes(unsigned long long dim, const std::vector<float>& data,
+                                  AttributeType type, bool reverse, std::vector<float>& out) const;
 
   // vertices: x, y, z per vertex. Unit normal by the right-hand rule from the
   // first non-degenerate corner pair; (0, 0, 1) when there is none.

@@ -247,7 +247,13 @@ VertexData& VertexTransform::operator()(VertexData& data) const {
   if (recenter) data.center_vertices();
   if (any_nonzero(offset)) data.translate({-offset[0], -offset[1], -offset[2]});
   if (rotation[0] != 1.0f || rotation[4] != 1.0f) data.rotate(rotation, true);
+  scale_and_align(data);
+  if (any_nonzero(center)) data.translate(center);
+  apply_thresholds(data, self_only);
+  return data;
+}
 
+void VertexTransform::scale_and_align(VertexData& data) const {
   const bool scaled = scale[0] != 1.0f || scale[1] != 1.0f || scale[2] != 1.0f;
   std::vector<float>& normals = data.normals();
   if (rescale_normals) {
@@ -278,13 +284,14 @@ VertexData& VertexTransform::operator()(VertexData& data) const {
   }
 
   if (spherical_tex_coords) write_spherical_tex_coords(data);
-  if (any_nonzero(center)) data.translate(center);
+}
 
+void VertexTransform::apply_thresholds(VertexData& data,
+                                       const VertexData::NeighbourFunction& neighbours) const {
   for (unsigned a = 0; a < 3; ++a)
     if (lower_threshold_axes[a])
-      data.hard_lower_threshold(a, lower_thresholds[a], lower_threshold_normals[a]);
+      data.hard_threshold(true, a, lower_thresholds[a], lower_threshold_normals[a], neighbours);
   for (unsigned a = 0; a < 3; ++a)
     if (upper_threshold_axes[a])
-      data.hard_upper_threshold(a, upper_thresholds[a], upper_threshold_normals[a]);
-  return data;
+      data.hard_threshold(false, a, upper_thresholds[a], upper_threshold_normals[a], neighbours);
 }

@@ -106,4 +106,11 @@ class VertexTransform {
   bool recenter = false;
   bool rescale_normals = false;
   bool spherical_tex_coords = false;
+
+ protected:
+  // The steps between the rotation and the final move: normals rescaled,
+  // positions scaled, bounds aligned to 0, spherical texture coordinates.
+  void scale_and_align(VertexData& data) const;
+  // The enabled lower thresholds by axis, then the upper ones.
+  void apply_thresholds(VertexData& data, const VertexData::NeighbourFunction& neighbours) const;
 };

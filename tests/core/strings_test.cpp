@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 #include <streambuf>
 
@@ -198,4 +200,48 @@ TEST(Header, ParserSkipsCommentsEmptyEntriesAndKeylessEntries) {
   const auto m = parse_header(text, "\n;", "=:", "\"", "#");
   EXPECT_EQ(m, (std::map<std::string, std::string>{
                    {"a", " spaced "}, {"flag", ""}, {"b", "2"}, {"two", "v"}}));
+}
+
+TEST(ReadNumbers, ReadLikeStrtodAndStrtoll) {
+  const char* texts[] = {"1.5",
+                         "-0.25e-3",
+                         "  7",
+                         "+3.5",
+                         "1e400",
+                         "-1e400",
+                         "1e-400",
+                         "0x1p4",
+                         "-0x10",
+                         ".5",
+                         "-.5e1",
+                         "5.",
+                         "nan",
+                         "-inf",
+                         "Infinity",
+                         "12abc",
+                         "abc",
+                         "",
+                         "-",
+                         "+-1",
+                         "1/2/3",
+                         "3.4028236e38",
+                         "\t\r-8",
+                         "1e",
+                         "0.1000000000000000055511151231257827021181583404541015625"};
+  for (const char* text : texts) {
+    const double expected = std::strtod(text, nullptr);
+    const double got = read_double(text);
+    if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(got)) << text;
+    } else {
+      EXPECT_EQ(got, expected) << text;
+    }
+    EXPECT_EQ(read_long_long(text), std::strtoll(text, nullptr, 10)) << text;
+  }
+  for (const char* text : {"9223372036854775807", "9223372036854775808", "-9223372036854775808",
+                           "-9223372036854775809", "99999999999999999999999", "+42", "-0"})
+    EXPECT_EQ(read_long_long(text), std::strtoll(text, nullptr, 10)) << text;
+  // A view ends where it ends, whatever follows in memory.
+  EXPECT_EQ(read_double(std::string_view("12345", 2)), 12.0);
+  EXPECT_EQ(read_long_long(std::string_view("12345", 3)), 123);
 }

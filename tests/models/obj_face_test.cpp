@@ -173,3 +173,29 @@ TEST(OBJFaceTest, VertexLookupSkipMarksAndRangeCheck) {
   EXPECT_EQ(g.size(), 0u);
   EXPECT_EQ(g.material_name, "None");
 }
+
+TEST(OBJFaceTest, AppendedAttributesEqualThoseOfTheTriangles) {
+  const std::vector<float> data{10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41, 42};
+  // Short and out-of-range lists shift entries within a triangle the way
+  // triangles() builds its lists.
+  const OBJFace faces[] = {face_of({0, 1, 2, 3, 0}, {1, 2}, {3, 9, 0, 1, 2}),
+                           face_of({3, 2, 1}, {}, {kNone, 1, 2}), face_of({0, 1})};
+  for (const OBJFace& f : faces) {
+    for (bool reverse : {false, true}) {
+      for (AttributeType type : {ATTRIB_VERTEX, ATTRIB_NORMAL, ATTRIB_TEXCOORD}) {
+        std::vector<float> expected{-1};
+        for (const OBJFace& tri : f.triangles(reverse)) {
+          const Indices& list = *tri.indices(type);
+          for (std::size_t c = 0; c < 3; ++c)
+            for (std::size_t d = 0; d < 3; ++d)
+              expected.push_back(c < list.size() && list[c] < 4 ? data[3 * list[c] + d] : 0);
+        }
+        std::vector<float> out{-1};
+        f.append_triangle_attributes(3, data, type, reverse, out);
+        EXPECT_EQ(out, expected) << reverse << " " << type;
+        expected.erase(expected.begin());
+        EXPECT_EQ(f.triangle_attributes(3, data, type, reverse), expected);
+      }
+    }
+  }
+}

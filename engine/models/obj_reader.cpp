@@ -1,0 +1,344 @@
+// The Wavefront OBJ reader of OBJRenderer and the loading of its MTL files.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string_view>
+
+#include "core/files.h"
+#include "core/strings.h"
+#include "models/obj_renderer.h"
+#include "render/gl.h"
+
+// After GLEW, which must come before any OpenGL header.
+#include <GL/freeglut.h>
+
+namespace {
+
+enum Keyword { kV, kVt, kVp, kVn, kF, kO, kS, kMtllib, kG, kUsemtl, kUnknown };
+
+Keyword keyword_of(std::string_view word) {
+  switch (word.size()) {
+    case 1:
+      switch (word[0]) {
+        case 'v':
+          return kV;
+        case 'f':
+          return kF;
+        case 'o':
+          return kO;
+        case 's':
+          return kS;
+        case 'g':
+          return kG;
+      }
+      return kUnknown;
+    case 2:
+      if (word[0] != 'v') return kUnknown;
+      return word[1] == 't' ? kVt : word[1] == 'p' ? kVp : word[1] == 'n' ? kVn : kUnknown;
+    case 6:
+      return word == "mtllib" ? kMtllib : word == "usemtl" ? kUsemtl : kUnknown;
+  }
+  return kUnknown;
+}
+
+// White space as `std::istream >> std::string` sees it in the "C" locale.
+bool is_blank(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || (c >= '\t' && c <= '\r'));
+}
+
+// The white-space separated words of a line, one at a time.
+class Words {
+ public:
+  explicit Words(std::string_view line) : line_(line) {}
+
+  bool next(std::string_view& word) {
+    while (pos_ < line_.size() && is_blank(line_[pos_])) ++pos_;
+    if (pos_ == line_.size()) return false;
+    const std::size_t start = pos_;
+    while (pos_ < line_.size() && !is_blank(line_[pos_])) ++pos_;
+    word = line_.substr(start, pos_ - start);
+    return true;
+  }
+  // The text after the last word returned.
+  std::string_view rest() const { return line_.substr(pos_); }
+
+ private:
+  std::string_view line_;
+  std::size_t pos_ = 0;
+};
+
+// The lines of a stream up to each "\n" (excluded), read in large blocks.
+// A line stays valid until the next call.
+class LineReader {
+ public:
+  explicit LineReader(std::istream& in) : in_(in), buffer_(kBlock) {}
+
+  bool next(std::string_view& line) {
+    for (;;) {
+      const char* start = buffer_.data() + begin_;
+      const void* hit = std::memchr(start, '\n', end_ - begin_);
+      if (hit) {
+        const std::size_t length = static_cast<const char*>(hit) - start;
+        line = std::string_view(start, length);
+        begin_ += length + 1;
+        return true;
+      }
+      if (done_) {
+        if (begin_ == end_) return false;
+        line = std::string_view(start, end_ - begin_);
+        begin_ = end_;
+        return true;
+      }
+      refill();
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+
+  // Keeps the unfinished line at the front and reads behind it; a line
+  // longer than the buffer grows it.
+  void refill() {
+    const std::size_t kept = end_ - begin_;
+    std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+    begin_ = 0;
+    end_ = kept;
+    if (buffer_.size() - end_ < kBlock / 2) buffer_.resize(buffer_.size() * 2);
+    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    const std::streamsize got = in_.gcount();
+    end_ += static_cast<std::size_t>(got);
+    if (got == 0 || !in_) done_ = true;
+  }
+
+  std::istream& in_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool done_ = false;
+};
+
+// What the reader passed over, reported once per text.
+struct Dropped {
+  unsigned long long statements = 0;
+  unsigned long long short_faces = 0;
+  unsigned long long outside = 0;
+  unsigned long long numbers = 0;
+
+  void report() const {
+    if (statements)
+      std::cerr << "OBJRenderer::load() warning: " << statements
+                << " face statements dropped: corners of another form than v/vt/vn, v//vn or v/vt"
+                << std::endl;
+    if (short_faces)
+      std::cerr << "OBJRenderer::load() warning: " << short_faces
+                << " faces dropped: fewer than three corners" << std::endl;
+    if (outside)
+      std::cerr << "OBJRenderer::load() warning: " << outside
+                << " faces dropped: vertex indices outside the vertex list" << std::endl;
+    if (numbers)
+      std::cerr << "OBJRenderer::load() warning: " << numbers
+                << " numbers that are not finite read as 0" << std::endl;
+  }
+};
+
+// The bounds of the named vertices, as calc_lower_upper_bounds finds them
+// over the faces naming them: the order of the vertices does not matter
+// unless one is not a number, and then false.
+bool named_bounds(const std::vector<float>& vertices, const std::vector<unsigned char>& named,
+                  OBJRenderer::Bounds& bounds) {
+  bounds = {};
+  bool first = true;
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (!named[i]) continue;
+    const float* p = &vertices[3 * i];
+    for (int a = 0; a < 3; ++a) {
+      if (std::isnan(p[a])) return false;
+      if (first) {
+        bounds[0][a] = bounds[1][a] = p[a];
+        continue;
+      }
+      bounds[0][a] = std::min(bounds[0][a], p[a]);
+      bounds[1][a] = std::max(bounds[1][a], p[a]);
+    }
+    first = false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
+  // Without a window no OpenGL object may be made on the model's behalf.
+  if (glutGet(GLUT_INIT_STATE) != 1) auto_create_vaos(false, false);
+  if (verbose) std::cout << "Reading lines... ";
+
+  // Each numeric keyword keeps its last three numbers: a short statement
+  // repeats them in the places it leaves out.
+  float buffers[4][3] = {};
+  std::vector<float>* const lists[4] = {&vertices_, &tex_coords_, &param_coords_, &normals_};
+  OBJFace face(3);
+  const std::size_t first_new = faces_.size();
+  Dropped dropped;
+  bool any_line = false;
+  // The vertices the new faces name, while every name addresses a vertex
+  // already read: then no face is dropped and the bounds need no second pass
+  // over the faces.
+  std::vector<unsigned char> named;
+  bool all_named = true;
+
+  LineReader lines(in);
+  std::string_view line;
+  while (lines.next(line)) {
+    line = line.substr(0, line.find('#'));
+    if (line.size() < 3) continue;
+    if (!any_line) {
+      any_line = true;
+      if (verbose) std::cout << "Parsing lines... Converting data... ";
+    }
+    Words words(line);
+    std::string_view word;
+    if (!words.next(word)) continue;
+    const Keyword keyword = keyword_of(word);
+    switch (keyword) {
+      case kV:
+      case kVt:
+      case kVp:
+      case kVn: {
+        float* buffer = buffers[keyword];
+        for (int k = 0; k < 3 && words.next(word); ++k) {
+          const float value = static_cast<float>(read_double(word));
+          if (std::isfinite(value)) {
+            buffer[k] = value;
+          } else {
+            buffer[k] = 0.0f;
+            ++dropped.numbers;
+          }
+        }
+        lists[keyword]->insert(lists[keyword]->end(), buffer, buffer + 3);
+        break;
+      }
+      case kF: {
+        face.clear();
+        bool corners_ok = true;
+        while (words.next(word)) corners_ok = face.add_corner(word) && corners_ok;
+        if (!corners_ok) {
+          ++dropped.statements;
+        } else if (face.size() < 3) {
+          ++dropped.short_faces;
+        } else {
+          faces_.push_back(face);
+          const unsigned long long count = num_vertices();
+          for (unsigned long long index : face.v) {
+            if (index >= count) {
+              all_named = false;
+            } else {
+              if (index >= named.size()) named.resize(count);
+              named[index] = 1;
+            }
+          }
+        }
+        break;
+      }
+      case kMtllib: {
+        std::string name(words.rest());
+        trim(name, " \t\r\n");
+        if (!name.empty() &&
+            std::find(mtl_files_.begin(), mtl_files_.end(), name) == mtl_files_.end())
+          mtl_files_.push_back(name);
+        break;
+      }
+      case kO:
+      case kS:
+      case kG:
+      case kUsemtl: {
+        if (!words.next(word)) break;
+        std::string& target = keyword == kO   ? face.object_name
+                              : keyword == kS ? face.smoothing_group
+                              : keyword == kG ? face.group_name
+                                              : face.material_name;
+        target.assign(word);
+        break;
+      }
+      case kUnknown:
+        break;
+    }
+  }
+  if (!any_line) return -1;
+
+  // Faces may name vertices further down the text, so the range test waits
+  // for the whole text.
+  const unsigned long long vertex_count = num_vertices();
+  if (!all_named) {
+    const auto outside = std::remove_if(
+        faces_.begin() + static_cast<std::ptrdiff_t>(first_new), faces_.end(),
+        [vertex_count](const OBJFace& f) { return !f.vertices_in_range(vertex_count); });
+    dropped.outside = static_cast<unsigned long long>(faces_.end() - outside);
+    faces_.erase(outside, faces_.end());
+  }
+  dropped.report();
+
+  int result = 0;
+  if (load_materials_) {
+    if (verbose) std::cout << "Loading MTL... ";
+    result = load_mtl();
+    if (result != 0) std::cerr << "load_mtl() error" << result << std::endl;
+  }
+  if (transform) {
+    if (verbose) std::cout << "Transforming OBJ... ";
+    (*transform)(*this);
+  }
+  average_vertex_ = calc_vertex_average();
+  Bounds bounds;
+  if (first_new == 0 && all_named && named_bounds(vertices_, named, bounds)) {
+    set_bounding_box(bounds);
+  } else {
+    calc_bbox_corners();
+  }
+  loaded_ = 1;
+  return result;
+}
+
+int OBJRenderer::load(std::string path, OBJTransform* transform) {
+  // An absolute path keeps its root; a bare name leaves the load path alone.
+  const std::string folder = file_directory(path);
+  if (!folder.empty()) load_path_ = folder;
+  std::cout << "OBJRenderer::load(): file " << path << ", load path = " << load_path_ << std::endl;
+  std::ifstream in;
+  if (file_exists(path)) in.open(path, std::ios::binary);
+  if (!in.is_open()) {
+    std::cerr << "OBJRenderer::load(): file '" << path << "' not found" << std::endl;
+    return -1;
+  }
+  const int result = load(in, transform, false);
+  if (result != 0) std::cerr << "OBJRenderer::load(): error " << result << std::endl;
+  return result;
+}
+
+int OBJRenderer::load_mtl() {
+  int failed = 0;
+  for (const std::string& name : mtl_files_) {
+    std::string path;
+    if (file_exists(name)) {
+      path = name;
+    } else if (!load_path_.empty() && file_exists(load_path_ + "/" + name)) {
+      path = load_path_ + "/" + name;
+    }
+    std::vector<WavefrontMTL> found;
+    if (path.empty()) {
+      std::cerr << "Warning: material file " << name << " not found. Inserting default material."
+                << std::endl;
+      found.emplace_back();
+    } else {
+      found = WavefrontMTL::load(path);
+    }
+    if (found.empty()) {
+      std::cerr << "Warning: no materials loaded from " << name << std::endl;
+      ++failed;
+      continue;
+    }
+    materials_.insert(materials_.end(), found.begin(), found.end());
+  }
+  return failed;
+}
