@@ -2,7 +2,6 @@
 // splitting by material, and loading a model described by a settings table.
 #include <iostream>
 
-#include "core/files.h"
 #include "core/strings.h"
 #include "models/obj_renderer.h"
 
@@ -40,8 +39,7 @@ std::vector<OBJRenderer> OBJRenderer::split_file_by_material(const std::string& 
   if (model.load(path, nullptr) != 0) return {};
   std::vector<OBJRenderer> parts = model.split_by_material();
   if (!save) return parts;
-  const std::vector<std::string> components = fileparts(path, "/\\");
-  const std::string stem = components.empty() ? std::string() : split_ext(components.back())[0];
+  const std::string stem = split_ext(path_file_name(path))[0];
   for (const OBJRenderer& part : parts) {
     if (part.materials_.empty()) continue;
     // A material name comes from a file: it must not lead out of the

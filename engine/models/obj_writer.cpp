@@ -51,6 +51,13 @@ int finish(std::ofstream& out, int result) {
 
 }  // namespace
 
+std::string path_file_name(const std::string& path) {
+  // With the empty parts kept, a file at the root of an absolute path has no
+  // "/" in front of it.
+  const std::vector<std::string> parts = fileparts(path, "/\\", true);
+  return parts.empty() ? std::string() : parts.back();
+}
+
 std::string replace_ext(const std::string& path, std::string ext, char separator) {
   if (ext.empty()) return path;
   const std::size_t slash = path.find_last_of("/\\");
@@ -69,9 +76,7 @@ int OBJRenderer::save(std::ostream& out, OBJSaveOptions options) const {
   if (options.mtl_file.empty()) {
     for (const std::string& name : mtl_files_) out << "mtllib " << name << "\n";
   } else {
-    const std::vector<std::string> parts = fileparts(options.mtl_file, "/\\");
-    // A name of separators only has no file part to name.
-    if (!parts.empty()) out << "mtllib " << parts.back() << "\n";
+    out << "mtllib " << path_file_name(options.mtl_file) << "\n";
   }
   const auto precision = static_cast<std::streamsize>(std::min(options.precision, kMaxPrecision));
   out.precision(precision);

@@ -1,5 +1,5 @@
-// The options of the Wavefront OBJ writer and the path helper that derives a
-// model's MTL file name; the writer itself is part of OBJRenderer.
+// The options of the Wavefront OBJ writer and the path helpers it names files
+// with; the writer itself is part of OBJRenderer.
 #pragma once
 
 #include <array>
@@ -17,6 +17,9 @@ struct OBJSaveOptions {
   // the text; otherwise the model's own MTL file names are written.
   std::string mtl_file;
 };
+
+// The last component of a path, separated by "/" or "\\" ("" for none).
+std::string path_file_name(const std::string& path);
 
 // The path with its extension replaced by ext; separator goes in front of ext
 // unless it is there already. An empty ext leaves the path as it is. Only the

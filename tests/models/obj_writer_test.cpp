@@ -98,6 +98,9 @@ TEST(OBJWriterTest, OptionsAndObjectSelection) {
   EXPECT_EQ(general.substr(0, general.find("vn ")),
             kHeader + "mtllib room.mtl\nv 1 2 3 \nv 0.5 0 0 \nv 0 1 0 \nv 0 0 1 \n");
 
+  options.mtl_file = "/room.mtl";
+  EXPECT_EQ(text_of(model, options).substr(kHeader.size(), 16), "mtllib room.mtl\n");
+
   options = OBJSaveOptions();
   options.precision = 2;
   EXPECT_NE(text_of(model, options).find("v 1.00e+00 2.00e+00 3.00e+00 \n"), std::string::npos);
