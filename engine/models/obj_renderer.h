@@ -1,6 +1,7 @@
 // OBJRenderer: a Wavefront model — vertex data, faces, materials, the OBJ
-// reader, geometry and face queries, per-material vertex arrays and drawing,
-// and the collision data over its faces.
+// reader and writer, geometry and face queries, sub-models and models from
+// settings, per-material vertex arrays and drawing, and the collision data
+// over its faces.
 #pragma once
 
 #include <array>
@@ -15,6 +16,7 @@
 #include "models/face_collision.h"
 #include "models/obj_face.h"
 #include "models/obj_transform.h"
+#include "models/obj_writer.h"
 #include "models/wavefront_mtl.h"
 #include "render/object_gl.h"
 #include "render/vertex_data.h"
@@ -68,6 +70,52 @@ class OBJRenderer : public VertexData, public SimpleOption {
   // of files that gave no material.
   int load_mtl();
   int loaded() const { return loaded_; }
+
+  // ---- Writing (obj_writer.cpp)
+
+  // The OBJ text: "mtllib" lines, the "v", "vn" and "vt" blocks (three
+  // numbers each), then the faces material by material (opaque materials
+  // first, each in first-use order) with "o", "g", "usemtl" and "s" only
+  // where the value is not empty and changes. Faces of objects that are not
+  // included, or are excluded, are left out. Every corner has two "/", with
+  // nothing where the face has no texture-coordinate or normal index. 0 when
+  // the stream is good afterwards, else 1.
+  int save(std::ostream& out, OBJSaveOptions options) const;
+  // The file form; -1 (with a message) when the file cannot be opened. No
+  // MTL file is written.
+  int save(const std::string& path, OBJSaveOptions options) const;
+  // Every material with WavefrontMTL::save (precision 6, minimum 0.001). 0
+  // when the stream is good afterwards, else 1.
+  int save_mtl(std::ostream& out) const;
+  // -1 (silently) when the file cannot be opened.
+  int save_mtl(std::string path) const;
+  // The path with the extension "mtl".
+  static std::string get_mtl_file(std::string path);
+
+  // ---- Composition (obj_composition.cpp)
+
+  // A copy of this model with copies of the listed faces (in list order,
+  // duplicates twice; indices that name no face are skipped) instead of its
+  // own, without VAOs, then cleaned: unused positions, normals, texture
+  // coordinates and materials are dropped. Data built for the old faces (the
+  // attribute arrays, collision records and partition) is not carried over;
+  // the average vertex and the bounding box are those of the new vertices.
+  OBJRenderer from_faces(const FaceList& faces) const;
+  // One model per entry of materials(), in order, made of the faces of that
+  // material; writes "Material <name>: <n> faces." for each.
+  std::vector<OBJRenderer> split_by_material() const;
+  // Reads the file and splits it by material; none when it cannot be read.
+  // With save, each part that has a material is written as
+  // "<stem>_<first material>.obj" in the working directory (no MTL file;
+  // path separators in the material name become "_").
+  static std::vector<OBJRenderer> split_file_by_material(const std::string& path, bool save);
+  // Reads folder + the table's "obj_file" with the transform of its "obj_"
+  // keys. 1 without "obj_file" (nothing changes); else load's result, each
+  // failure reported on std::cerr.
+  int load(const ProgramCfg& cfg, std::string folder);
+  // load(cfg, folder) of the settings file's table; 0, or -1 when the file
+  // cannot be read or the model does not load.
+  int load_cfg(const std::string& path, std::string folder);
 
   // ---- Data
 

@@ -12,6 +12,7 @@
 #include "support/capture.h"
 #include "support/data_root.h"
 
+using testing_support::material_named;
 using testing_support::model_of;
 using testing_support::OutputCapture;
 using testing_support::TempDataRoot;
@@ -21,13 +22,6 @@ using Names = std::vector<std::string>;
 using V3 = OBJRenderer::Vec;
 
 namespace {
-
-WavefrontMTL material_named(const std::string& name, float alpha) {
-  WavefrontMTL m;
-  m.rename(name);
-  m.material().set_alpha(alpha);
-  return m;
-}
 
 // Three unit squares in the z = 0 plane with their own normals: at x = 4
 // without object (red), at x = 0 in object a (red), at x = 2 in object b and

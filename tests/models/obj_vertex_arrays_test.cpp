@@ -17,10 +17,7 @@ using Names = std::vector<std::string>;
 namespace {
 
 void add_material(OBJRenderer& model, const std::string& name, float alpha) {
-  WavefrontMTL m;
-  m.rename(name);
-  m.material().set_alpha(alpha);
-  model.materials().push_back(m);
+  model.materials().push_back(testing_support::material_named(name, alpha));
 }
 
 // A red quad (two triangles) and a blue triangle in object glass, each
