@@ -168,7 +168,11 @@ const OBJRenderer& material_model(int materials) {
 
 std::vector<std::string> material_names(int materials) {
   std::vector<std::string> names;
-  for (int m = 0; m < materials; ++m) names.push_back("m" + std::to_string(m));
+  for (int m = 0; m < materials; ++m) {
+    std::string name = std::to_string(m);
+    name.insert(name.begin(), 'm');
+    names.push_back(std::move(name));
+  }
   return names;
 }
 
