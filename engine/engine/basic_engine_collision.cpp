@@ -8,15 +8,6 @@
 #include "engine/basic_engine.h"
 
 namespace {
-// Divides by the length unless the squared length or its reciprocal root is exactly 1.
-Vec3 unit(const Vec3& v) {
-  const float sq = dot(v, v);
-  if (sq == 1.0f) return v;
-  const float inv = 1.0f / std::sqrt(sq);
-  if (inv == 1.0f) return v;
-  return v * inv;
-}
-
 bool finite(const Vec3& v) {
   return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
@@ -38,7 +29,7 @@ void BasicEngine::elastic_collision(PhysObj& a_in, PhysObj& b_in, float, bool ch
   // backward ray below finds the crossing on a's far side, and an overlapping
   // or distant separating pair would have b jump through a.
   if (dot(a->position - b->position, rel) < 0.0f) return;
-  const Vec3 u = unit(a->velocity - b->velocity);
+  const Vec3 u = normalized(a->velocity - b->velocity);
   int status = 0;
   const float t =
       ray_sphere_intersection(b->position.data(), u.data(), a->position.data(), &status, r);
@@ -46,8 +37,8 @@ void BasicEngine::elastic_collision(PhysObj& a_in, PhysObj& b_in, float, bool ch
   const Vec3 pb = b->position + u * t;
   const Vec3 n = a->position - pb;
   if (dot(n, rel) < 0.0f) return;
-  const Vec3 nh = unit(n);
-  const float k = dot(unit(rel), nh) * s;
+  const Vec3 nh = normalized(n);
+  const float k = dot(normalized(rel), nh) * s;
   const Vec3 dv = nh * k;
   const Vec3 va = a->velocity + dv;
   const Vec3 vb = b->velocity - dv;
