@@ -87,6 +87,11 @@ CfgField::operator std::array<int, 3>() const {
   return out;
 }
 
+CfgField::operator std::array<bool, 3>() const {
+  const std::array<float, 3> values = first_values<3>();
+  return {values[0] != 0.0f, values[1] != 0.0f, values[2] != 0.0f};
+}
+
 CfgField& CfgField::operator=(std::string text) {
   text_ = std::move(text);
   return *this;
@@ -114,9 +119,24 @@ std::ostringstream number_stream(int precision, bool scientific) {
 }  // namespace
 
 CfgField& CfgField::operator=(float value) {
+  return assign_real(value);
+}
+
+// A float reaches the stream as a double anyway: one writer serves both.
+CfgField& CfgField::assign_real(double value) {
   std::ostringstream out = number_stream(precision_, scientific_);
   out << value;
   text_ = out.str();
+  return *this;
+}
+
+CfgField& CfgField::assign_integer(long long value) {
+  text_ = std::to_string(value);
+  return *this;
+}
+
+CfgField& CfgField::assign_unsigned(unsigned long long value) {
+  text_ = std::to_string(value);
   return *this;
 }
 

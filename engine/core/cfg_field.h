@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class CfgField {
@@ -47,11 +48,24 @@ class CfgField {
   operator std::array<float, 3>() const;
   operator std::array<float, 4>() const;
   operator std::array<int, 3>() const;
+  // Flags: each of the first three values that is not 0 is true.
+  operator std::array<bool, 3>() const;
 
   CfgField& operator=(std::string text);
   CfgField& operator=(const char* text);
   CfgField& operator=(int value);
   CfgField& operator=(float value);
+  // Any other arithmetic value through the same stream: integers (characters
+  // and flags too) in decimal, floating-point values in the number format.
+  template <typename T>
+  requires std::is_arithmetic_v<T> CfgField& operator=(T value) {
+    if constexpr (std::is_floating_point_v<T>)
+      return assign_real(static_cast<double>(value));
+    else if constexpr (std::is_signed_v<T>)
+      return assign_integer(static_cast<long long>(value));
+    else
+      return assign_unsigned(static_cast<unsigned long long>(value));
+  }
   // Arrays: opening bracket, each element followed by the list separator (the
   // last one too), closing bracket. Flags are written as 0 or 1.
   CfgField& operator=(const std::array<float, 3>& values);
@@ -60,6 +74,9 @@ class CfgField {
   CfgField& operator=(const std::array<bool, 3>& values);
 
  private:
+  CfgField& assign_real(double value);
+  CfgField& assign_integer(long long value);
+  CfgField& assign_unsigned(unsigned long long value);
   template <typename T, size_t N>
   CfgField& assign_array(const std::array<T, N>& values);
   template <size_t N>

@@ -100,6 +100,37 @@ TEST(CfgField, NumbersAreWrittenInTheFieldsNotation) {
   EXPECT_EQ(f.str(), "123456789");
 }
 
+TEST(CfgField, AnyArithmeticValueIsWrittenThroughTheStream) {
+  CfgField f;
+  f = 0.5;  // double: the number format, as a float would be
+  EXPECT_EQ(f.str(), "5.0000000e-01");
+  f = 2u;
+  EXPECT_EQ(f.str(), "2");
+  f = -3L;
+  EXPECT_EQ(f.str(), "-3");
+  f = 18446744073709551615ULL;
+  EXPECT_EQ(f.str(), "18446744073709551615");
+  f = static_cast<unsigned char>(7);  // characters and flags as numbers
+  EXPECT_EQ(f.str(), "7");
+  f = true;
+  EXPECT_EQ(f.str(), "1");
+  f.scientific(false);
+  f.precision(4);
+  f = 2.718281828;
+  EXPECT_EQ(f.str(), "2.718");
+  EXPECT_EQ(static_cast<double>(f), 2.718);
+}
+
+TEST(CfgField, FlagTriplesReadBackFromTheirText) {
+  CfgField f;
+  f = std::array<bool, 3>{true, false, true};
+  EXPECT_EQ((static_cast<std::array<bool, 3>>(f)), (std::array<bool, 3>{true, false, true}));
+  EXPECT_EQ((static_cast<std::array<bool, 3>>(CfgField("0 2.5"))),
+            (std::array<bool, 3>{false, true, false}));
+  EXPECT_EQ((static_cast<std::array<bool, 3>>(CfgField("yes"))),
+            (std::array<bool, 3>{false, false, false}));
+}
+
 TEST(CfgField, TextsAreStoredVerbatim) {
   CfgField f;
   f = std::string("  two  words ");
