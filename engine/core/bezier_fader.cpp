@@ -24,6 +24,14 @@ BezierFaderBuffered<T>::BezierFaderBuffered(int n, T* output, const T* start, co
 }
 
 template <typename T>
+BezierFaderBuffered<T>::BezierFaderBuffered(int n, T* output, const T* start, const T* target,
+                                            double tangent_scale, double start_time,
+                                            double duration, std::string name) {
+  init(n, output, start, target, nullptr, nullptr, tangent_scale, start_time, duration,
+       std::move(name));
+}
+
+template <typename T>
 BezierFaderBuffered<T>::BezierFaderBuffered(T* output, const T* start, const T* target,
                                             const T* start_tangent, const T* end_tangent,
                                             double start_time, double duration, std::string name) {

@@ -28,6 +28,10 @@ class BezierFaderBuffered : public Event {
   // n elements with zero tangents; the tangent scale is the duration.
   BezierFaderBuffered(int n, T* output, const T* start, const T* target, double start_time,
                       double duration, std::string name = "BezierFaderBuffered");
+  // n elements with zero tangents and an explicit tangent scale (it shapes
+  // nothing until init gives the fader tangents).
+  BezierFaderBuffered(int n, T* output, const T* start, const T* target, double tangent_scale,
+                      double start_time, double duration, std::string name = "BezierFaderBuffered");
   // Three elements with tangents (a null tangent counts as zero); the tangent
   // scale is the duration.
   BezierFaderBuffered(T* output, const T* start, const T* target, const T* start_tangent,

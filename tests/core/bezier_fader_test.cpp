@@ -161,6 +161,14 @@ TEST(BezierFader, TangentsShapeTheCurve) {
   zero_tangents.update(10.0);
   zero_tangents.update(10.5);
   EXPECT_EQ(plain, 0.15625f);
+  // So does the form with a curve parameter and no tangents; it keeps the parameter.
+  float parameterised;
+  Fader curve(1, &parameterised, from, to, 7.0, 10.0, 2.0, "curve");
+  EXPECT_EQ(curve.tangent_scale(), 7.0);
+  EXPECT_EQ(curve.epochs(), (std::array<double, 2>{10.0, 12.0}));
+  curve.update(10.0);
+  curve.update(10.5);
+  EXPECT_EQ(parameterised, 0.15625f);
 }
 
 TEST(BezierFader, VerboseTrace) {
