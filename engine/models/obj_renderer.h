@@ -22,7 +22,9 @@
 #include "render/vertex_data.h"
 #include "ui/option.h"
 
-// Positions, normals and texture coordinates have three floats per entry.
+// Positions, normals and texture coordinates have three floats per entry;
+// a model whose texture coordinates are filled in with one or two floats per
+// entry sets attrib_depth()[2] to that count before it is saved.
 // Face lists are positions in faces(); where an operation says so, an empty
 // list stands for all faces. Listed indices that name no face are skipped.
 // Indices inside faces come from files: an index that addresses no entry of

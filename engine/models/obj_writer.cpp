@@ -16,11 +16,15 @@ const char kMakerAddressLine[] = "# www.merivane.com\n";
 // Stream precisions beyond this only pad with noise digits.
 constexpr unsigned long long kMaxPrecision = 100;
 
-void write_block(std::ostream& out, const char* keyword, const std::vector<float>& values) {
-  const std::size_t n = values.size() / 3;
-  for (std::size_t i = 0; i < n; ++i)
-    out << keyword << values[3 * i] << " " << values[3 * i + 1] << " " << values[3 * i + 2]
-        << " \n";
+// One line of `components` values per entry (a partial last entry is left out).
+void write_block(std::ostream& out, const char* keyword, const std::vector<float>& values,
+                 std::size_t components = 3) {
+  const std::size_t n = values.size() / components;
+  for (std::size_t i = 0; i < n; ++i) {
+    out << keyword;
+    for (std::size_t k = 0; k < components; ++k) out << values[components * i + k] << " ";
+    out << "\n";
+  }
 }
 
 // Writes "keyword value" when the value is not empty and differs from the
@@ -87,7 +91,10 @@ int OBJRenderer::save(std::ostream& out, OBJSaveOptions options) const {
   }
   write_block(out, "v ", vertices_);
   write_block(out, "vn ", normals_);
-  write_block(out, "vt ", tex_coords_);
+  // Read models hold three texture components; models filled from elsewhere
+  // (such as two-component coordinates) say how many in attrib_depth().
+  const unsigned int tex_depth = attrib_depth()[2];
+  write_block(out, "vt ", tex_coords_, tex_depth >= 1 && tex_depth <= 3 ? tex_depth : 3);
 
   std::vector<std::string> names = opaque_materials({});
   const std::vector<std::string> transparent = transparent_materials({});

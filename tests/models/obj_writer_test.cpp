@@ -143,6 +143,31 @@ TEST(OBJWriterTest, RoundTripKeepsGeometryAndEveryFace) {
   expect_same_model(round_trip(exact, options), exact);
 }
 
+TEST(OBJWriterTest, TwoComponentTextureCoordinatesWriteOneLinePerVertex) {
+  // A model filled from arrays, as render models arrive: two texture
+  // components per vertex and one face per three vertices.
+  OBJRenderer model;
+  model.vertices() = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 2, 0, 0, 0, 2, 0};
+  model.normals() = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+  model.tex_coords() = {0, 0, 1, 0, 0, 1, 1, 1, 0.5f, 0, 0, 0.5f};
+  model.attrib_depths({3, 3, 2, 0});
+  model.vertices2faces(3, true, true);
+  OBJSaveOptions options;
+  options.scientific = false;
+  OutputCapture quiet;
+  const std::string text = text_of(model, options);
+  EXPECT_NE(text.find("vt 0 0 \nvt 1 0 \nvt 0 1 \nvt 1 1 \nvt 0.5 0 \nvt 0 0.5 \nusemtl"),
+            std::string::npos)
+      << text;
+
+  // Read back, every corner names a coordinate that exists.
+  const OBJRenderer read = model_of(text);
+  ASSERT_EQ(read.tex_coords().size(), 6u * 3);
+  EXPECT_EQ(read.faces().size(), 2u);
+  EXPECT_EQ(read.faces()[1].vt, (std::vector<unsigned long long>{3, 4, 5}));
+  EXPECT_EQ(read.tex_coords()[3 * 4], 0.5f);
+}
+
 TEST(OBJWriterTest, MtlTextWritesEveryMaterialWithAMinimum) {
   OBJRenderer model = fixture();
   model.materials()[0].material().diffuse() = {0, 0.5f, 1, 1};
