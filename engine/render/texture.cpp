@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <utility>
 
 #include "core/strings.h"
 
@@ -395,6 +396,10 @@ int Texture::generate_mipmaps() {
   const int result = bind_with_filters();
   if (result == 0) glBindTexture(target, 0);
   return result;
+}
+
+void Texture::bind() {
+  std::as_const(*this).bind();
 }
 
 void Texture::bind() const {

@@ -45,6 +45,10 @@ class Texture : public TextureGL {
   // Binds and sends the two filters.
   int generate_mipmaps();
   // Enables the target and binds, reporting OpenGL errors before and after.
+  // A texture gets its name from generate() or create(), never from a bind:
+  // a nameless texture binds 0. Both forms do the same, whether called on a
+  // Texture or through its TextureGL base.
+  void bind() override;
   void bind() const;
 
   // Copies width x height x bytes_per_pixel bytes (zeros for null data).

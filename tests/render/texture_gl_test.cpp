@@ -1,4 +1,6 @@
 // Texture uploads, read-back and saving, checked against what OpenGL holds.
+#include <utility>
+
 #include "render/texture.h"
 #include "support/capture.h"
 #include "support/data_root.h"
@@ -246,5 +248,26 @@ TEST_F(TextureGLTest, GenerateMipmapsSendsTheFilters) {
   t.min_filter(0x1234);
   EXPECT_EQ(t.generate_mipmaps(), 2);
   EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), 0);
+  t.clear();
+}
+
+TEST_F(TextureGLTest, BindMeansTheSameThroughTheHandleBase) {
+  Texture t;
+  ASSERT_NO_FATAL_FAILURE(one_pixel(t));
+  TextureGL& handle = t;
+  handle.bind();
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), static_cast<GLint>(t.id()));
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+
+  // A nameless texture gets no name from a bind, whichever way it is called.
+  Texture nameless;
+  TextureGL& nameless_handle = nameless;
+  nameless_handle.bind();
+  std::as_const(nameless).bind();
+  EXPECT_EQ(nameless.id(), 0u);
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), 0);
+  glDisable(GL_TEXTURE_2D);
   t.clear();
 }
