@@ -1,7 +1,8 @@
-# Front end to CMake. `make` builds the optimised configuration, `make test`
-# installs what is missing, builds with sanitizers, runs the whole suite
-# under a virtual X server and replays the fuzz corpora, `make bench` builds
-# and runs the benchmarks, `make fuzz` fuzzes the readers of outside input.
+# Front end to CMake. Every target first installs the packages that are
+# missing. `make` builds the optimised configuration, `make test` builds with
+# sanitizers, runs the whole suite under a virtual X server and replays the
+# fuzz corpora, `make bench` builds and runs the benchmarks, `make fuzz`
+# fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -14,7 +15,7 @@ CTEST_ARGS ?=
 
 .PHONY: all deps test bench fuzz fuzz-build clean
 
-all:
+all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
@@ -30,7 +31,7 @@ test: deps
 
 # The readers of outside input under libFuzzer (clang): `make fuzz` runs each
 # target FUZZ_SECONDS (or only FUZZ_TARGET); `make test` replays the corpora.
-fuzz-build:
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOX_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
