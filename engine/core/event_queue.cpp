@@ -74,13 +74,12 @@ EventQueue& EventQueue::add(Event* e) {
   return *this;
 }
 
-Event* EventQueue::adopt(std::unique_ptr<Event> e) {
+void EventQueue::adopt_shared(std::shared_ptr<Event> e) {
   Event* raw = e.get();
-  owned_.emplace(raw, std::shared_ptr<Event>(std::move(e)));
+  owned_.emplace(raw, std::move(e));
   // A fresh allocation cannot be listed yet: no need to search the list.
   events_.push_back(raw);
   raw->queue(this);
-  return raw;
 }
 
 bool EventQueue::skip_advance(double t) const {

@@ -37,6 +37,15 @@ class EventQueue {
   // Appends e unless it is already listed, and links it to this queue. A null
   // pointer is ignored.
   EventQueue& add(Event* e);
+  // Appends a new event that the queue owns from then on, as it owns the
+  // events of run_once: it is freed once no queue lists it any more. The
+  // event's own type is deleted, so any event class may be handed over.
+  template <typename E>
+  E* adopt(std::unique_ptr<E> e) {
+    E* raw = e.get();
+    if (raw) adopt_shared(std::shared_ptr<Event>(std::move(e)));
+    return raw;
+  }
 
   // Advances to t: skipped when the time is set and t comes sooner than the
   // minimum period after it; otherwise steps every live entry in list order and
@@ -110,7 +119,7 @@ class EventQueue {
   // Unlinks every listed event linked to this queue and frees the owned ones.
   void release_all();
   void relink_from(const EventQueue* old_queue);
-  Event* adopt(std::unique_ptr<Event> e);
+  void adopt_shared(std::shared_ptr<Event> e);
 
   double time_ = 0.0;
   std::list<Event*> events_;

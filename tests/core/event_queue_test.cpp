@@ -365,3 +365,28 @@ TEST(EventQueue, CopiesShareTheEventsTheQueueAllocated) {
   c.update(2.0);
   EXPECT_EQ(runs, 2);
 }
+
+TEST(EventQueue, AdoptedEventsOfAnyClassAreFreedWhenTheyLeave) {
+  // A derived event with members of its own: freeing it as a plain Event
+  // would be caught by the sanitizers (and its buffers would leak).
+  struct Traced : Event {
+    std::vector<double> seen;
+    bool* freed;
+    explicit Traced(bool* f)
+        : Event("traced", 1.0, 1.0, nullptr, nullptr, nullptr, nullptr), freed(f) {
+      update_callback() = [this](double s) { seen.push_back(s); };
+    }
+    ~Traced() { *freed = true; }
+  };
+  bool freed = false;
+  EventQueue q;
+  Traced* t = q.adopt(std::make_unique<Traced>(&freed));
+  EXPECT_EQ(t->queue(), &q);
+  EXPECT_EQ(q.adopt(std::unique_ptr<Traced>()), nullptr);
+  q.update(1.5);
+  EXPECT_EQ(t->seen, std::vector<double>{0.5});
+  EXPECT_FALSE(freed);
+  q.update(2.5);  // past its end: it stops, leaves the list and is freed
+  EXPECT_TRUE(freed);
+  EXPECT_TRUE(q.events().empty());
+}
