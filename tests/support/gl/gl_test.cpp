@@ -11,6 +11,8 @@ namespace {
 
 void display_nothing() {}
 
+int test_window = 0;
+
 std::string create_context() {
   // freeglut ends the process when it finds no display: look first.
   const char* display = std::getenv("DISPLAY");
@@ -31,7 +33,8 @@ std::string create_context() {
   glutInitContextProfile(GLUT_COMPATIBILITY_PROFILE);
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(320, 240);
-  if (glutCreateWindow("gl_test") <= 0) return "glutCreateWindow failed";
+  test_window = glutCreateWindow("gl_test");
+  if (test_window <= 0) return "glutCreateWindow failed";
   glutDisplayFunc(display_nothing);
   glutHideWindow();
   glewExperimental = GL_TRUE;
@@ -55,6 +58,10 @@ std::string create_context() {
 std::string ensure_gl_context() {
   static const std::string status = create_context();
   return status;
+}
+
+int gl_test_window() {
+  return test_window;
 }
 
 std::vector<GLenum> drain_gl_errors() {
@@ -143,6 +150,7 @@ void GLTest::SetUp() {
     if (std::getenv("CI")) FAIL() << "an OpenGL context is required under CI: " << why;
     GTEST_SKIP() << "no OpenGL context: " << why;
   }
+  if (glutGetWindow() != test_window) glutSetWindow(test_window);
   const auto pending = drain_gl_errors();
   ASSERT_TRUE(pending.empty()) << "GL error pending before the test: " << pending.front();
   glMatrixMode(GL_PROJECTION);
@@ -153,6 +161,7 @@ void GLTest::SetUp() {
 
 void GLTest::TearDown() {
   if (!ensure_gl_context().empty()) return;
+  if (glutGetWindow() != test_window) glutSetWindow(test_window);
   const auto errors = drain_gl_errors();
   if (expect_clean_errors_ && !errors.empty()) {
     ADD_FAILURE() << "GL error left by the test: " << errors.front() << " "

@@ -18,6 +18,11 @@ namespace testing_support {
 // empty string on success, otherwise why no context could be had.
 std::string ensure_gl_context();
 
+// The freeglut window that holds the shared context (0 before it exists).
+// GLTest makes it current before each test, so tests may open and close
+// windows of their own.
+int gl_test_window();
+
 // Every pending glGetError code, oldest first.
 std::vector<GLenum> drain_gl_errors();
 
