@@ -49,7 +49,11 @@ std::uint32_t read32(std::istream& in, Waveform::chunkHdr* parent) {
 // number of bytes appended.
 std::uint64_t read_up_to(std::istream& in, std::uint64_t size, std::vector<char>& data) {
   const long long left = bytes_left(in);
-  if (left >= 0) size = std::min<std::uint64_t>(size, static_cast<std::uint64_t>(left));
+  if (left >= 0) {
+    // The file holds them: room for all at once.
+    size = std::min<std::uint64_t>(size, static_cast<std::uint64_t>(left));
+    data.reserve(data.size() + static_cast<std::size_t>(size));
+  }
   std::uint64_t got = 0;
   while (got < size) {
     const std::size_t old = data.size();
@@ -64,6 +68,31 @@ std::uint64_t read_up_to(std::istream& in, std::uint64_t size, std::vector<char>
     }
   }
   return got;
+}
+
+// A float sample scaled by 32767, clamped to the 16-bit range; NaN is silence.
+std::int16_t float_sample(const unsigned char* b) {
+  float f;
+  const std::uint32_t bits = le32(b);
+  std::memcpy(&f, &bits, 4);
+  if (std::isnan(f)) return 0;
+  return static_cast<std::int16_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 32767.0f));
+}
+
+// Converts interleaved frames of `bytes`-byte samples into one list per channel.
+template <typename Convert>
+void split_channels(const unsigned char* in, unsigned bytes, std::size_t frames,
+                    std::vector<std::vector<std::int16_t>>& channels, Convert convert) {
+  if (channels.size() == 1) {
+    std::int16_t* out = channels[0].data();
+    for (std::size_t i = 0; i < frames; ++i, in += bytes) out[i] = convert(in);
+    return;
+  }
+  for (std::size_t i = 0; i < frames; ++i)
+    for (auto& channel : channels) {
+      channel[i] = convert(in);
+      in += bytes;
+    }
 }
 
 }  // namespace
@@ -271,33 +300,25 @@ int Waveform::post_load() {
   }
   channel_samples_.assign(channels_, std::vector<std::int16_t>(frames));
   const unsigned char* in = reinterpret_cast<const unsigned char*>(raw_data_.data());
-  const bool floats = bytes == 4 && sample_format_ == kFormatFloat;
-  for (std::size_t i = 0; i < frames; ++i) {
-    for (unsigned c = 0; c < channels_; ++c, in += bytes) {
-      std::int16_t v = 0;
-      switch (bytes) {
-        case 1:  // unsigned, 128 the zero level
-          v = static_cast<std::int16_t>((in[0] - 128) * 64);
-          break;
-        case 2:
-          v = static_cast<std::int16_t>(le16(in));
-          break;
-        case 3:  // the top 16 bits
-          v = static_cast<std::int16_t>(le16(in + 1));
-          break;
-        default:
-          if (floats) {
-            float f;
-            const std::uint32_t bits = le32(in);
-            std::memcpy(&f, &bits, 4);
-            if (std::isnan(f)) f = 0.0f;
-            v = static_cast<std::int16_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 32767.0f));
-          } else {
-            v = static_cast<std::int16_t>(le16(in + 2));
-          }
-      }
-      channel_samples_[c][i] = v;
-    }
+  switch (bytes) {
+    case 1:  // unsigned, 128 the zero level
+      split_channels(in, 1, frames, channel_samples_,
+                     [](const unsigned char* b) { return std::int16_t((b[0] - 128) * 64); });
+      break;
+    case 2:
+      split_channels(in, 2, frames, channel_samples_,
+                     [](const unsigned char* b) { return std::int16_t(le16(b)); });
+      break;
+    case 3:  // the top 16 bits
+      split_channels(in, 3, frames, channel_samples_,
+                     [](const unsigned char* b) { return std::int16_t(le16(b + 1)); });
+      break;
+    default:
+      if (sample_format_ == kFormatFloat)
+        split_channels(in, 4, frames, channel_samples_, float_sample);
+      else
+        split_channels(in, 4, frames, channel_samples_,
+                       [](const unsigned char* b) { return std::int16_t(le16(b + 2)); });
   }
   bits_per_sample_ = 16;
   return duration() == 0.0 ? 1 : 0;
@@ -311,10 +332,15 @@ std::vector<std::int16_t> Waveform::interleave(
     const std::vector<std::vector<std::int16_t>>& channels) {
   std::vector<std::int16_t> out;
   if (channels.empty()) return out;
+  const std::size_t n = channels.size();
   const std::size_t frames = channels[0].size();
-  out.reserve(frames * channels.size());
-  for (std::size_t i = 0; i < frames; ++i)
-    for (const auto& channel : channels) out.push_back(i < channel.size() ? channel[i] : 0);
+  out.assign(frames * n, 0);
+  for (std::size_t c = 0; c < n; ++c) {
+    // A shorter channel leaves its missing samples silent.
+    const std::size_t have = std::min(frames, channels[c].size());
+    const std::int16_t* from = channels[c].data();
+    for (std::size_t i = 0; i < have; ++i) out[i * n + c] = from[i];
+  }
   return out;
 }
 
