@@ -291,7 +291,11 @@ bool Waveform::isChunkID(const chunkHdr& header, char a, char b, char c, char d)
 int Waveform::post_load() {
   channel_samples_.clear();
   const unsigned bytes = bits_per_sample_ / 8u;
-  if (channels_ == 0 || bytes == 0 || bytes > 4) return 2;
+  // Integer PCM of 1 to 4 bytes or 4-byte floats; compressed formats would
+  // play as noise.
+  const bool pcm = sample_format_ == kFormatPCM && bytes >= 1 && bytes <= 4;
+  const bool floats = sample_format_ == kFormatFloat && bytes == 4;
+  if (channels_ == 0 || !(pcm || floats)) return 2;
   const std::size_t frames = raw_data_.size() / bytes / channels_;
   if (std::size_t(channels_) * frames * bytes != raw_data_.size()) {
     std::cerr << "Error, samples = " << frames << " is not divisible by bytes " << bytes
@@ -314,7 +318,7 @@ int Waveform::post_load() {
                      [](const unsigned char* b) { return std::int16_t(le16(b + 1)); });
       break;
     default:
-      if (sample_format_ == kFormatFloat)
+      if (floats)
         split_channels(in, 4, frames, channel_samples_, float_sample);
       else
         split_channels(in, 4, frames, channel_samples_,

@@ -68,9 +68,9 @@ class Waveform : public ALObject<unsigned int, int>,
   // A whole WAV file held in memory into raw_data(); the reader's result.
   int load_wav_string(const std::string& bytes);
   // raw_data() into channel_samples(): 2 when there is nothing to convert
-  // (no channels, or a sample size other than 1 to 4 bytes), 1 when the data
-  // is no whole number of frames or lasts no time, else 0. Sets
-  // bits_per_sample() to 16 once converted.
+  // (no channels, or samples that are neither integer PCM of 1 to 4 bytes
+  // nor 32-bit floats), 1 when the data is no whole number of frames or
+  // lasts no time, else 0. Sets bits_per_sample() to 16 once converted.
   int post_load();
   void interleave();
   // Frame i holds sample i of each channel; the first channel gives the count.

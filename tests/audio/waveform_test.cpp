@@ -287,6 +287,8 @@ TEST(Waveform, PostLoadRefusesWhatItCannotConvert) {
       {"no channels", file(1, 0, 8000, 16, pcm16({1})), 2, ""},
       {"no sample size", file(1, 1, 8000, 4, pcm16({1})), 2, ""},
       {"64-bit floats", file(3, 1, 8000, 64, std::string(16, '\0')), 2, ""},
+      {"16-bit floats", file(3, 1, 8000, 16, pcm16({1})), 2, ""},
+      {"a compressed format (mu-law)", file(7, 1, 8000, 8, "\x11\x22"), 2, ""},
       {"no sample rate", file(1, 1, 0, 16, pcm16({1})), 1, ""},
   };
   for (const Case& c : cases) {
