@@ -64,6 +64,26 @@ AudioSource& shared_source() {
   return shared;
 }
 
+// The OpenAL names of a list of buffers or sources, in list order.
+template <typename T>
+std::vector<unsigned int> names_of(const std::vector<T>& list) {
+  std::vector<unsigned int> names;
+  names.reserve(list.size());
+  for (const T& object : list) names.push_back(object.id());
+  return names;
+}
+
+// Deletes the names of the whole list in one call and empties it; the
+// OpenAL error of the call.
+template <typename T>
+int delete_all(std::vector<T>& list, void (*delete_names)(ALsizei, const ALuint*)) {
+  const std::vector<unsigned int> names = names_of(list);
+  alGetError();
+  if (!names.empty()) delete_names(static_cast<ALsizei>(names.size()), names.data());
+  list.clear();
+  return alGetError();
+}
+
 }  // namespace
 
 AudioSource& SoundBank::source() {
@@ -138,31 +158,17 @@ int SoundBank::clear() {
 }
 
 int SoundBank::clear_waveforms() {
-  const std::vector<unsigned int> names = buffer_ids();
-  alGetError();
-  if (!names.empty()) alDeleteBuffers(static_cast<ALsizei>(names.size()), names.data());
-  waveforms_.clear();
-  return alGetError();
+  return delete_all(waveforms_, alDeleteBuffers);
 }
 
 int SoundBank::clear_sources() {
-  const std::vector<unsigned int> names = source_ids();
-  alGetError();
-  if (!names.empty()) alDeleteSources(static_cast<ALsizei>(names.size()), names.data());
-  sources_.clear();
-  return alGetError();
+  return delete_all(sources_, alDeleteSources);
 }
 
 std::vector<unsigned int> SoundBank::buffer_ids() const {
-  std::vector<unsigned int> names;
-  names.reserve(waveforms_.size());
-  for (const Waveform& w : waveforms_) names.push_back(w.id());
-  return names;
+  return names_of(waveforms_);
 }
 
 std::vector<unsigned int> SoundBank::source_ids() const {
-  std::vector<unsigned int> names;
-  names.reserve(sources_.size());
-  for (const AudioSource& s : sources_) names.push_back(s.id());
-  return names;
+  return names_of(sources_);
 }
