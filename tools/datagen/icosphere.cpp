@@ -25,7 +25,17 @@ Icosphere make_icosphere(int subdivisions) {
   const Vec3 corners[12] = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
                             {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
                             {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
-  for (const Vec3& c : corners) s.vertices.push_back(normalized(c));
+  // Turned about x so that the corner (0, 1, t) becomes the north pole: the
+  // poles are vertices, and no triangle spans a pole.
+  const double angle = std::atan(-static_cast<double>(t));
+  const double c = std::cos(angle), sn = std::sin(angle);
+  for (const Vec3& corner : corners) {
+    Vec3 p{corner[0], static_cast<float>(corner[1] * c - corner[2] * sn),
+           static_cast<float>(corner[1] * sn + corner[2] * c)};
+    for (float& component : p)
+      if (std::fabs(component) < 1e-6f) component = 0.0f;
+    s.vertices.push_back(normalized(p));
+  }
   s.triangles = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
                  {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
                  {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
