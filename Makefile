@@ -1,4 +1,5 @@
-# Front end to CMake. `make` builds the optimised configuration, `make test`
+# Front end to CMake. `make` builds the optimised configuration (with the
+# game's data folder in build/release/data), `make data` only that folder, `make test`
 # installs what is missing, builds with sanitizers, runs the whole suite
 # under a virtual X server and replays the fuzz corpora, `make bench` builds
 # and runs the benchmarks, `make fuzz` fuzzes the readers of outside input.
@@ -12,11 +13,16 @@ FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
-.PHONY: all deps test bench fuzz fuzz-build clean
+.PHONY: all data deps test bench fuzz fuzz-build clean
 
 all:
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# The game's data folder, written by tools/datagen into build/release/data.
+data:
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target data
 
 deps:
 	./scripts/deps.sh

@@ -82,7 +82,10 @@ std::array<Vec3, 12> pocket_centres() {
 Mesh room_mesh() {
   Mesh m;
   m.declare(colour("wall_paint", {0.74f, 0.66f, 0.52f}, 0.02f, 5));
-  m.declare(colour("ceiling", {0.86f, 0.85f, 0.82f}, 0.0f, 1));
+  MeshMaterial ceiling = colour("ceiling", {0.86f, 0.85f, 0.82f}, 0.0f, 1);
+  // The lamps hang just below it and barely light it: it glows a little.
+  ceiling.emission = {0.3f, 0.3f, 0.28f};
+  m.declare(ceiling);
   m.declare(textured("floor", "floor.png", 0.95f, 0.2f, 40));
   m.declare(textured("rug", "rug.png", 1.0f, 0.0f, 1));
   m.declare(colour("dark_wood", {0.22f, 0.11f, 0.06f}, 0.2f, 40));
@@ -90,7 +93,7 @@ Mesh room_mesh() {
   m.declare(colour("screen", {0.02f, 0.02f, 0.03f}, 0.6f, 90));
   m.declare(colour("screen_bezel", {0.06f, 0.06f, 0.07f}, 0.3f, 40));
   m.declare(emissive("lamp_panel", {1.0f, 0.97f, 0.9f}));
-  m.declare(colour("lamp_housing", {0.1f, 0.18f, 0.12f}, 0.5f, 60));
+  m.declare(colour("lamp_housing", {0.04f, 0.1f, 0.06f}, 0.25f, 60));
   m.declare(colour("brass", {0.78f, 0.6f, 0.24f}, 0.8f, 70));
   m.declare(colour("picture_frame", {0.55f, 0.4f, 0.16f}, 0.6f, 50));
   m.declare(textured("painting_1", "painting_1.png", 1.0f, 0.05f, 5));
