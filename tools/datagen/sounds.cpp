@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
 #include <numbers>
 #include <pcg_random.hpp>
 
@@ -73,55 +75,58 @@ double midi_frequency(double note) {
 
 }  // namespace
 
+namespace {
+
+struct Partial {
+  double frequency, amplitude, decay;
+};
+struct Burst {
+  double amplitude, decay, smoothing;
+};
+
+// An impact: decaying partials and a noise burst from the start, then
+// whatever `more` adds, normalised to the peak.
+Sound impact(const char* file, double seconds, unsigned long long seed,
+             std::initializer_list<Partial> partials, Burst burst, float peak,
+             const std::function<void(std::vector<float>&, pcg32&)>& more = {}) {
+  pcg32 rng(seed);
+  std::vector<float> s = silence(seconds);
+  for (const Partial& p : partials) partial(s, 0, p.frequency, p.amplitude, p.decay);
+  noise_burst(s, rng, 0, burst.amplitude, burst.decay, burst.smoothing);
+  if (more) more(s, rng);
+  normalise(s, peak);
+  return {file, s};
+}
+
+}  // namespace
+
 Sound ball_hit_sound() {
-  pcg32 rng(101);
-  std::vector<float> s = silence(0.16);
-  partial(s, 0, 2650, 1.0, 55);
-  partial(s, 0, 4150, 0.6, 85);
-  partial(s, 0, 6900, 0.35, 140);
-  noise_burst(s, rng, 0, 0.8, 900, 0.9);
-  normalise(s, 0.9f);
-  return {"ballhit.wav", s};
+  return impact("ballhit.wav", 0.16, 101, {{2650, 1.0, 55}, {4150, 0.6, 85}, {6900, 0.35, 140}},
+                {0.8, 900, 0.9}, 0.9f);
 }
 
 Sound side_hit_sound() {
-  pcg32 rng(202);
-  std::vector<float> s = silence(0.26);
-  partial(s, 0, 135, 1.0, 22);
-  partial(s, 0, 310, 0.5, 38);
-  partial(s, 0, 720, 0.2, 60);
-  noise_burst(s, rng, 0, 0.9, 120, 0.12);
-  normalise(s, 0.85f);
-  return {"sidehit.wav", s};
+  return impact("sidehit.wav", 0.26, 202, {{135, 1.0, 22}, {310, 0.5, 38}, {720, 0.2, 60}},
+                {0.9, 120, 0.12}, 0.85f);
 }
 
 Sound pocket_sound() {
-  pcg32 rng(303);
-  std::vector<float> s = silence(0.65);
-  partial(s, 0, 92, 1.0, 11);
-  partial(s, 0, 188, 0.45, 18);
-  noise_burst(s, rng, 0, 0.6, 60, 0.08);
-  const double clicks[] = {0.085, 0.16, 0.22, 0.27};
-  double amplitude = 0.55;
-  for (double t : clicks) {
-    partial(s, t, 1750 + 300 * uniform(rng), amplitude, 95);
-    partial(s, t, 2900 + 400 * uniform(rng), amplitude * 0.5, 150);
-    amplitude *= 0.7;
-  }
-  noise_burst(s, rng, 0.28, 0.25, 7, 0.05);
-  normalise(s, 0.85f);
-  return {"pocket.wav", s};
+  // A thud, the ball rattling on the pocket's rim, then rolling away.
+  return impact("pocket.wav", 0.65, 303, {{92, 1.0, 11}, {188, 0.45, 18}}, {0.6, 60, 0.08}, 0.85f,
+                [](std::vector<float>& s, pcg32& rng) {
+                  double amplitude = 0.55;
+                  for (double t : {0.085, 0.16, 0.22, 0.27}) {
+                    partial(s, t, 1750 + 300 * uniform(rng), amplitude, 95);
+                    partial(s, t, 2900 + 400 * uniform(rng), amplitude * 0.5, 150);
+                    amplitude *= 0.7;
+                  }
+                  noise_burst(s, rng, 0.28, 0.25, 7, 0.05);
+                });
 }
 
 Sound cue_hit_sound() {
-  pcg32 rng(404);
-  std::vector<float> s = silence(0.14);
-  partial(s, 0, 1480, 0.8, 75);
-  partial(s, 0, 2320, 0.45, 110);
-  partial(s, 0, 410, 0.7, 45);
-  noise_burst(s, rng, 0, 0.7, 600, 0.6);
-  normalise(s, 0.9f);
-  return {"cuehit.wav", s};
+  return impact("cuehit.wav", 0.14, 404, {{1480, 0.8, 75}, {2320, 0.45, 110}, {410, 0.7, 45}},
+                {0.7, 600, 0.6}, 0.9f);
 }
 
 Sound menu_arrow_sound() {
