@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "audio/waveform.h"
 #include "core/strings.h"
 #include "core/vector_math.h"
 #include "datagen/icosphere.h"
@@ -478,6 +479,26 @@ TEST_F(DataFolderTest, SoundsAreMonoPcm16WavFilesUnderTheirSettingNames) {
     for (std::size_t at = 44; at + 1 < bytes.size(); at += 2)
       peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(u16(at)))));
     EXPECT_GT(peak, 8000);
+  }
+}
+
+TEST_F(DataFolderTest, SoundsLoadThroughTheEngineWavReader) {
+  const EngineSettings s = settings();
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(root() + "sounds"))
+    files.push_back(entry.path().filename().string());
+  ASSERT_EQ(files.size(), 10u);
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    Waveform wave;
+    testing_support::OutputCapture capture;
+    ASSERT_EQ(wave.load(s.find_sound(file), true, false, false), 0);
+    EXPECT_EQ(capture.err(), "");
+    EXPECT_EQ(wave.channel_samples().size(), 1u);
+    EXPECT_EQ(wave.sample_rate(), 22050u);
+    EXPECT_EQ(wave.al_format(), 0x1101);  // AL_FORMAT_MONO16
+    EXPECT_EQ(wave.samples().size() * 2 + 44, fs::file_size(root() + "sounds/" + file));
+    EXPECT_GT(wave.duration(), 0.05);
   }
 }
 
