@@ -7,8 +7,8 @@
 
 namespace testing_support {
 
-ByteWriter& ByteWriter::u64(std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+ByteWriter& ByteWriter::little_endian(std::uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) bytes_.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
   return *this;
 }
 

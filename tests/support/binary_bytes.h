@@ -14,7 +14,9 @@ namespace testing_support {
 // Little-endian fields appended in order.
 class ByteWriter {
  public:
-  ByteWriter& u64(std::uint64_t v);
+  ByteWriter& u16(std::uint16_t v) { return little_endian(v, 2); }
+  ByteWriter& u32(std::uint32_t v) { return little_endian(v, 4); }
+  ByteWriter& u64(std::uint64_t v) { return little_endian(v, 8); }
   ByteWriter& f32(float v);
   ByteWriter& vec3(float x, float y, float z) { return f32(x).f32(y).f32(z); }
   ByteWriter& raw(const std::string& bytes);
@@ -23,6 +25,8 @@ class ByteWriter {
   operator const std::string&() const { return bytes_; }
 
  private:
+  ByteWriter& little_endian(std::uint64_t v, int bytes);
+
   std::string bytes_;
 };
 
