@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/capture.h"
+#include "support/gamepads.h"
 
 using namespace platform;
 using testing_support::OutputCapture;
@@ -18,10 +19,7 @@ namespace {
 
 class GamepadTest : public ::testing::Test {
  protected:
-  void SetUp() override { set_gamepad_source(pads_); }
-  void TearDown() override { set_gamepad_source(nullptr); }
-
-  std::shared_ptr<ScriptedGamepads> pads_ = std::make_shared<ScriptedGamepads>();
+  testing_support::ScriptedPads pads_;
   XInputInterface xinput_;
 };
 

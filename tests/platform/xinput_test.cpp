@@ -6,18 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/sdl_gamepads.h"
+#include "support/gamepads.h"
 
 using namespace platform;
 
 namespace {
 
-// Installs a source for one test and restores the default after it.
 class XInputTest : public ::testing::Test {
  protected:
-  void SetUp() override { set_gamepad_source(pads_); }
-  void TearDown() override { set_gamepad_source(nullptr); }
-
-  std::shared_ptr<ScriptedGamepads> pads_ = std::make_shared<ScriptedGamepads>();
+  testing_support::ScriptedPads pads_;
 };
 
 }  // namespace
@@ -53,10 +50,10 @@ TEST_F(XInputTest, AnswersEachUserIndexFromTheSource) {
 TEST_F(XInputTest, ReplacingTheSourceReturnsThePreviousOne) {
   auto none = std::make_shared<NoGamepads>();
   pads_->connect(0);
-  EXPECT_EQ(set_gamepad_source(none), pads_);
+  EXPECT_EQ(set_gamepad_source(none), pads_.source());
   XINPUT_STATE state;
   EXPECT_EQ(XInputGetState(0, &state), ERROR_DEVICE_NOT_CONNECTED);
-  EXPECT_EQ(set_gamepad_source(pads_), none);
+  EXPECT_EQ(set_gamepad_source(pads_.source()), none);
   EXPECT_EQ(XInputGetState(0, &state), ERROR_SUCCESS);
 }
 
