@@ -32,8 +32,6 @@ class ListSelection : public TextFrame {
   void index(int i);
   std::vector<std::string>& items() { return items_; }
   const std::vector<std::string>& items() const { return items_; }
-  IndexCallback& index_callback() { return index_callback_; }
-  const IndexCallback& index_callback() const { return index_callback_; }
 
   // The chosen item; the first when the index is outside the list; "" for
   // an empty list.
