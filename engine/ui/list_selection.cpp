@@ -4,46 +4,24 @@
 
 ListSelection::ListSelection(std::string label, std::vector<std::string> items,
                              IndexCallback callback, unsigned int index)
-    : TextFrame(label),
-      label_(std::move(label)),
-      items_(std::move(items)),
-      index_callback_(std::move(callback)) {
+    : TextFrame(label), list_{std::move(label), std::move(items), 0, std::move(callback)} {
   install_arrow_actions();
   this->index(static_cast<int>(index));
   update_text();
 }
 
-ListSelection::ListSelection(const ListSelection& other)
-    : TextFrame(other),
-      label_(other.label_),
-      items_(other.items_),
-      index_(other.index_),
-      index_callback_(other.index_callback_),
-      prefix_(other.prefix_),
-      suffix_(other.suffix_) {
+ListSelection::ListSelection(const ListSelection& other) : TextFrame(other), list_(other.list_) {
   install_arrow_actions();
 }
 
 ListSelection::ListSelection(ListSelection&& other) noexcept
-    : TextFrame(std::move(other)),
-      label_(std::move(other.label_)),
-      items_(std::move(other.items_)),
-      index_(other.index_),
-      index_callback_(std::move(other.index_callback_)),
-      prefix_(std::move(other.prefix_)),
-      suffix_(std::move(other.suffix_)) {
+    : TextFrame(std::move(other)), list_(std::move(other.list_)) {
   install_arrow_actions();
 }
 
 ListSelection& ListSelection::operator=(const ListSelection& other) {
-  if (this == &other) return *this;
   TextFrame::operator=(other);
-  label_ = other.label_;
-  items_ = other.items_;
-  index_ = other.index_;
-  index_callback_ = other.index_callback_;
-  prefix_ = other.prefix_;
-  suffix_ = other.suffix_;
+  list_ = other.list_;
   install_arrow_actions();
   return *this;
 }
@@ -51,12 +29,7 @@ ListSelection& ListSelection::operator=(const ListSelection& other) {
 ListSelection& ListSelection::operator=(ListSelection&& other) noexcept {
   if (this == &other) return *this;
   TextFrame::operator=(std::move(other));
-  label_ = std::move(other.label_);
-  items_ = std::move(other.items_);
-  index_ = other.index_;
-  index_callback_ = std::move(other.index_callback_);
-  prefix_ = std::move(other.prefix_);
-  suffix_ = std::move(other.suffix_);
+  list_ = std::move(other.list_);
   install_arrow_actions();
   return *this;
 }
@@ -64,28 +37,29 @@ ListSelection& ListSelection::operator=(ListSelection&& other) noexcept {
 ListSelection::~ListSelection() = default;
 
 void ListSelection::install_arrow_actions() {
-  next([this] { index(index_ + 1); });
-  back([this] { index(index_ - 1); });
+  next([this] { index(list_.index + 1); });
+  back([this] { index(list_.index - 1); });
 }
 
 void ListSelection::index(int i) {
-  const int n = static_cast<int>(items_.size());
+  const int n = static_cast<int>(list_.items.size());
   if (n == 0) return;
-  const int previous = index_;
-  index_ = ((i % n) + n) % n;
+  const int previous = list_.index;
+  list_.index = ((i % n) + n) % n;
   if (i == previous) return;
-  if (index_callback_) index_callback_(index_);
+  if (list_.callback) list_.callback(list_.index);
   update_text();
 }
 
 ListSelection::operator std::string() const {
-  if (items_.empty()) return "";
-  const bool inside = index_ >= 0 && index_ < static_cast<int>(items_.size());
-  return items_[inside ? static_cast<std::size_t>(index_) : 0];
+  const auto& items = list_.items;
+  if (items.empty()) return "";
+  const int i = list_.index;
+  return items[i >= 0 && i < static_cast<int>(items.size()) ? static_cast<std::size_t>(i) : 0];
 }
 
 std::string ListSelection::update_text() {
-  store_text(label_ + " " + prefix_ + static_cast<std::string>(*this) + suffix_);
+  store_text(list_.label + " " + list_.prefix + static_cast<std::string>(*this) + list_.suffix);
   if (parent) parent->child_resized(*this);
   return text();
 }

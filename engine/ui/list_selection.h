@@ -24,14 +24,14 @@ class ListSelection : public TextFrame {
   ListSelection& operator=(ListSelection&& other) noexcept;
   ~ListSelection() override;
 
-  int index() const { return index_; }
+  int index() const { return list_.index; }
   // Chooses item i modulo the item count, a negative i counting from the end
   // (-1 is the last); nothing for an empty list. When i differs from the
   // previous index the callback is told the new index and the text is
   // rebuilt, so index(n) from 0 wraps to 0 and still reports it.
   void index(int i);
-  std::vector<std::string>& items() { return items_; }
-  const std::vector<std::string>& items() const { return items_; }
+  std::vector<std::string>& items() { return list_.items; }
+  const std::vector<std::string>& items() const { return list_.items; }
 
   // The chosen item; the first when the index is outside the list; "" for
   // an empty list.
@@ -41,14 +41,18 @@ class ListSelection : public TextFrame {
   std::string update_text();
 
  private:
+  // Points the next and back actions at this list.
   void install_arrow_actions();
 
-  std::string label_;
-  std::vector<std::string> items_;
-  int index_ = 0;
-  IndexCallback index_callback_;
-  std::string prefix_ = "< ";
-  std::string suffix_ = " >";
+  struct List {
+    std::string label;
+    std::vector<std::string> items;
+    int index = 0;
+    IndexCallback callback;
+    std::string prefix = "< ";
+    std::string suffix = " >";
+  };
+  List list_;
 };
 
 // A list over "OFF" and "ON" whose index callback calls the bool callback

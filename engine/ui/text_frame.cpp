@@ -23,19 +23,21 @@ void* TextFrame::default_font() {
   return GLUT_STROKE_ROMAN;
 }
 
+namespace {
+
+void set_style(DrawStyle& style, bool on, const DrawStyle::Color& text, float width) {
+  style.enable(on);
+  style.text_color() = text;
+  style.line_width(width);
+}
+
+}  // namespace
+
 void TextFrame::default_styles() {
-  text_style_.enable(true);
-  text_style_.text_color(0.6f, 0.6f, 0.6f, 1.0f);
-  text_style_.line_width(2.0f);
-  selected_text_style_.enable(true);
-  selected_text_style_.text_color(0.0f, 1.0f, 0.0f, 1.0f);
-  selected_text_style_.line_width(2.0f);
-  activated_text_style_.enable(true);
-  activated_text_style_.text_color(0.0f, 0.6f, 0.0f, 1.0f);
-  activated_text_style_.line_width(2.0f);
-  shadow_text_style_.enable(false);
-  shadow_text_style_.text_color(0.0f, 0.0f, 0.0f, 1.0f);
-  shadow_text_style_.line_width(10.0f);
+  set_style(text_style_, true, {0.6f, 0.6f, 0.6f, 1.0f}, 2.0f);
+  set_style(selected_text_style_, true, {0.0f, 1.0f, 0.0f, 1.0f}, 2.0f);
+  set_style(activated_text_style_, true, {0.0f, 0.6f, 0.0f, 1.0f}, 2.0f);
+  set_style(shadow_text_style_, false, {0.0f, 0.0f, 0.0f, 1.0f}, 10.0f);
   current_style = text_style_;
 }
 
