@@ -42,6 +42,10 @@ float stroke_length(void* font, const std::string& text) {
   return glutStrokeLengthf(font, reinterpret_cast<const unsigned char*>(text.c_str()));
 }
 
+void stroke_character(void* font, int character) {
+  if (initialised()) glutStrokeCharacter(font, character);
+}
+
 std::array<int, 2> screen_size() {
   if (!initialised()) return {0, 0};
   return {glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)};

@@ -31,6 +31,9 @@ bool warp_pointer(int x, int y);
 // GLUT_STROKE_ROMAN) in font units; 0 before glutInit.
 float stroke_width(void* font, int character);
 float stroke_length(void* font, const std::string& text);
+// glutStrokeCharacter: draws one character of a stroke font and advances the
+// current matrix by its width; nothing before glutInit.
+void stroke_character(void* font, int character);
 // glutGet(GLUT_SCREEN_WIDTH) and glutGet(GLUT_SCREEN_HEIGHT); 0, 0 before
 // glutInit.
 std::array<int, 2> screen_size();

@@ -60,6 +60,10 @@ class DrawStyle : public SimpleOption {
   float line_width() const { return line_width_; }
   void line_width(float width) { line_width_ = width; }
 
+  // Sets the OpenGL line width and makes the fill colour the current colour;
+  // both stay set (the caller saves the state it wants back).
+  void apply_gl() const;
+
  private:
   bool fading_ = false;
   bool filled_ = false;

@@ -17,5 +17,6 @@ TEST(GlutGuard, CallsBeforeGlutInitAreSkipped) {
   // The font is not looked at (this program does not link freeglut's fonts).
   EXPECT_EQ(guard::stroke_width(nullptr, 'W'), 0.0f);
   EXPECT_EQ(guard::stroke_length(nullptr, "Walk"), 0.0f);
+  guard::stroke_character(nullptr, 'W');
   EXPECT_EQ(guard::screen_size(), (std::array<int, 2>{0, 0}));
 }
