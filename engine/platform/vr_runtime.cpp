@@ -13,8 +13,10 @@ class NoRuntime final : public Runtime {
   void* find_interface(const std::string&) override { return nullptr; }
 };
 
+// Never destroyed: the program's VR interface may shut down during static
+// destruction.
 NoRuntime& no_runtime() {
-  static NoRuntime none;
+  static NoRuntime& none = *new NoRuntime;
   return none;
 }
 
