@@ -1,8 +1,9 @@
 # Front end to CMake. Every target first installs the packages that are
-# missing. `make` builds the optimised configuration, `make test` builds with
-# sanitizers, runs the whole suite under a virtual X server and replays the
-# fuzz corpora, `make bench` builds and runs the benchmarks, `make fuzz`
-# fuzzes the readers of outside input.
+# missing. `make` builds the optimised configuration (with the game's data
+# folder in build/release/data), `make data` only that folder, `make test`
+# builds with sanitizers, runs the whole suite under a virtual X server and
+# replays the fuzz corpora, `make bench` builds and runs the benchmarks,
+# `make fuzz` fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -13,11 +14,16 @@ FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
-.PHONY: all deps test bench fuzz fuzz-build clean
+.PHONY: all data deps test bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# The game's data folder, written by tools/datagen into build/release/data.
+data: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target data
 
 deps:
 	./scripts/deps.sh
