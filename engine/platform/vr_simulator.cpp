@@ -20,6 +20,32 @@ bool still_loading(int& answers) {
   return true;
 }
 
+// The answer to one load request for table[key]: `missing` without an entry,
+// Loading while its countdown runs, its error, or None with *found set.
+template <typename Table>
+EVRRenderModelError answer_load(Table& table, const typename Table::key_type& key,
+                                EVRRenderModelError missing,
+                                const typename Table::mapped_type** found) {
+  const auto it = table.find(key);
+  if (it == table.end()) return missing;
+  if (still_loading(it->second.loading_answers)) return VRRenderModelError_Loading;
+  if (it->second.error != VRRenderModelError_None) return it->second.error;
+  *found = &it->second;
+  return VRRenderModelError_None;
+}
+
+// Takes back the lent item whose record is `record`, noting its key; an
+// unknown record is ignored.
+template <typename Lent, typename Record, typename Key>
+void give_back(std::vector<std::unique_ptr<Lent>>& lent, const Record* record, Key Lent::*key,
+               std::vector<Key>& freed) {
+  const auto it = std::find_if(lent.begin(), lent.end(),
+                               [record](const auto& item) { return &item->record == record; });
+  if (it == lent.end()) return;
+  freed.push_back((*it).get()->*key);
+  lent.erase(it);
+}
+
 }  // namespace
 
 SimulatedHeadset::SimulatedHeadset() {
@@ -82,19 +108,20 @@ void SimulatedHeadset::set_pose(TrackedDeviceIndex_t index, const HmdMatrix34_t&
 }
 
 void SimulatedHeadset::press(TrackedDeviceIndex_t device, std::uint32_t button) {
-  VREvent_t e{};
-  e.event_type = VREvent_ButtonPress;
-  e.tracked_device_index = device;
-  e.data.controller.button = button;
-  push_event(e);
+  push_event(button_event(VREvent_ButtonPress, device, button));
 }
 
 void SimulatedHeadset::unpress(TrackedDeviceIndex_t device, std::uint32_t button) {
+  push_event(button_event(VREvent_ButtonUnpress, device, button));
+}
+
+VREvent_t SimulatedHeadset::button_event(EVREventType type, TrackedDeviceIndex_t device,
+                                         std::uint32_t button) {
   VREvent_t e{};
-  e.event_type = VREvent_ButtonUnpress;
+  e.event_type = type;
   e.tracked_device_index = device;
   e.data.controller.button = button;
-  push_event(e);
+  return e;
 }
 
 void SimulatedHeadset::add_render_model(const std::string& name, SimulatedModel model) {
@@ -324,11 +351,11 @@ EVRRenderModelError SimulatedHeadset::LoadRenderModel_Async(const char* name,
                                                             RenderModel_t** model) {
   if (!name || !model) return VRRenderModelError_InvalidArg;
   ++model_loads_[name];
-  const auto it = models_.find(name);
-  if (it == models_.end()) return VRRenderModelError_InvalidModel;
-  if (still_loading(it->second.loading_answers)) return VRRenderModelError_Loading;
-  if (it->second.error != VRRenderModelError_None) return it->second.error;
-  auto lent = std::make_unique<LentModel>(LentModel{it->first, it->second, {}});
+  const SimulatedModel* found = nullptr;
+  const EVRRenderModelError error =
+      answer_load(models_, name, VRRenderModelError_InvalidModel, &found);
+  if (error != VRRenderModelError_None) return error;
+  auto lent = std::make_unique<LentModel>(LentModel{name, *found, {}});
   const SimulatedModel& data = lent->data;
   lent->record = {data.vertices.data(), static_cast<std::uint32_t>(data.vertices.size()),
                   data.indices.data(), static_cast<std::uint32_t>(data.indices.size() / 3),
@@ -339,22 +366,18 @@ EVRRenderModelError SimulatedHeadset::LoadRenderModel_Async(const char* name,
 }
 
 void SimulatedHeadset::FreeRenderModel(RenderModel_t* model) {
-  const auto it = std::find_if(lent_models_.begin(), lent_models_.end(),
-                               [model](const auto& lent) { return &lent->record == model; });
-  if (it == lent_models_.end()) return;
-  freed_models_.push_back((*it)->name);
-  lent_models_.erase(it);
+  give_back(lent_models_, model, &LentModel::name, freed_models_);
 }
 
 EVRRenderModelError SimulatedHeadset::LoadTexture_Async(TextureID_t id,
                                                         RenderModel_TextureMap_t** texture) {
   if (!texture) return VRRenderModelError_InvalidArg;
   ++texture_loads_[id];
-  const auto it = textures_.find(id);
-  if (it == textures_.end()) return VRRenderModelError_InvalidTexture;
-  if (still_loading(it->second.loading_answers)) return VRRenderModelError_Loading;
-  if (it->second.error != VRRenderModelError_None) return it->second.error;
-  auto lent = std::make_unique<LentTexture>(LentTexture{id, it->second, {}});
+  const SimulatedTexture* found = nullptr;
+  const EVRRenderModelError error =
+      answer_load(textures_, id, VRRenderModelError_InvalidTexture, &found);
+  if (error != VRRenderModelError_None) return error;
+  auto lent = std::make_unique<LentTexture>(LentTexture{id, *found, {}});
   lent->record = {lent->data.width, lent->data.height, lent->data.rgba.data()};
   *texture = &lent->record;
   lent_textures_.push_back(std::move(lent));
@@ -362,11 +385,7 @@ EVRRenderModelError SimulatedHeadset::LoadTexture_Async(TextureID_t id,
 }
 
 void SimulatedHeadset::FreeTexture(RenderModel_TextureMap_t* texture) {
-  const auto it = std::find_if(lent_textures_.begin(), lent_textures_.end(),
-                               [texture](const auto& lent) { return &lent->record == texture; });
-  if (it == lent_textures_.end()) return;
-  freed_textures_.push_back((*it)->id);
-  lent_textures_.erase(it);
+  give_back(lent_textures_, texture, &LentTexture::id, freed_textures_);
 }
 
 const char* SimulatedHeadset::GetRenderModelErrorNameFromEnum(EVRRenderModelError error) {

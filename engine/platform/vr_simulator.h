@@ -139,6 +139,9 @@ class SimulatedHeadset final : public Runtime,
   // ---- Helpers
 
   static HmdMatrix34_t identity();
+  // An event of that type for a button of a device.
+  static VREvent_t button_event(EVREventType type, TrackedDeviceIndex_t device,
+                                std::uint32_t button);
   // Rotation rows r (the device's axes are its columns) and a translation.
   static HmdMatrix34_t matrix(const std::array<float, 9>& r, const std::array<float, 3>& t);
 

@@ -202,11 +202,7 @@ class MenuQueries : public VRInterface {
 };
 
 vr::VREvent_t button_event(vr::EVREventType type, unsigned device, unsigned button) {
-  vr::VREvent_t e{};
-  e.event_type = type;
-  e.tracked_device_index = device;
-  e.data.controller.button = button;
-  return e;
+  return vr::SimulatedHeadset::button_event(type, device, button);
 }
 
 TEST(VrButtons, PressesAndReleasesChangeTheTables) {
