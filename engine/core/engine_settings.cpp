@@ -123,41 +123,72 @@ int EngineSettings::save_section(std::string name, bool) {
   return result;
 }
 
+namespace {
+
+void read_text(const std::string& path, const std::function<void(const std::string&)>& done) {
+  done(read_all_str(path, nullptr));
+}
+
+void read_bytes(const std::string& path,
+                const std::function<void(const std::vector<unsigned char>&)>& done) {
+  std::vector<unsigned char> bytes;
+  const long long size = file_size(path);
+  std::ifstream in(path, std::ios::binary);
+  if (size > 0 && in) {
+    bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+  }
+  done(bytes);
+}
+
+void read_stream(const std::string& path, const std::function<void(std::istream&)>& done) {
+  std::ifstream in(path, std::ios::binary);
+  done(in);
+}
+
+}  // namespace
+
 template <typename Callback, typename Read>
-int EngineSettings::start_read(const std::string& name, Callback done, Read read) {
+int EngineSettings::make_read(const std::string& name, Callback done, Read read,
+                              std::function<void()>* task) const {
   if (!done) return -2;
   const std::string path = find_file(name);
   if (path.empty()) return -1;
-  std::thread([path, done = std::move(done), read] { read(path, done); }).detach();
+  *task = [path, done = std::move(done), read] { read(path, done); };
   return 0;
+}
+
+template <typename Callback, typename Read>
+int EngineSettings::start_read(const std::string& name, Callback done, Read read) {
+  std::function<void()> task;
+  const int status = make_read(name, std::move(done), read, &task);
+  if (status == 0) std::thread(std::move(task)).detach();
+  return status;
 }
 
 int EngineSettings::load_file_async(const std::string& name,
                                     std::function<void(const std::string&)> done) {
-  return start_read(name, std::move(done), [](const std::string& path, const auto& callback) {
-    callback(read_all_str(path, nullptr));
-  });
+  return start_read(name, std::move(done), read_text);
 }
 
 int EngineSettings::load_file_async(const std::string& name,
                                     std::function<void(const std::vector<unsigned char>&)> done) {
-  return start_read(name, std::move(done), [](const std::string& path, const auto& callback) {
-    std::vector<unsigned char> bytes;
-    const long long size = file_size(path);
-    std::ifstream in(path, std::ios::binary);
-    if (size > 0 && in) {
-      bytes.resize(static_cast<size_t>(size));
-      in.read(reinterpret_cast<char*>(bytes.data()), size);
-      bytes.resize(static_cast<size_t>(in.gcount()));
-    }
-    callback(bytes);
-  });
+  return start_read(name, std::move(done), read_bytes);
 }
 
 int EngineSettings::load_file_async_stream(const std::string& name,
                                            std::function<void(std::istream&)> done) {
-  return start_read(name, std::move(done), [](const std::string& path, const auto& callback) {
-    std::ifstream in(path, std::ios::binary);
-    callback(in);
-  });
+  return start_read(name, std::move(done), read_stream);
+}
+
+int EngineSettings::file_read(const std::string& name, std::function<void(const std::string&)> done,
+                              std::function<void()>* read) const {
+  return make_read(name, std::move(done), read_text, read);
+}
+
+int EngineSettings::file_read(const std::string& name,
+                              std::function<void(const std::vector<unsigned char>&)> done,
+                              std::function<void()>* read) const {
+  return make_read(name, std::move(done), read_bytes, read);
 }

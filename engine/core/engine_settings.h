@@ -82,8 +82,21 @@ class EngineSettings {
                       std::function<void(const std::vector<unsigned char>&)> done);
   int load_file_async_stream(const std::string& name, std::function<void(std::istream&)> done);
 
+  // The reads of load_file_async for a caller that runs them on a thread it
+  // owns: the status load_file_async would answer and, when that is 0, the
+  // read (which calls done) in *read. Nothing is read here.
+  int file_read(const std::string& name, std::function<void(const std::string&)> done,
+                std::function<void()>* read) const;
+  int file_read(const std::string& name,
+                std::function<void(const std::vector<unsigned char>&)> done,
+                std::function<void()>* read) const;
+
  private:
   std::string find_in(const std::string& folder, const std::string& name) const;
+  template <typename Callback, typename Read>
+  int make_read(const std::string& name, Callback done, Read read,
+                std::function<void()>* task) const;
+  // make_read, then the task on a detached worker.
   template <typename Callback, typename Read>
   int start_read(const std::string& name, Callback done, Read read);
 
