@@ -1,11 +1,97 @@
-// BasicEngine: the engine's main class. For now only the two collision models
-// of a pair of physics bodies, which use no engine state.
+// BasicEngine: the engine's main class. One object owns the window, the
+// input devices, the camera and the walker, the settings store, the render
+// scenes, the registered dialogs and commands and the per-frame machinery; an
+// application derives its engine from it and plugs its behaviour in through
+// the hooks, the maps of update and draw functions, the scenes and the event
+// queues.
+//
+// Its operations live in files by concern: basic_engine.cpp (construction,
+// accessors), basic_engine_events.cpp (event operations),
+// basic_engine_loading.cpp (loaders), basic_engine_frame.cpp (the frame
+// step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
+// (the key slots) and basic_engine_collision.cpp (collision models).
 #pragma once
 
-class PhysObj;
+#include <array>
+#include <chrono>
+#include <functional>
+#include <list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
-class BasicEngine {
+#include "audio/audio_source.h"
+#include "audio/menu_audio.h"
+#include "core/coordinate_system.h"
+#include "core/engine_settings.h"
+#include "core/event_queue.h"
+#include "core/vector_math.h"
+#include "core/wrapper.h"
+#include "engine/load_workers.h"
+#include "engine/mouse_look.h"
+#include "engine/pointer_container.h"
+#include "engine/walking.h"
+#include "input/controller.h"
+#include "input/glut_interface.h"
+#include "input/joystick.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "input/window.h"
+#include "render/camera.h"
+#include "render/frame_buffer.h"
+#include "render/geometry.h"
+#include "render/material.h"
+#include "render/render_process.h"
+#include "render/texture.h"
+#include "render/vbo.h"
+#include "ui/cursor.h"
+
+class ControllerTutorial;
+class Dialog;
+class OBJRenderer;
+class PhysObj;
+class ProgramCfg;
+
+// Runs on the thread that pumps freeglut, except the loaders' workers, which
+// reach the main thread only through the hand-over (see the loaders below).
+//
+// Members held by value are owned; every pointer member and every pointer in
+// a container is borrowed (the application owns the dialogs, VBOs, objects
+// and events it registers), except the frame buffer the constructor makes,
+// which follows Wrapper's rules. Copies and moves take every member over in
+// declaration order, except the loads in flight, which stay with the source.
+// The destructor deletes nothing held by pointer; it first waits for the
+// loads in flight.
+class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
  public:
+  using Hook = GLUTInterface::Hook;
+  using UpdateFunction = std::function<void(double)>;
+  using UpdateFunctions = std::map<std::string, UpdateFunction>;
+  using DrawFunctions = std::map<std::string, std::function<void()>>;
+  using Command = std::function<int(int)>;
+  using Commands = std::map<std::string, Command>;
+  // A bound command: its name and the integer it is called with.
+  using Binding = std::pair<std::string, int>;
+  using KeyBindings = std::map<unsigned char, Binding>;
+  using MouseBindings = std::map<int, Binding>;
+  using StartGameHook = std::function<void(int humans, int computers)>;
+  using ArrowKeyHook = std::function<void(int key)>;
+  // A box where the walker may stand: its centre and its full edge lengths.
+  using PlayerVolume = Box<3, float>;
+
+  // Opens nothing (no window, no OpenGL, no audio device). root_variable
+  // names the environment variable of the data root, for the settings.
+  explicit BasicEngine(ControllerTutorial* tutorial = nullptr,
+                       std::string root_variable = "TALVORIN_ROOT");
+  BasicEngine(const BasicEngine& other);
+  BasicEngine(BasicEngine&& other);
+  BasicEngine& operator=(const BasicEngine& other);
+  BasicEngine& operator=(BasicEngine&& other);
+  ~BasicEngine() override;
+
+  // ---- Collision models of two bodies (no engine state)
+
   // Equal-mass elastic collision of two touching spheres: b is moved back along
   // the pair's relative path to the position of first contact and the velocity
   // components along the line of centres are exchanged. The float arguments
@@ -13,10 +99,337 @@ class BasicEngine {
   // plays the part of b.
   static void elastic_collision(PhysObj& a, PhysObj& b, float = 0.0f, bool check = false,
                                 float = 0.0f);
-
   // Momentum-conserving collision for unequal masses that loses the fraction
   // `loss` of the energy in the centre-of-mass frame and couples the angular
   // velocities by `spin_coupling`. Coincident centres and zero masses are
   // refused without change.
   static void Collide(PhysObj& a, PhysObj& b, float loss, float spin_coupling);
+
+  // ---- Event operations (main thread only; the work runs when the queue
+  // next advances past its start). The events are the queue's: it frees
+  // them after the flush that removes them. A null queue is the real-time
+  // queue.
+
+  // An event "enqueue" at the queue's time + delay, of duration 0, whose
+  // start calls fn; nothing for an empty fn.
+  void enqueue(std::function<void()> fn, double delay = 0.0, EventQueue* queue = nullptr);
+  // An event "enqueue" from the queue's time + delay lasting duration
+  // (negative: endless) that calls fn at most once a period; nothing for an
+  // empty fn.
+  void enqueue_periodic(std::function<void()> fn, double period, double delay = 0.0,
+                        double duration = -1.0, EventQueue* queue = nullptr);
+  // An event "start_after_realtime" on the real-time queue from now, lasting
+  // delay seconds (a negative delay counts as 0), whose stop calls fn (when
+  // set): fn runs once, delay seconds of real time from now.
+  Event* start_after_realtime(std::function<void()> fn, double delay);
+  // An event named `name` on the game-time queue from the game time, lasting
+  // delay (a negative delay counts as 0): during gets its scaled time (0 to
+  // 1) at every step, at_end runs at its end. Frozen while paused.
+  void start_delayed_event(double delay, std::function<void(double)> at_end,
+                           std::function<void(double)> during, std::string name);
+
+  // ---- Loaders
+  //
+  // A file is read (and, where said, parsed) on a worker thread the engine
+  // owns; its completion, which makes the OpenGL objects and then calls
+  // done, is handed to the main thread and queued on the real-time queue by
+  // the frame step: it runs at the next frame's advance of that queue,
+  // completions in the order their workers handed them over. The caller
+  // keeps the texture or model alive and untouched until done has run.
+
+  // <textures folder>/<file> read on a worker; decoded as PNG, made into
+  // an OpenGL texture (GL_RGBA), its pixels emptied with free_pixels, on
+  // the main thread. The file read's status: 0 started, -1 no such file.
+  int load_tex(Texture& tex, std::string file, bool free_pixels, std::function<void()> done);
+  // The same, with the decoding on the worker.
+  int load_tex_async(Texture& tex, std::string file, bool free_pixels, std::function<void()> done);
+  // The model that section file cfg/<section>.ini names under key (a
+  // description file in cfg holding "obj_file" and the transform keys),
+  // loaded here; the section file's values are merged into settings()
+  // [section]. 1 when the section file does not load, 2 when it has no
+  // value under key, else the model loader's result (0 success). With
+  // free_vertices the CPU vertex arrays are freed afterwards.
+  int load_obj(OBJRenderer& obj, std::string key, std::string section, bool free_vertices);
+  // The same model read and parsed (with its per-material attribute arrays)
+  // on a worker; the vertex arrays and the textures of its materials (from
+  // the models folder, then what is still missing from the textures folder)
+  // made on the main thread, also when parsing failed. 1 and 2 as load_obj,
+  // 3 when the description file does not load, 4 when it has no "obj_file",
+  // -1 when that file does not exist; 0 when the read started.
+  int load_obj_async(OBJRenderer& obj, std::string key, std::string section, bool free_vertices,
+                     std::function<void()> done);
+  // Waits until every load in flight has handed its completion over (which
+  // still runs through the frame step). A deriving class whose members are
+  // load targets calls this in its destructor.
+  void wait_for_loads() { load_workers_.wait(); }
+  // Loads whose worker has not been joined yet, and completions handed over
+  // and not yet queued.
+  std::size_t loads_in_flight() const { return load_workers_.workers(); }
+  std::size_t loads_handed_over() const { return load_workers_.pending(); }
+  // Asks the loads in flight to stop and waits for them, then the input
+  // base's shutdown (its hook, the end of the main loop).
+  void shutdown();
+
+  // ---- Frame step
+
+  // Whether an event "Camera animation" is active on the game-time queue or
+  // a camera look event is listed.
+  bool active_camera_animation() const;
+  // Runs the update functions in key order with the frame's game step:
+  // steps longer than a second are split into ceil(step) equal parts, each
+  // function called once per part. Nothing for a step of 0.
+  void update_all_functions();
+  // The controller records from the valid poses (those with translation or
+  // rotation enabled), in order: each position is the pose's plus the
+  // walker's; controller model k takes the pose at that position. Then the
+  // controller-pose hook.
+  void update_controller_poses(const std::vector<CoordinateSystem>& poses);
+
+  // ---- Player volumes
+
+  // One box per name in the section's "player_volume_objects" (white-space
+  // separated): the bounds of the model's object "player_volume_" + name,
+  // appended. -1 (nothing changes) when the key is missing or empty, else 0.
+  int load_player_volume(OBJRenderer& model, ProgramCfg& cfg);
+  // Whether the point lies strictly inside at least one box.
+  bool in_player_volume(std::array<float, 3> point) const;
+
+  // ---- Accessors
+
+  FrameBuffer& frame_buffer() { return Wrapper<FrameBuffer>::get(); }
+  const FrameBuffer& frame_buffer() const { return Wrapper<FrameBuffer>::get(); }
+  // Objects integrated once per game sub-step with the game step, and once
+  // a frame with the real step.
+  std::vector<PhysObj*>& sim_objects() { return sim_objects_; }
+  const std::vector<PhysObj*>& sim_objects() const { return sim_objects_; }
+  std::vector<PhysObj*>& realtime_objects() { return realtime_objects_; }
+  const std::vector<PhysObj*>& realtime_objects() const { return realtime_objects_; }
+  Walking& walking() { return walking_; }
+  const Walking& walking() const { return walking_; }
+  Bindings& walk_keys() { return walk_keys_; }
+  const Bindings& walk_keys() const { return walk_keys_; }
+  ParameterizedGeometry& geometry() { return geometry_; }
+  const ParameterizedGeometry& geometry() const { return geometry_; }
+  std::vector<kLight>& lights() { return lights_; }
+  const std::vector<kLight>& lights() const { return lights_; }
+  XInputInterface& xinput() { return xinput_; }
+  const XInputInterface& xinput() const { return xinput_; }
+  // Whether gamepad 0's right stick may turn the view.
+  bool gamepad_turn() const { return gamepad_turn_; }
+  void gamepad_turn(bool on) { gamepad_turn_ = on; }
+  Crosshair& crosshair() { return crosshair_; }
+  const Crosshair& crosshair() const { return crosshair_; }
+  // Kept for the application; the engine does not read it.
+  std::array<float, 3>& start_position() { return start_position_; }
+  const std::array<float, 3>& start_position() const { return start_position_; }
+  // An OpenGL texture name kept for the application.
+  unsigned int monitor_texture() const { return monitor_texture_; }
+  void monitor_texture(unsigned int texture) { monitor_texture_ = texture; }
+  AudioListener& listener() { return listener_; }
+  const AudioListener& listener() const { return listener_; }
+  MenuAudio& menu_audio() { return menu_audio_; }
+  const MenuAudio& menu_audio() const { return menu_audio_; }
+  Material& material() { return material_; }
+  const Material& material() const { return material_; }
+  EyeInfo& eye_info() { return eye_info_; }
+  const EyeInfo& eye_info() const { return eye_info_; }
+  // Head-mounted mode: the headset, not the engine, sets projection and
+  // camera pose, and the player volumes do not hold the walker.
+  bool hmd_control() const { return hmd_control_; }
+  void hmd_control(bool on) { hmd_control_ = on; }
+  // The mouse drives the pointer.
+  bool mouse_control() const { return mouse_control_; }
+  void mouse_control(bool on) { mouse_control_ = on; }
+  // Size in pixels of the drawn image; (0, 0) until set.
+  const std::array<int, 2>& render_size() const { return render_size_; }
+  void render_size(const std::array<int, 2>& size) { render_size_ = size; }
+  void render_size(int width, int height) { render_size_ = {width, height}; }
+  // The application's main loop runs while this is 0.
+  int quit() const { return quit_; }
+  void quit(int code) { quit_ = code; }
+  // One record per valid controller pose of the last update.
+  const std::vector<Controller>& controllers() const { return controllers_; }
+  PointerContainer<GeomObj*>& draw_objects() { return draw_objects_; }
+  const PointerContainer<GeomObj*>& draw_objects() const { return draw_objects_; }
+  PointerContainer<VBO*>& draw_vbos() { return draw_vbos_; }
+  const PointerContainer<VBO*>& draw_vbos() const { return draw_vbos_; }
+  // Entry k is the model of controller k.
+  PointerContainer<VBO*>& controller_vbos() { return controller_vbos_; }
+  const PointerContainer<VBO*>& controller_vbos() const { return controller_vbos_; }
+  kWindow& window() { return window_; }
+  const kWindow& window() const { return window_; }
+  // Its coordinate system is the view pose.
+  MouseLook& mouse_look() { return mouse_look_; }
+  const MouseLook& mouse_look() const { return mouse_look_; }
+  Camera& camera() { return camera_; }
+  const Camera& camera() const { return camera_; }
+  Cursor& cursor() { return cursor_; }
+  const Cursor& cursor() const { return cursor_; }
+  CoordinateSystem& pointer_target() { return pointer_target_; }
+  const CoordinateSystem& pointer_target() const { return pointer_target_; }
+  // Called at the end of each walking check (outside the menu).
+  Hook& walking_hook() { return walking_hook_; }
+  // Called at the end of update_controller_poses.
+  Hook& controller_pose_hook() { return controller_pose_hook_; }
+  // Called each frame right after the gamepads are polled.
+  Hook& pre_idle_hook() { return pre_idle_hook_; }
+  DrawFunctions& draw_functions() { return draw_functions_; }
+  const DrawFunctions& draw_functions() const { return draw_functions_; }
+  // Run every frame with the game step; a function may erase entries,
+  // itself included, while it runs.
+  UpdateFunctions& update_functions() { return update_functions_; }
+  const UpdateFunctions& update_functions() const { return update_functions_; }
+  // Pending mouse-button events; the application may append its own.
+  std::list<MouseButtonEvent>& mouse_button_events() { return mouse_button_events_; }
+  const std::list<MouseButtonEvent>& mouse_button_events() const { return mouse_button_events_; }
+  std::list<Dialog*>& dialogs() { return dialogs_; }
+  const std::list<Dialog*>& dialogs() const { return dialogs_; }
+  StartGameHook& start_game_hook() { return start_game_hook_; }
+  // The poses that can point at dialogs.
+  std::vector<CoordinateSystem*>& pointer_coordsys() { return pointer_coordsys_; }
+  const std::vector<CoordinateSystem*>& pointer_coordsys() const { return pointer_coordsys_; }
+  CoordinateSystem& mouse_pointer() { return mouse_pointer_; }
+  const CoordinateSystem& mouse_pointer() const { return mouse_pointer_; }
+  EngineSettings& settings() { return settings_; }
+  const EngineSettings& settings() const { return settings_; }
+  // The dialog that arrow keys and the pointer act on; assign through it.
+  Dialog*& selected_dialog() { return selected_dialog_; }
+  Dialog* selected_dialog() const { return selected_dialog_; }
+  Commands& cmds() { return cmds_; }
+  const Commands& cmds() const { return cmds_; }
+  KeyBindings& key_down_bindings() { return key_down_bindings_; }
+  KeyBindings& key_up_bindings() { return key_up_bindings_; }
+  MouseBindings& mouse_down_bindings() { return mouse_down_bindings_; }
+  MouseBindings& mouse_up_bindings() { return mouse_up_bindings_; }
+  // The application's map of named dialogs, stored only.
+  std::map<std::string, Dialog*>*& named_dialogs() { return named_dialogs_; }
+  std::vector<Dialog*>& sorted_dialogs() { return sorted_dialogs_; }
+  const std::vector<Dialog*>& sorted_dialogs() const { return sorted_dialogs_; }
+  // Dialogs drawn flat over the view.
+  std::vector<Dialog*>& ortho_dlgs() { return ortho_dlgs_; }
+  const std::vector<Dialog*>& ortho_dlgs() const { return ortho_dlgs_; }
+  // Running camera look-at events; the walking step waits while any is
+  // listed.
+  std::vector<Event*>& look_events() { return look_events_; }
+  const std::vector<Event*>& look_events() const { return look_events_; }
+  // Real time of the last right-stick turn.
+  double last_gamepad_look() const { return last_gamepad_look_; }
+  void last_gamepad_look(double t) { last_gamepad_look_ = t; }
+  double gamepad_look_timeout() const { return gamepad_look_timeout_; }
+  void gamepad_look_timeout(double t) { gamepad_look_timeout_ = t; }
+  ArrowKeyHook& arrow_key_hook() { return arrow_key_hook_; }
+  // Steady-clock time of the last gamepad button or pad input.
+  std::chrono::steady_clock::time_point& last_gamepad_input() { return last_gamepad_input_; }
+  std::chrono::steady_clock::time_point last_gamepad_input() const { return last_gamepad_input_; }
+  std::map<std::string, RenderScene>& scenes() { return scenes_; }
+  const std::map<std::string, RenderScene>& scenes() const { return scenes_; }
+  ControllerTutorial*& controller_tutorial() { return controller_tutorial_; }
+  ControllerTutorial* controller_tutorial() const { return controller_tutorial_; }
+  std::vector<PlayerVolume>& player_volumes() { return player_volumes_; }
+  const std::vector<PlayerVolume>& player_volumes() const { return player_volumes_; }
+  // The application's models of tracked devices (base stations) by device
+  // index; the engine keeps them only.
+  std::map<unsigned int, VBO>& base_stations() { return base_stations_; }
+  const std::map<unsigned int, VBO>& base_stations() const { return base_stations_; }
+  // The vertical axis (0 x, 1 y, 2 z) of the walker and the view: the
+  // walker's; setting it sets both.
+  int up_axis() const { return walking_.up_axis; }
+  void up_axis(int axis);
+
+  // At least n VR hand controllers are listed.
+  bool positional_control(unsigned int n) const { return controllers_.size() >= n; }
+  // The input base's paused state.
+  bool awaiting_player_input() const { return paused(); }
+  // The width in bits of the engine's native word, as a number and as text.
+  int native_bits() const { return 32; }
+  std::string native_bits_str() const { return "32"; }
+
+ protected:
+  // Virtual slots 0 to 3 of the input base.
+  void idle_impl() override;
+  void keyboard_impl(int key, int state, float x, float y, float z) override;
+  // Does nothing.
+  void joystick_impl(unsigned int buttons, float x, float y, float z) override;
+  void special_key_up_impl(int key, float x, float y, float z) override;
+
+  // One walking check: the rest-speed rule, then (outside the menu) the
+  // walk keys, gamepad 0's left stick and right-stick turning, then the
+  // walking hook.
+  void check_walking_basic();
+  // Walking input from the walk keys held in the key-state map; the flag has
+  // no effect.
+  void check_walking_helper(const Keyboard::States& keys, bool);
+  // A direction in the view's frame turned into the scene frame and handed
+  // to the walker as a level control input.
+  void check_walking_direction(const float* direction);
+  // Integrates every listed object whose update is enabled and clears its
+  // force and torque sums.
+  void update_objects(double dt, std::vector<PhysObj*>& objects);
+
+ private:
+  // Queues the completions handed over by the loaders on the real-time queue.
+  void queue_load_completions();
+  int read_texture(Texture& tex, const std::string& file, bool free_pixels,
+                   std::function<void()> done, bool decode_on_worker);
+
+  std::vector<PhysObj*> sim_objects_;
+  std::vector<PhysObj*> realtime_objects_;
+  Walking walking_{"walking"};
+  Bindings walk_keys_;
+  ParameterizedGeometry geometry_;
+  std::vector<kLight> lights_;
+  XInputInterface xinput_;
+  bool gamepad_turn_ = true;
+  Crosshair crosshair_;
+  std::array<float, 3> start_position_{0.0f, 1.2f, 0.0f};
+  unsigned int monitor_texture_ = 0;
+  AudioListener listener_;
+  MenuAudio menu_audio_;
+  Material material_;
+  EyeInfo eye_info_;
+  bool hmd_control_ = false;
+  bool mouse_control_ = false;
+  std::array<int, 2> render_size_{0, 0};
+  int quit_ = 0;
+  std::vector<Controller> controllers_;
+  PointerContainer<GeomObj*> draw_objects_;
+  PointerContainer<VBO*> draw_vbos_;
+  PointerContainer<VBO*> controller_vbos_;
+  kWindow window_;
+  MouseLook mouse_look_;
+  Camera camera_;
+  Cursor cursor_;
+  CoordinateSystem pointer_target_;
+  Hook walking_hook_;
+  Hook controller_pose_hook_;
+  Hook pre_idle_hook_;
+  DrawFunctions draw_functions_;
+  UpdateFunctions update_functions_;
+  std::list<MouseButtonEvent> mouse_button_events_;
+  std::list<Dialog*> dialogs_;
+  StartGameHook start_game_hook_;
+  std::vector<CoordinateSystem*> pointer_coordsys_;
+  CoordinateSystem mouse_pointer_;
+  EngineSettings settings_;
+  Dialog* selected_dialog_ = nullptr;
+  Commands cmds_;
+  KeyBindings key_down_bindings_;
+  KeyBindings key_up_bindings_;
+  MouseBindings mouse_down_bindings_;
+  MouseBindings mouse_up_bindings_;
+  std::map<std::string, Dialog*>* named_dialogs_ = nullptr;
+  std::vector<Dialog*> sorted_dialogs_;
+  std::vector<Dialog*> ortho_dlgs_;
+  std::vector<Event*> look_events_;
+  double last_gamepad_look_ = 0.0;
+  double gamepad_look_timeout_ = 1.0;
+  ArrowKeyHook arrow_key_hook_;
+  std::chrono::steady_clock::time_point last_gamepad_input_;
+  std::map<std::string, RenderScene> scenes_;
+  ControllerTutorial* controller_tutorial_ = nullptr;
+  std::vector<PlayerVolume> player_volumes_;
+  std::map<unsigned int, VBO> base_stations_;
+  // Last, so that it is destroyed first: its workers write into load
+  // targets and hand over to it.
+  LoadWorkers load_workers_;
 };
