@@ -2,19 +2,23 @@
 # missing. `make` builds the optimised configuration (with the game's data
 # folder in build/release/data), `make data` only that folder, `make test`
 # builds with sanitizers, runs the whole suite under a virtual X server and
-# replays the fuzz corpora, `make bench` builds and runs the benchmarks,
+# replays the fuzz corpora, `make tsan` runs the tests of the threaded
+# loaders under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
+TSAN_DIR := build/tsan
+# The tests of the engine's loader threads and their hand-over.
+TSAN_FILTER := LoadWorkers*:EngineLoading*
 FUZZ_SECONDS ?= 60
 FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
-.PHONY: all data deps test bench fuzz fuzz-build clean
+.PHONY: all data deps test tsan bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -34,6 +38,13 @@ test: deps
 	cd $(TEST_DIR) && $(XVFB) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 	$(MAKE) --no-print-directory fuzz-build
 	FUZZ_DIR=$(FUZZ_DIR) ./scripts/fuzz.sh corpus
+
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DVARNOX_TSAN=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target engine_cpu_tests engine_gl_tests
+	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" $(XVFB) sh -c \
+	  './bin/engine_cpu_tests --gtest_filter="$(TSAN_FILTER)" && \
+	   ./bin/engine_gl_tests --gtest_filter="$(TSAN_FILTER)"'
 
 # The readers of outside input under libFuzzer (clang): `make fuzz` runs each
 # target FUZZ_SECONDS (or only FUZZ_TARGET); `make test` replays the corpora.
