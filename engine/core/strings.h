@@ -43,6 +43,15 @@ std::string tolower_s(std::string text);
 double read_double(std::string_view text);
 long long read_long_long(std::string_view text);
 
+// Where the comment of a line of model text begins: the first '#' that starts
+// the line or follows a blank or tab ('#' inside a word, as in a name like
+// "Material#25", is text). npos when the line has none.
+inline std::size_t comment_start(std::string_view line) {
+  for (std::size_t at = line.find('#'); at != std::string_view::npos; at = line.find('#', at + 1))
+    if (at == 0 || line[at - 1] == ' ' || line[at - 1] == '\t') return at;
+  return std::string_view::npos;
+}
+
 // One line up to '\n', cut at its first '\r', so CR LF files read like LF files.
 std::istream& getline_crlf(std::istream& in, std::string& line);
 

@@ -13,26 +13,34 @@ OBJFace::OBJFace(unsigned long long n) : v(n, 0), vt(n, 0), vn(n, 0) {}
 
 namespace {
 
-// A 1-based index word as atoll reads it, minus 1. The reading saturates
-// where atoll would be undefined; the subtraction wraps, so 0 and negative
-// words become indices that address no entry.
-unsigned long long index_word(std::string_view word) {
-  return static_cast<unsigned long long>(read_long_long(word)) - 1ULL;
+// What an index that addresses no entry of any list becomes.
+constexpr unsigned long long kNoEntry = ~0ULL;
+
+// An index word as atoll reads it: a positive number counts from 1, a
+// negative one back from `size` entries (-1 is the last). 0, a reach before
+// the first entry and an overflow that atoll saturates give an index that
+// addresses no entry.
+unsigned long long index_word(std::string_view word, unsigned long long size) {
+  const long long n = read_long_long(word);
+  if (n > 0) return static_cast<unsigned long long>(n) - 1ULL;
+  // 0 - n in unsigned arithmetic, exact for LLONG_MIN too.
+  const unsigned long long back = 0ULL - static_cast<unsigned long long>(n);
+  return n < 0 && back <= size ? size - back : kNoEntry;
 }
 
 }  // namespace
 
-int OBJFace::read_vertices(const std::vector<std::string>& tokens) {
+int OBJFace::read_vertices(const std::vector<std::string>& tokens, const ListSizes& sizes) {
   clear();
   int result = 0;
   for (const std::string& token : tokens)
-    if (!add_corner(token)) result = 1;
+    if (!add_corner(token, sizes)) result = 1;
   return result;
 }
 
-bool OBJFace::add_corner(std::string_view token) {
+bool OBJFace::add_corner(std::string_view token, const ListSizes& sizes) {
   // The parts of split(token, "/"): empty inner parts count, an empty part
-  // after a final "/" does not.
+  // after a final "/" does not. One part is a bare vertex index.
   std::string_view parts[3];
   std::size_t count = 0;
   std::size_t start = 0;
@@ -46,10 +54,10 @@ bool OBJFace::add_corner(std::string_view token) {
     if (count == 3) return false;
     parts[count++] = token.substr(start);
   }
-  if (count != 2 && count != 3) return false;
-  v.push_back(index_word(parts[0]));
-  if (!parts[1].empty()) vt.push_back(index_word(parts[1]));
-  if (count == 3) vn.push_back(index_word(parts[2]));
+  if (count == 0) return false;
+  v.push_back(index_word(parts[0], sizes.v));
+  if (count > 1 && !parts[1].empty()) vt.push_back(index_word(parts[1], sizes.vt));
+  if (count == 3) vn.push_back(index_word(parts[2], sizes.vn));
   return true;
 }
 

@@ -23,13 +23,22 @@ class OBJFace {
   // n corners, every index 0.
   explicit OBJFace(unsigned long long n = 3);
 
+  // How many entries the model's vertex, texture-coordinate and normal lists
+  // hold when a face is read: a negative (relative) index counts back from
+  // them, -1 being the latest entry. {} is all zeros.
+  struct ListSizes {
+    unsigned long long v, vt, vn;
+  };
+
   // Replaces the three index lists by the corners of an `f` statement's words:
-  // v/vt/vn, v//vn, v/vt, v/vt/ and v// (1-based). 0 when every word was a
-  // corner; 1 when some word was not (it adds nothing; the rest still count).
-  int read_vertices(const std::vector<std::string>& tokens);
+  // v, v/vt, v/, v//vn and v/vt/vn (also v/vt/ and v//). Positive indices are
+  // 1-based; negative ones count back from `sizes`; 0, and a negative index
+  // reaching before the first entry, address no entry. 0 when every word was
+  // a corner; 1 when some word was not (it adds nothing; the rest still count).
+  int read_vertices(const std::vector<std::string>& tokens, const ListSizes& sizes = {});
   // Appends the corner of one such word; false (nothing appended) for a word
-  // of another form.
-  bool add_corner(std::string_view token);
+  // of another form (more than three parts).
+  bool add_corner(std::string_view token, const ListSizes& sizes = {});
 
   unsigned long long size() const { return v.size(); }
   // Fan triangles: size() - 2, and 0 below three corners.

@@ -128,9 +128,10 @@ struct Dropped {
 
   void report() const {
     if (statements)
-      std::cerr << "OBJRenderer::load() warning: " << statements
-                << " face statements dropped: corners of another form than v/vt/vn, v//vn or v/vt"
-                << std::endl;
+      std::cerr
+          << "OBJRenderer::load() warning: " << statements
+          << " face statements dropped: corners of another form than v, v/vt, v//vn or v/vt/vn"
+          << std::endl;
     if (short_faces)
       std::cerr << "OBJRenderer::load() warning: " << short_faces
                 << " faces dropped: fewer than three corners" << std::endl;
@@ -178,10 +179,16 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   // repeats them in the places it leaves out.
   float buffers[4][3] = {};
   std::vector<float>* const lists[4] = {&vertices_, &tex_coords_, &param_coords_, &normals_};
+  // The entries read so far, from which relative face indices count back.
+  OBJFace::ListSizes sizes{num_vertices(), tex_coords_.size() / 3, normals_.size() / 3};
+  unsigned long long params = 0;
+  unsigned long long* const counts[4] = {&sizes.v, &sizes.vt, &params, &sizes.vn};
   OBJFace face(3);
   const std::size_t first_new = faces_.size();
   Dropped dropped;
   bool any_line = false;
+  const std::size_t vertex_floats = vertices_.size();
+  bool mtl_named = false;
   // The vertices the new faces name, while every name addresses a vertex
   // already read: then no face is dropped and the bounds need no second pass
   // over the faces.
@@ -191,7 +198,7 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   LineReader lines(in);
   std::string_view line;
   while (lines.next(line)) {
-    line = line.substr(0, line.find('#'));
+    line = line.substr(0, comment_start(line));
     if (line.size() < 3) continue;
     if (!any_line) {
       any_line = true;
@@ -217,12 +224,13 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
           }
         }
         lists[keyword]->insert(lists[keyword]->end(), buffer, buffer + 3);
+        ++*counts[keyword];
         break;
       }
       case kF: {
         face.clear();
         bool corners_ok = true;
-        while (words.next(word)) corners_ok = face.add_corner(word) && corners_ok;
+        while (words.next(word)) corners_ok = face.add_corner(word, sizes) && corners_ok;
         if (!corners_ok) {
           ++dropped.statements;
         } else if (face.size() < 3) {
@@ -244,9 +252,19 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
       case kMtllib: {
         std::string name(words.rest());
         trim(name, " \t\r\n");
-        if (!name.empty() &&
-            std::find(mtl_files_.begin(), mtl_files_.end(), name) == mtl_files_.end())
-          mtl_files_.push_back(name);
+        // A name with blanks stays whole when it names a file; otherwise the
+        // line lists several names.
+        std::vector<std::string> names;
+        if (name.find_first_of(" \t") == std::string::npos || !find_mtl(name).empty()) {
+          names.push_back(std::move(name));
+        } else {
+          names = split(name, "");
+        }
+        for (std::string& n : names) {
+          mtl_named = mtl_named || !n.empty();
+          if (!n.empty() && std::find(mtl_files_.begin(), mtl_files_.end(), n) == mtl_files_.end())
+            mtl_files_.push_back(std::move(n));
+        }
         break;
       }
       case kO:
@@ -278,6 +296,10 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
     faces_.erase(outside, faces_.end());
   }
   dropped.report();
+  // Lines were read, so an empty result is not silently a success.
+  if (faces_.size() == first_new && vertices_.size() == vertex_floats && !mtl_named)
+    std::cerr << "OBJRenderer::load() warning: the text yields no face, vertex or material"
+              << std::endl;
 
   int result = 0;
   if (load_materials_) {
@@ -316,15 +338,16 @@ int OBJRenderer::load(std::string path, OBJTransform* transform) {
   return result;
 }
 
+std::string OBJRenderer::find_mtl(const std::string& name) const {
+  if (file_exists(name)) return name;
+  if (!load_path_.empty() && file_exists(load_path_ + "/" + name)) return load_path_ + "/" + name;
+  return {};
+}
+
 int OBJRenderer::load_mtl() {
   int failed = 0;
   for (const std::string& name : mtl_files_) {
-    std::string path;
-    if (file_exists(name)) {
-      path = name;
-    } else if (!load_path_.empty() && file_exists(load_path_ + "/" + name)) {
-      path = load_path_ + "/" + name;
-    }
+    const std::string path = find_mtl(name);
     std::vector<WavefrontMTL> found;
     if (path.empty()) {
       std::cerr << "Warning: material file " << name << " not found. Inserting default material."

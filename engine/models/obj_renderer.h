@@ -58,11 +58,16 @@ class OBJRenderer : public VertexData, public SimpleOption {
 
   // Appends the statements of an OBJ text to the model: "v", "vt", "vp",
   // "vn", "f", "o", "s", "mtllib", "g", "usemtl" (other lines are ignored;
-  // "#" starts a comment; lines shorter than three characters are dropped).
-  // Then loads the materials (while load_materials()), applies the transform
-  // when given and recomputes the average vertex and the bounding box.
-  // 0; -1 when no line was kept (nothing changes); otherwise the number of
-  // MTL files that gave no material. verbose writes progress to std::cout.
+  // a "#" at the start of a line or after a blank starts a comment; lines
+  // shorter than three characters are dropped). Face corners are v, v/vt,
+  // v//vn or v/vt/vn; a negative index counts back from the entries read so
+  // far. An "mtllib" line is one file name when that file exists, else one
+  // name per word. Then loads the materials (while load_materials()),
+  // applies the transform when given and recomputes the average vertex and
+  // the bounding box. 0; -1 when no line was kept (nothing changes);
+  // otherwise the number of MTL files that gave no material. Text that
+  // yields no face, vertex or material is reported as a warning. verbose
+  // writes progress to std::cout.
   int load(std::istream& in, OBJTransform* transform, bool verbose);
   // The file's folder becomes the load path, then the stream form. -1 when
   // the file cannot be opened.
@@ -367,6 +372,9 @@ class OBJRenderer : public VertexData, public SimpleOption {
   // The attributes of faces known to be drawable.
   std::vector<float> build_buffer(unsigned depth, const std::vector<float>& data,
                                   const FaceList& drawable, AttributeType type, bool reverse) const;
+  // Where an MTL file name is found: as given, else inside the load path;
+  // empty when neither exists.
+  std::string find_mtl(const std::string& name) const;
   // Stores the bounds and the corners of their box.
   void set_bounding_box(const Bounds& bounds);
   // Drops the entries of array that no face's selected list names.

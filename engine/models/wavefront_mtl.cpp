@@ -1,7 +1,9 @@
 // The MTL reader and writer, texture-map options and the material's textures.
 #include "models/wavefront_mtl.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -15,36 +17,56 @@
 namespace {
 
 // A word that starts the next option: a "-" that does not begin a number.
-bool option_word(const std::string& word) {
+bool option_word(std::string_view word) {
   if (word.empty() || word[0] != '-') return false;
   return word.size() < 2 || !(std::isdigit(static_cast<unsigned char>(word[1])) || word[1] == '.');
 }
 
-float number(const std::string& word) {
-  return static_cast<float>(std::atof(word.c_str()));
+// The options a statement may hold ("-cc" is read and not kept); a file name
+// runs up to the next of them.
+bool option_name(std::string_view word) {
+  static constexpr std::string_view kNames[] = {"-blendu", "-blendv",  "-boost", "-cc", "-clamp",
+                                                "-mm",     "-o",       "-s",     "-t",  "-texres",
+                                                "-type",   "-imfchan", "-bm"};
+  return std::find(std::begin(kNames), std::end(kNames), word) != std::end(kNames);
+}
+
+// A word that reads whole as a number, such as "-0.5", ".25" or "1e3".
+bool number_word(std::string_view word) {
+  const char* first = word.data();
+  const char* last = first + word.size();
+  if (first != last && *first == '+') ++first;
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  return end == last && first != last && error != std::errc::invalid_argument;
+}
+
+float number(std::string_view word) {
+  return static_cast<float>(read_double(word));
 }
 
 }  // namespace
 
-int MTLTextureOptions::parse(const std::vector<std::string>& all, int first) {
-  std::vector<std::string> words;
-  for (size_t i = first > 0 ? static_cast<size_t>(first) : 0; i < all.size(); ++i)
-    if (!all[i].empty()) words.push_back(all[i]);
-  const size_t n = words.size();
+std::pair<std::size_t, std::size_t> MTLTextureOptions::parse_words(
+    const std::vector<std::string_view>& words) {
+  const std::size_t n = words.size();
+  std::pair<std::size_t, std::size_t> name{0, 0};
   bool found = false;
-  size_t i = 0;
+  std::size_t i = 0;
   while (i < n) {
     if (!found && i == n - 1) {
-      file = words[i];
+      name = {i, n};
       break;
     }
     // Option arguments stand below `end`: the reserved last word is not one.
-    const size_t end = found ? n : n - 1;
-    const std::string& w = words[i];
+    const std::size_t end = found ? n : n - 1;
+    const std::string_view w = words[i];
     const bool one = i + 1 < end;
     if ((w == "-blendu" || w == "-blendv" || w == "-clamp") && one) {
       bool& flag = w == "-blendu" ? blendu : w == "-blendv" ? blendv : clamp;
       flag = words[i + 1] == "on";
+      i += 2;
+    } else if (w == "-cc" && one) {
       i += 2;
     } else if ((w == "-boost" || w == "-bm") && one) {
       (w == "-boost" ? boost : bm) = number(words[i + 1]);
@@ -54,23 +76,79 @@ int MTLTextureOptions::parse(const std::vector<std::string>& all, int first) {
       i += 3;
     } else if (w == "-o" || w == "-s" || w == "-t") {
       std::array<float, 3>& target = w == "-o" ? o : w == "-s" ? s : t;
-      size_t k = 0;
+      std::size_t k = 0;
       for (++i; i < end && !option_word(words[i]); ++i, ++k)
         if (k < 3) target[k] = number(words[i]);
+      continue;
     } else if ((w == "-texres" || w == "-type") && one) {
-      (w == "-texres" ? texres : type) = words[i + 1];
+      (w == "-texres" ? texres : type) = std::string(words[i + 1]);
       i += 2;
     } else if (w == "-imfchan" && one) {
       imfchan = words[i + 1][0];
       i += 2;
-    } else {
-      if (!found && w.find('.') != std::string::npos) {
-        file = w;
-        found = true;
-      }
+    } else if (option_word(w)) {
+      // An option we do not know, or one whose arguments would reach the
+      // reserved last word.
       ++i;
+    } else if (!found) {
+      std::size_t stop = i + 1;
+      while (stop < n && !option_name(words[stop])) ++stop;
+      name = {i, stop};
+      found = true;
+      i = stop;
+      continue;
+    } else {
+      ++i;  // a stray word after the file name
+      continue;
     }
+    // Numbers left after an option are its arguments, not a file name.
+    while (i < end && number_word(words[i])) ++i;
   }
+  return name;
+}
+
+namespace {
+
+// The words of a text without empty ones, as views into it.
+std::vector<std::string_view> words_of(std::string_view text) {
+  std::vector<std::string_view> words;
+  const char* const blanks = " \t\r\n\v\f";
+  for (std::size_t at = text.find_first_not_of(blanks); at != std::string_view::npos;) {
+    const std::size_t stop = std::min(text.find_first_of(blanks, at), text.size());
+    words.push_back(text.substr(at, stop - at));
+    at = text.find_first_not_of(blanks, stop);
+  }
+  return words;
+}
+
+// A file name of a map statement with "\\" read as "/".
+std::string map_file(std::string_view name) {
+  std::string file(name);
+  std::replace(file.begin(), file.end(), '\\', '/');
+  return file;
+}
+
+}  // namespace
+
+int MTLTextureOptions::parse(const std::vector<std::string>& all, int first) {
+  std::vector<std::string_view> words;
+  for (std::size_t i = first > 0 ? static_cast<std::size_t>(first) : 0; i < all.size(); ++i)
+    if (!all[i].empty()) words.push_back(all[i]);
+  const auto [begin, end] = parse_words(words);
+  if (begin == end) return 0;
+  std::string name(words[begin]);
+  for (std::size_t k = begin + 1; k < end; ++k) name.append(" ").append(words[k]);
+  file = map_file(name);
+  return 0;
+}
+
+int MTLTextureOptions::parse(std::string_view text) {
+  const std::vector<std::string_view> words = words_of(text);
+  const auto [begin, end] = parse_words(words);
+  if (begin == end) return 0;
+  const char* const first = words[begin].data();
+  const char* const last = words[end - 1].data() + words[end - 1].size();
+  file = map_file(std::string_view(first, static_cast<std::size_t>(last - first)));
   return 0;
 }
 
@@ -142,7 +220,7 @@ std::vector<WavefrontMTL> WavefrontMTL::load(std::istream& in, bool reset,
   bool started = false;
   std::string line;
   while (std::getline(in, line)) {
-    line.erase(std::min(line.find('#'), line.size()));
+    line.erase(std::min(comment_start(line), line.size()));
     trim(line, " \t\r");
     if (line.size() < 2) continue;
     std::istringstream words(line);
@@ -227,7 +305,7 @@ void WavefrontMTL::read_map(std::string key, std::istream& in, std::string& text
   std::getline(in, text);
   ltrim(text, " \t");
   MTLTextureOptions options;
-  options.parse(split(text, ""), 0);
+  options.parse(text);
   map_options_[key] = options;
 }
 
@@ -254,7 +332,7 @@ int WavefrontMTL::save(std::ostream& out, unsigned long long precision, float mi
     // A statement set without options (by a caller, not the reader) is parsed here.
     MTLTextureOptions parsed;
     const auto found = map_options_.find(key);
-    if (found == map_options_.end()) parsed.parse(split(text, ""), 0);
+    if (found == map_options_.end()) parsed.parse(text);
     const int r = (found == map_options_.end() ? parsed : found->second).save(out);
     if (r != 0) {
       std::cerr << "Warning: error " << r << ", it.first = " << key << std::endl;
@@ -276,9 +354,21 @@ int WavefrontMTL::load_textures(std::string folder) {
   int failures = 0;
   for (const auto& [key, options] : map_options_) {
     if (options.file.empty()) continue;
-    std::string path = options.file;
-    if (!file_exists(path)) path = dir.empty() ? std::string() : dir + "/" + options.file;
-    if (path.empty() || !file_exists(path)) {
+    // Paths written on another machine rarely exist here; the image then
+    // usually lies beside the material file under its bare name.
+    const std::string in_dir = dir.empty() ? std::string() : dir + "/";
+    std::vector<std::string> candidates{options.file};
+    if (!in_dir.empty()) candidates.push_back(in_dir + options.file);
+    if (const std::size_t slash = options.file.rfind('/');
+        slash != std::string::npos && slash + 1 < options.file.size())
+      candidates.push_back(in_dir + options.file.substr(slash + 1));
+    std::string path;
+    for (const std::string& candidate : candidates) {
+      if (!file_exists(candidate)) continue;
+      path = candidate;
+      break;
+    }
+    if (path.empty()) {
       std::cerr << "WavefrontMTL::load_textures() Error - file not found: '" << options.file
                 << "', texture folder = '" << dir << "'" << std::endl;
       ++failures;

@@ -8,6 +8,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/named.h"
@@ -19,11 +20,17 @@
 class MTLTextureOptions {
  public:
   // Walks the words from `first`: options and their arguments, and the image
-  // file name, which is the first word with a "." that stands where no option
-  // argument is expected, or else the last word. Until the file name is
-  // found the last word is kept for it, so an option whose arguments would
-  // reach it is ignored. Always 0.
+  // file name, which starts at the first word that stands where no option or
+  // option argument is expected (numbers after an option are its arguments),
+  // or else is the last word, and runs up to the next option name, so a name
+  // may hold blanks. Until the file name is found the last word is kept for
+  // it, so an option whose arguments would reach it is ignored. "\" in the
+  // file name reads as "/". Here the words of the name are joined by one
+  // blank. Always 0.
   int parse(const std::vector<std::string>& words, int first);
+  // The same walk over the text of a statement after its keyword; the file
+  // name keeps the text's own blanks between its words.
+  int parse(std::string_view text);
   // The options that differ from the defaults, each as its name and values
   // followed by blanks, then the file name and a line end. Always 0.
   int save(std::ostream& out) const;
@@ -41,6 +48,11 @@ class MTLTextureOptions {
   char imfchan = 0;
   std::string type;
   std::string texres;
+
+ private:
+  // Sets the options of the words; returns the range [first, second) of the
+  // words that make up the file name.
+  std::pair<std::size_t, std::size_t> parse_words(const std::vector<std::string_view>& words);
 };
 
 // A plain value; copies share the OpenGL names of their textures. Maps are
@@ -65,8 +77,9 @@ class WavefrontMTL : public Named {
   int save(std::string path, unsigned long long precision, float minimum) const;
 
   // Loads the image of every map (its file name as given, else inside the
-  // folder) into textures, creating the OpenGL textures. The number of maps
-  // whose image was missing or did not load.
+  // folder, else its bare name inside the folder) into textures, creating
+  // the OpenGL textures. The number of maps whose image was missing or did
+  // not load.
   int load_textures(std::string folder);
   // Writes every loaded texture of a stated map to folder/<key>.png. The
   // number of textures that could not be written.

@@ -1,8 +1,11 @@
-// Modal message boxes for fatal errors and yes/no questions. On this platform
-// the default handler writes the caption and text to standard error and
-// answers as a box that nobody clicks would: the choice that does nothing
-// (OK for an OK box, Cancel or No otherwise). Front ends and tests install
-// their own handler.
+// Modal message boxes for fatal errors and yes/no questions. The default
+// handler always writes the caption and text to standard error; when an X
+// display is there it also shows a real box through SDL2 and returns the
+// button the player chose. Return picks the first button (OK or Yes), Escape
+// the choice that does nothing (OK for an OK box, Cancel or No otherwise).
+// Without a display, or when no box can be shown, the answer is that choice
+// that does nothing, as from a box that nobody clicks. Front ends and tests
+// install their own handler.
 #pragma once
 
 #include <functional>

@@ -43,8 +43,8 @@ constexpr std::uint64_t kMaxDeflateRatio = 1032;
 constexpr unsigned kPngTooLarge = 1000;
 constexpr unsigned kPngCannotHold = 1001;
 
-unsigned decode_png(const std::vector<unsigned char>& png, std::vector<unsigned char>& rgba,
-                    unsigned& w, unsigned& h) {
+unsigned decode_whole(const std::vector<unsigned char>& png, std::vector<unsigned char>& rgba,
+                      unsigned& w, unsigned& h) {
   LodePNGState state;
   lodepng_state_init(&state);
   unsigned error = lodepng_inspect(&w, &h, &state, png.data(), png.size());
@@ -58,6 +58,56 @@ unsigned decode_png(const std::vector<unsigned char>& png, std::vector<unsigned 
   if (w > Texture::kMaxSide || h > Texture::kMaxSide) return kPngTooLarge;
   if (raw_bytes > kMaxDeflateRatio * png.size()) return kPngCannotHold;
   return lodepng::decode(rgba, w, h, png, LCT_RGBA, 8);
+}
+
+std::uint32_t be32(const unsigned char* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
+         std::uint32_t(p[3]);
+}
+
+// The PNG without the chunks that decoding to RGBA does not need: only the
+// critical ones (a capital first letter) and the transparency stay, up to
+// IEND. Empty when there is nothing to leave out or the chunks themselves do
+// not hang together.
+std::vector<unsigned char> essential_chunks(const std::vector<unsigned char>& png) {
+  constexpr std::size_t kSignature = 8, kFrame = 12;  // length, type, CRC
+  if (png.size() < kSignature) return {};
+  std::vector<unsigned char> out(png.begin(), png.begin() + kSignature);
+  bool dropped = false;
+  for (std::size_t at = kSignature; at < png.size();) {
+    if (png.size() - at < kFrame) return {};
+    const std::uint64_t length = be32(&png[at]);
+    if (length > png.size() - at - kFrame) return {};
+    const unsigned char* type = &png[at + 4];
+    const std::size_t next = at + kFrame + static_cast<std::size_t>(length);
+    const bool critical = (type[0] & 0x20) == 0;
+    if (critical || std::equal(type, type + 4, "tRNS")) {
+      out.insert(out.end(), png.begin() + static_cast<std::ptrdiff_t>(at),
+                 png.begin() + static_cast<std::ptrdiff_t>(next));
+    } else {
+      dropped = true;
+    }
+    if (std::equal(type, type + 4, "IEND")) break;
+    at = next;
+  }
+  return dropped ? out : std::vector<unsigned char>();
+}
+
+// Colour profiles, texts and other optional chunks do not change the pixels:
+// one that does not read (a wrong checksum, a damaged compressed text or
+// profile) costs the chunk, not the image.
+unsigned decode_png(const std::vector<unsigned char>& png, std::vector<unsigned char>& rgba,
+                    unsigned& w, unsigned& h) {
+  const unsigned error = decode_whole(png, rgba, w, h);
+  if (error == 0 || error == kPngTooLarge || error == kPngCannotHold) return error;
+  const std::vector<unsigned char> essential = essential_chunks(png);
+  unsigned ew = 0, eh = 0;
+  if (essential.empty() || decode_whole(essential, rgba, ew, eh) != 0) return error;
+  std::cerr << "Texture::load_png(): optional chunks left out (lodepng error " << error
+            << " with them)" << std::endl;
+  w = ew;
+  h = eh;
+  return 0;
 }
 
 std::uint32_t le32(const unsigned char* p) {
@@ -89,11 +139,14 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
       static_cast<std::uint64_t>(std::max<std::streamoff>(0, in.tellg()));
   in.seekg(0, std::ios::beg);
 
-  unsigned char header[54] = {};
+  // The two headers, then room for the colour masks that follow them.
+  constexpr std::streamsize kHeaders = 54, kMasks = 16;
+  unsigned char header[kHeaders + kMasks] = {};
   in.read(reinterpret_cast<char*>(header), sizeof header);
   const std::streamsize got = in.gcount();
+  in.clear();
   const bool bm = got >= 2 && le16(header) == 0x4D42;
-  if (got < 54) {
+  if (got < kHeaders) {
     if (!bm) {
       std::cout << "File \"" << file << "\" isn't a bitmap file\n";
       return 2;
@@ -133,9 +186,26 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
     std::cout << "File \"" << file << "\" isn't a bitmap file\n";
     return 2;
   }
-  if ((biBitCount != 24 && biBitCount != 32) || biCompression != 0) {
+  // Bit fields (3, or 6 with an alpha mask) of 32-bit pixels whose masks
+  // pick blue, green, red and alpha in byte order describe the plain layout.
+  // The masks follow the 40-byte header, or stand in a larger one, at the
+  // same place.
+  const bool bit_fields = biCompression == 3 || biCompression == 6;
+  const bool alpha_mask = biCompression == 6 || biSize >= 56;
+  const std::streamsize mask_end = kHeaders + (alpha_mask ? 16 : 12);
+  if (bit_fields && biBitCount == 32 && got < mask_end) {
+    std::cout << "Bitmap file \"" << file << "\" is too short for its colour masks" << std::endl;
+    return 3;
+  }
+  const bool plain_masks =
+      bit_fields && biBitCount == 32 && le32(header + 54) == 0x00FF0000u &&
+      le32(header + 58) == 0x0000FF00u && le32(header + 62) == 0x000000FFu &&
+      (!alpha_mask || le32(header + 66) == 0 || le32(header + 66) == 0xFF000000u);
+  if ((biBitCount != 24 && biBitCount != 32) || (biCompression != 0 && !plain_masks)) {
     std::cout << "Bitmap file \"" << file << "\": " << biBitCount << " bits, compression "
-              << biCompression << " not supported (uncompressed 24 or 32 bits only)" << std::endl;
+              << biCompression
+              << " not supported (uncompressed 24 or 32 bits, or 32 bits with plain bit fields)"
+              << std::endl;
     return 4;
   }
   if (biWidth == 0 || biHeight == 0) {
@@ -158,7 +228,7 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
   const std::uint64_t packed_row = w * n;
   const std::uint64_t stored_row = (packed_row + 3) / 4 * 4;  // rows are padded to 4 bytes
   const std::uint64_t image_bytes = stored_row * h;
-  if (bfOffBits < sizeof header || bfOffBits > file_bytes || image_bytes > file_bytes - bfOffBits) {
+  if (bfOffBits < kHeaders || bfOffBits > file_bytes || image_bytes > file_bytes - bfOffBits) {
     std::cout << "Bitmap file \"" << file << "\": " << image_bytes << " bytes of pixels at "
               << bfOffBits << " lie outside the file of " << file_bytes << " bytes" << std::endl;
     return 5;

@@ -26,7 +26,8 @@ class Texture : public TextureGL {
   // report the outcome. -1 for any other extension.
   int load(std::string file, bool create, bool drop, bool report);
   // -1 when the file cannot be opened; -3 when it does not decode (or
-  // declares a size it cannot hold); otherwise generate()'s code.
+  // declares a size it cannot hold); otherwise generate()'s code. Optional
+  // chunks that do not read (colour profile, texts) are left out.
   int load_png(std::string file, bool create, bool drop, bool flip);
   int load_png(std::istream& in, unsigned long long size, bool create, bool drop, bool flip);
   int load_png(const std::vector<unsigned char>& png, bool create, bool drop, bool flip);
@@ -114,9 +115,11 @@ class Texture : public TextureGL {
 };
 
 // Reads an uncompressed 24- or 32-bit BMP into RGB or RGBA bytes, rows
-// bottom to top and packed (no row padding), with alpha 255. Codes: 1 cannot
-// open, 2 not a bitmap, 3 truncated headers, 4 unsupported format (bit count,
-// compression, negative width, a side over Texture::kMaxSide), 5 pixel data
+// bottom to top and packed (no row padding), with alpha 255. A 32-bit BMP
+// with bit fields reads the same when its masks are the plain byte order
+// (blue, green, red, alpha). Codes: 1 cannot open, 2 not a bitmap, 3
+// truncated headers or masks, 4 unsupported format (bit count, compression,
+// other masks, negative width, a side over Texture::kMaxSide), 5 pixel data
 // outside the file, -34 empty image (the sizes become 0), 33 out of memory.
 // Otherwise the vector and the sizes change only on success.
 int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* width,

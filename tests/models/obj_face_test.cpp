@@ -37,27 +37,42 @@ TEST(OBJFaceTest, ConstructionGivesZeroIndicesAndDefaultNames) {
   EXPECT_TRUE(tri.object_name.empty() && tri.group_name.empty() && tri.smoothing_group.empty());
 }
 
-TEST(OBJFaceTest, ReadVerticesAcceptsCornersOfTwoAndThreeParts) {
+TEST(OBJFaceTest, ReadVerticesAcceptsEveryCornerForm) {
+  const OBJFace::ListSizes none{};
+  const OBJFace::ListSizes read{5, 4, 3};  // entries read before the face
   const struct {
     std::vector<std::string> tokens;
+    OBJFace::ListSizes sizes;
     Indices v, vt, vn;
     bool ok;
   } cases[] = {
-      {{"1/2/3", "4//6", "7/8/9"}, {0, 3, 6}, {1, 7}, {2, 5, 8}, true},
+      {{"1/2/3", "4//6", "7/8/9"}, none, {0, 3, 6}, {1, 7}, {2, 5, 8}, true},
       // Two parts: what the system's own writer puts out for faces without normals.
-      {{"1/2", "3/4/", "5//"}, {0, 2, 4}, {1, 3}, {}, true},
-      {{"1/2/3", "4/5"}, {0, 3}, {1, 4}, {2}, true},
-      // A bare vertex index and four parts are no corners; the others still count.
-      {{"1", "2", "3"}, {}, {}, {}, false},
-      {{"1/1/1", "2", "3/3/3/3", "4//4"}, {0, 3}, {0}, {0, 3}, false},
-      // 0 and relative indices end up addressing nothing.
-      {{"0/0/0", "-1//-2"}, {kNone, kNone - 1}, {kNone}, {kNone, kNone - 2}, true},
-      {{"99999999999999999999999//1"}, {LLONG_MAX - 1ULL}, {}, {0}, true},
+      {{"1/2", "3/4/", "5//"}, none, {0, 2, 4}, {1, 3}, {}, true},
+      {{"1/2/3", "4/5"}, none, {0, 3}, {1, 4}, {2}, true},
+      // Bare vertex indices, alone, with a final "/" and among other forms.
+      {{"1", "2", "3"}, none, {0, 1, 2}, {}, {}, true},
+      {{"1/", "2/", "3"}, none, {0, 1, 2}, {}, {}, true},
+      {{"1/1/1", "2", "3/3", "4//4"}, none, {0, 1, 2, 3}, {0, 2}, {0, 3}, true},
+      // Four parts are no corner; the others still count.
+      {{"1/1/1", "2", "3/3/3/3", "4//4"}, none, {0, 1, 3}, {0}, {0, 3}, false},
+      // Relative indices count back from the entries read so far; 0 and a
+      // reach before the first entry address nothing.
+      {{"-1/-1/-1", "-5/-4/-3", "-6/-5/-4"},
+       read,
+       {4, 0, kNone},
+       {3, 0, kNone},
+       {2, 0, kNone},
+       true},
+      {{"-1", "-2", "2"}, read, {4, 3, 1}, {}, {}, true},
+      {{"0/0/0", "-1//-2"}, none, {kNone, kNone}, {kNone}, {kNone, kNone}, true},
+      {{"-9223372036854775808", "-99999999999999999999"}, read, {kNone, kNone}, {}, {}, true},
+      {{"99999999999999999999999//1"}, none, {LLONG_MAX - 1ULL}, {}, {0}, true},
   };
   for (const auto& c : cases) {
     OBJFace f;
     f.material_name = "Wood";
-    EXPECT_EQ(f.read_vertices(c.tokens) == 0, c.ok) << c.tokens[0];
+    EXPECT_EQ(f.read_vertices(c.tokens, c.sizes) == 0, c.ok) << c.tokens[0];
     EXPECT_EQ(f.v, c.v) << c.tokens[0];
     EXPECT_EQ(f.vt, c.vt) << c.tokens[0];
     EXPECT_EQ(f.vn, c.vn) << c.tokens[0];

@@ -81,7 +81,7 @@ TEST(OBJReaderTest, ReadsStatementsCommentsAndNumberBuffers) {
 }
 
 TEST(OBJReaderTest, TextWithoutUsableLinesReturnsMinusOneAndChangesNothing) {
-  for (const std::string text : {"", "# comment\n\nab\n  \n#v 1 2 3\nv#1 2 3\r\n", "xy"}) {
+  for (const std::string text : {"", "# comment\n\nab\n  \n#v 1 2 3\nv #1 2 3\r\nv\t#1\n", "xy"}) {
     OBJRenderer model;
     model.auto_create_vaos(true, true);
     OutputCapture capture;
@@ -94,8 +94,96 @@ TEST(OBJReaderTest, TextWithoutUsableLinesReturnsMinusOneAndChangesNothing) {
   }
   // A carriage return stays in the line and counts toward its length.
   OBJRenderer model;
+  OutputCapture capture;
   EXPECT_EQ(read_text(model, "ab\r\n"), 0);
   EXPECT_EQ(model.loaded(), 1);
+  EXPECT_EQ(capture.err(),
+            "OBJRenderer::load() warning: the text yields no face, vertex or material\n");
+}
+
+TEST(OBJReaderTest, TextThatYieldsNothingIsReported) {
+  const std::string warning = "the text yields no face, vertex or material";
+  const struct {
+    const char* text;
+    bool warned;
+  } cases[] = {
+      {"xx 1 2 3\nnot a model at all\n", true},
+      {"v#1 2 3\nnewmtl Wood\n", true},  // "#" inside a word is no comment
+      {"f 1 2 3\n", true},               // its face names no vertex
+      {"usemtl Wood\ng top\n", true},
+      {"v 1 2 3\n", false},
+      {"mtllib a.mtl\n", false},
+  };
+  for (const auto& c : cases) {
+    OBJRenderer model;
+    model.load_materials(false);
+    OutputCapture capture;
+    EXPECT_EQ(read_text(model, c.text), 0) << c.text;
+    EXPECT_EQ(model.loaded(), 1) << c.text;
+    EXPECT_EQ(capture.err().find(warning) != std::string::npos, c.warned)
+        << c.text << capture.err();
+  }
+  // What the model held before does not count for the new text.
+  OBJRenderer model;
+  OutputCapture capture;
+  ASSERT_EQ(read_text(model, kTriangle), 0);
+  EXPECT_EQ(read_text(model, "xx 1 2 3\n"), 0);
+  EXPECT_NE(capture.err().find(warning), std::string::npos);
+}
+
+TEST(OBJReaderTest, FacesOfEveryCornerFormAndRelativeIndices) {
+  // Three vertices, three texture coordinates, one normal.
+  const std::string base = kTriangle + "vt 0 0\nvt 1 0\nvt 0 1\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<std::array<Indices, 3>> faces;  // v, vt, vn of each face kept
+  } cases[] = {
+      {"v", "f 1 2 3\n", {{{{0, 1, 2}, {}, {}}}}},
+      {"v/", "f 1/ 2/ 3/\n", {{{{0, 1, 2}, {}, {}}}}},
+      {"v/t", "f 1/1 2/2 3/3\n", {{{{0, 1, 2}, {0, 1, 2}, {}}}}},
+      {"v//n", "f 1//1 2//1 3//1\n", {{{{0, 1, 2}, {}, {0, 0, 0}}}}},
+      {"v/t/n", "f 1/1/1 2/2/1 3/3/1\n", {{{{0, 1, 2}, {0, 1, 2}, {0, 0, 0}}}}},
+      {"mixed in one face", "f 1 2/3 3//1\n", {{{{0, 1, 2}, {2}, {0}}}}},
+      {"mixed across faces",
+       "f 1 2 3\nf 3/3 2/2 1/1\nf 1/1/1 2//1 3/3/1\n",
+       {{{{0, 1, 2}, {}, {}}}, {{{2, 1, 0}, {2, 1, 0}, {}}}, {{{0, 1, 2}, {0, 2}, {0, 0, 0}}}}},
+      // Relative indices count back from what has been read when the face is.
+      {"relative",
+       "f -3/-3/-1 -2/-2/-1 -1/-1/-1\nv 1 1 0\nvt 1 1\nf -4 -3 -1\nf -1/-1 -2/-2 -3/-3\n",
+       {{{{0, 1, 2}, {0, 1, 2}, {0, 0, 0}}}, {{{0, 1, 3}, {}, {}}}, {{{3, 2, 1}, {3, 2, 1}, {}}}}},
+      {"comment after a blank",
+       "f 1 2 3 # a triangle\nf 3 2 1\t#x\n",
+       {{{{0, 1, 2}, {}, {}}}, {{{2, 1, 0}, {}, {}}}}},
+  };
+  for (const auto& c : cases) {
+    OBJRenderer model;
+    OutputCapture capture;
+    ASSERT_EQ(read_text(model, base + c.text), 0) << c.name;
+    EXPECT_EQ(capture.err(), "") << c.name;
+    ASSERT_EQ(model.faces().size(), c.faces.size()) << c.name;
+    for (std::size_t i = 0; i < c.faces.size(); ++i) {
+      const OBJFace& f = model.faces()[i];
+      EXPECT_EQ((std::array<Indices, 3>{f.v, f.vt, f.vn}), c.faces[i]) << c.name << ", face " << i;
+    }
+  }
+}
+
+TEST(OBJReaderTest, HashInsideAWordBelongsToTheName) {
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(read_text(model, kTriangle + "usemtl Material#25\n"
+                                         "g Group#1 # the first group\n"
+                                         "o Box#2\n"
+                                         "f 1 2 3\n"
+                                         "usemtl Material#26\t# a comment after a tab\n"
+                                         "f 3 2 1\n"),
+            0);
+  ASSERT_EQ(model.faces().size(), 2u);
+  EXPECT_EQ(model.faces()[0].material_name, "Material#25");
+  EXPECT_EQ(model.faces()[0].group_name, "Group#1");
+  EXPECT_EQ(model.faces()[0].object_name, "Box#2");
+  EXPECT_EQ(model.faces()[1].material_name, "Material#26");
 }
 
 TEST(OBJReaderTest, VerboseProgressRunsTogetherOnOneLine) {
@@ -129,6 +217,15 @@ TEST(OBJReaderTest, ReadingTheSameTextTwiceAppends) {
   // The second copy's faces index the first copy's vertices.
   EXPECT_EQ(model.faces()[1].v, (Indices{0, 1, 2}));
   EXPECT_EQ(model.faces()[1].material_name, "A");
+
+  // Relative indices reach the latest entries, those of the second copy.
+  OBJRenderer relative;
+  const std::string back = kTriangle + "f -3//-1 -2//-1 -1//-1\n";
+  ASSERT_EQ(read_text(relative, back), 0);
+  ASSERT_EQ(read_text(relative, back), 0);
+  ASSERT_EQ(relative.faces().size(), 2u);
+  EXPECT_EQ(relative.faces()[1].v, (Indices{3, 4, 5}));
+  EXPECT_EQ(relative.faces()[1].vn, (Indices{1, 1, 1}));
 }
 
 TEST(OBJReaderTest, MalformedLines) {
@@ -143,11 +240,16 @@ TEST(OBJReaderTest, MalformedLines) {
        {{0, 1, 2}},
        "1 faces dropped: vertex indices outside the vertex list"},
       {"past the end", "f 1//1 2//1 9//1\n", {}, "faces dropped: vertex indices outside"},
-      {"negative", "f -1//1 -2//1 -3//1\n", {}, "faces dropped: vertex indices outside"},
+      {"before the first vertex",
+       "f -1//1 -2//1 -4//1\n",
+       {},
+       "faces dropped: vertex indices outside"},
       {"two corners", "f 1//1 2//1\n", {}, "1 faces dropped: fewer than three corners"},
       {"no corners", "f    \n", {}, "faces dropped: fewer than three corners"},
-      {"bare indices", "f 1 2 3\n", {}, "1 face statements dropped: corners of another form"},
-      {"four parts", "f 1/1/1/1 2//1 3//1\n", {}, "face statements dropped"},
+      {"four parts",
+       "f 1/1/1/1 2//1 3//1\n",
+       {},
+       "1 face statements dropped: corners of another form"},
       {"mixed forms", "f 1/1/1 2//1 3/1\n", {{0, 1, 2}}, ""},
       {"later vertex", "f 1//1 2//1 4//1\nv 1 1 1\n", {{0, 1, 3}}, ""},
       {"CRLF",
@@ -195,21 +297,53 @@ TEST(OBJReaderTest, MtllibNamesOnceAndMissingFilesGiveDefaultMaterials) {
   TempDataRoot root;
   OBJRenderer model;
   OutputCapture capture;
-  ASSERT_EQ(
-      read_text(model, "mtllib a.mtl\nmtllib a.mtl\nmtllib   my file.mtl \r\nmtllib\n" + kTriangle),
-      0);
-  EXPECT_EQ(model.mtl_files(), (std::vector<std::string>{"a.mtl", "my file.mtl"}));
+  ASSERT_EQ(read_text(model, "mtllib a.mtl\nmtllib a.mtl\nmtllib   b.mtl \r\nmtllib\n" + kTriangle),
+            0);
+  EXPECT_EQ(model.mtl_files(), (std::vector<std::string>{"a.mtl", "b.mtl"}));
   ASSERT_EQ(model.materials().size(), 2u);
   EXPECT_EQ(model.materials()[0].name(), "Unnamed");
   EXPECT_EQ(capture.err(),
             "Warning: material file a.mtl not found. Inserting default material.\n"
-            "Warning: material file my file.mtl not found. Inserting default material.\n");
+            "Warning: material file b.mtl not found. Inserting default material.\n");
 
   OBJRenderer without;
   without.load_materials(false);
   ASSERT_EQ(read_text(without, "mtllib a.mtl\n" + kTriangle), 0);
   EXPECT_TRUE(without.materials().empty());
   EXPECT_EQ(without.mtl_files().size(), 1u);
+}
+
+TEST(OBJReaderTest, MtllibLineIsOneFileNameOnlyWhenThatFileExists) {
+  TempDataRoot root;
+  root.write("my file.mtl", "newmtl Mine\n");
+  root.write("models/room/wall paper.mtl", "newmtl Paper\n");
+  const struct {
+    const char* line;
+    const char* load_path;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"mtllib a.mtl b.mtl", "", {"a.mtl", "b.mtl"}},
+      {"mtllib a.mtl\tb.mtl  a.mtl c.mtl\r", "", {"a.mtl", "b.mtl", "c.mtl"}},
+      {"mtllib my file.mtl", "", {"my file.mtl"}},
+      {"mtllib wall paper.mtl", "models/room/", {"wall paper.mtl"}},
+      {"mtllib wall paper.mtl", "", {"wall", "paper.mtl"}},
+      {"mtllib Material#1.mtl # the materials", "", {"Material#1.mtl"}},
+  };
+  for (const auto& c : cases) {
+    OBJRenderer model;
+    model.load_materials(false);
+    model.load_path(c.load_path);
+    OutputCapture quiet;
+    ASSERT_EQ(read_text(model, std::string(c.line) + "\n" + kTriangle), 0) << c.line;
+    EXPECT_EQ(model.mtl_files(), c.names) << c.line;
+  }
+  OBJRenderer model;
+  OutputCapture quiet;
+  model.load_path("models/room/");
+  ASSERT_EQ(read_text(model, "mtllib my file.mtl\nmtllib wall paper.mtl\n" + kTriangle), 0);
+  ASSERT_EQ(model.materials().size(), 2u);
+  EXPECT_EQ(model.materials()[0].name(), "Mine");
+  EXPECT_EQ(model.materials()[1].name(), "Paper");
 }
 
 TEST(OBJReaderTest, PathFormSetsTheLoadPathAndReportsMissingFiles) {

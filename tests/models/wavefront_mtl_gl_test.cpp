@@ -90,6 +90,25 @@ TEST_F(WavefrontMTLGLTest, LoadTexturesKeepsWhatLoadedAndApplyBindsTheDiffuseMap
   m.textures().at("map_Kd").clear();
 }
 
+TEST_F(WavefrontMTLGLTest, MapFilesWithBlanksAndForeignPathsAreFoundInTheFolder) {
+  root_.write("models/maps/old wood.png", kWood);
+  root_.write("models/bark.png", kWood);
+  // As written beside the material file, relative with a backslash, and an
+  // absolute path of another machine whose image lies in the folder by its
+  // bare name.
+  WavefrontMTL m = material_of(
+      "map_Kd maps\\old wood.png\n"
+      "map_Ka .\\maps\\old wood.png\n"
+      "map_Ks -bm 1 C:\\Export\\Textures\\bark.png\n");
+  OutputCapture capture;
+  EXPECT_EQ(m.load_textures("models"), 0) << capture.err();
+  EXPECT_EQ(m.textures().size(), 3u);
+  for (auto& [key, texture] : m.textures()) {
+    EXPECT_EQ(texture.width(), 2u) << key;
+    texture.clear();
+  }
+}
+
 TEST_F(WavefrontMTLGLTest, SaveTexturesWritesEachStatedMapAsPng) {
   root_.write("textures/wood.png", kWood);
   WavefrontMTL m = material_of("map_Kd wood.png\n");

@@ -136,6 +136,36 @@ TEST(WavefrontMTLTest, MapKeywordsAreNormalisedAndKeepTheirText) {
             false);
 }
 
+TEST(WavefrontMTLTest, MapFileIsTheRestOfTheLineAfterItsOptions) {
+  const struct {
+    const char* statement;
+    const char* file;
+  } cases[] = {
+      {"map_Kd texture 01.png", "texture 01.png"},
+      {"map_Kd -s 1 1 1 -bm 0.5 my  wood\tgrain.jpg", "my  wood\tgrain.jpg"},
+      {"map_Kd .\\wood.jpg", "./wood.jpg"},
+      {"map_Kd -clamp on C:\\Users\\me\\maps\\stone wall.png", "C:/Users/me/maps/stone wall.png"},
+      {"map_Kd -cc on tex.png", "tex.png"},
+      {"map_Kd -bm 1 1 n.png", "n.png"},  // a number more than the option takes
+      {"map_Kd tex 1.png -clamp on", "tex 1.png"},
+      {"map_Kd tex#1.png", "tex#1.png"},
+      {"map_Kd tex.png # a comment", "tex.png"},
+      {"map_Kd -unknown x.tga", "x.tga"},
+  };
+  for (const auto& c : cases) {
+    const WavefrontMTL m = read_one(c.statement);
+    EXPECT_EQ(m.map_options().at("map_Kd").file, c.file) << c.statement;
+  }
+  EXPECT_TRUE(read_one("map_Kd tex 1.png -clamp on").map_options().at("map_Kd").clamp);
+  // The statement text is kept as read; the writer writes the file as parsed.
+  const WavefrontMTL m = read_one("newmtl Stone#2 # comment\nmap_Kd -bm 2 .\\stone  wall.png\n");
+  EXPECT_EQ(m.name(), "Stone#2");
+  EXPECT_EQ(m.map_text().at("map_Kd"), "-bm 2 .\\stone  wall.png");
+  std::ostringstream out;
+  m.map_options().at("map_Kd").save(out);
+  EXPECT_EQ(out.str(), "-bm 2 ./stone  wall.png\n");
+}
+
 TEST(MTLTextureOptionsTest, ParsesOptionsAroundTheFileName) {
   const MTLTextureOptions a = options("-blendu on -mm 0.1 0.9 -o 1 2 tex.png");
   EXPECT_TRUE(a.blendu);
@@ -175,6 +205,9 @@ TEST(MTLTextureOptionsTest, ParsesOptionsAroundTheFileName) {
   EXPECT_EQ(g.boost, 1.5f);
   EXPECT_FALSE(g.blendv);
   EXPECT_EQ(g.file, "x.tga");
+
+  // The words of a file name are joined by one blank; "\\" reads as "/".
+  EXPECT_EQ(options("-o 1 2 3 -clamp on maps\\old   wood.png").file, "maps/old wood.png");
 
   EXPECT_EQ(options("").file, "");
   EXPECT_EQ(options("map_Kd a.png", 1).file, "a.png");

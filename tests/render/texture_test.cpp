@@ -9,12 +9,15 @@
 #include "support/data_root.h"
 #include "support/image_files.h"
 
+using testing_support::bmp_bit_fields_file;
 using testing_support::bmp_file;
 using testing_support::OutputCapture;
+using testing_support::png_chunk;
 using testing_support::png_file;
 using testing_support::put_le16;
 using testing_support::put_le32;
 using testing_support::TempDataRoot;
+using testing_support::zlib_stored;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
@@ -104,6 +107,60 @@ TEST(TexturePng, MalformedFilesAreRefusedAndLeaveThePixels) {
   }
 }
 
+TEST(TexturePng, DamagedOptionalChunksAreLeftOut) {
+  // Chunks go right after IHDR (8 signature bytes and 25 of IHDR).
+  auto with_chunk = [](const std::string& chunk) {
+    return kPng2x2.substr(0, 33) + chunk + kPng2x2.substr(33);
+  };
+  auto bad_checksum = [](std::string chunk) {
+    chunk.back() = static_cast<char>(chunk.back() ^ 0x5a);
+    return chunk;
+  };
+  const std::string profile =
+      png_chunk("iCCP", std::string("ICC profile\0\0", 13) + zlib_stored("profile bytes"));
+  const std::string broken_zlib = "\x78\x01\x05\xff\xff";  // deflate data that runs out
+  const struct {
+    const char* what;
+    std::string bytes;
+  } damaged[] = {
+      {"colour profile that does not inflate",
+       with_chunk(png_chunk("iCCP", std::string("ICC profile\0\0", 13) + broken_zlib))},
+      {"colour profile with a wrong checksum", with_chunk(bad_checksum(profile))},
+      {"text with a wrong checksum",
+       with_chunk(bad_checksum(png_chunk("tEXt", std::string("Comment\0hello", 13))))},
+      {"colour profile of an unknown method",
+       with_chunk(png_chunk("iCCP", std::string("ICC profile\0\7", 13) + zlib_stored("p")))},
+      {"colour profile without a name", with_chunk(png_chunk("iCCP", std::string("\0\0x", 3)))},
+      {"physical size with a wrong checksum",
+       with_chunk(bad_checksum(png_chunk("pHYs", std::string(9, '\1'))))},
+  };
+  // The intact profile reads as it is.
+  Texture intact;
+  ASSERT_EQ(intact.load_png(to_bytes(with_chunk(profile)), false, false, false), 0);
+  EXPECT_EQ(intact.pixels(), concat(kTop, kBottom));
+  for (const auto& c : damaged) {
+    Texture t;
+    OutputCapture capture;
+    ASSERT_EQ(t.load_png(to_bytes(c.bytes), false, false, true), 0) << c.what << capture.err();
+    EXPECT_EQ(t.pixels(), concat(kBottom, kTop)) << c.what;
+    EXPECT_EQ(t.png(), to_bytes(c.bytes)) << c.what;  // the bytes as given
+    EXPECT_NE(capture.err().find("Texture::load_png(): optional chunks left out"),
+              std::string::npos)
+        << c.what << capture.err();
+  }
+  // Damage to the pixels' own chunks, or to the chunk layout, is still refused.
+  std::string bad_pixels = kPng2x2;
+  bad_pixels[bad_pixels.size() - 13] ^= 0x5a;  // the checksum of IDAT
+  std::string overlong = with_chunk(profile);
+  overlong[33] = '\x7f';  // the profile's length runs past the end
+  for (const std::string& bytes : {bad_pixels, overlong}) {
+    Texture t;
+    OutputCapture capture;
+    EXPECT_EQ(t.load_png(to_bytes(bytes), false, false, false), -3);
+    EXPECT_NE(capture.err().find("lodepng_decode_file returned error "), std::string::npos);
+  }
+}
+
 TEST(TextureLoad, ExtensionDecidesAndFailuresAreReported) {
   TempDataRoot root;
   Texture t;
@@ -160,6 +217,38 @@ TEST(TextureBmp, ThirtyTwoBitAlphaIsOpaqueAndTopDownRowsAreTurned) {
   ASSERT_EQ(LoadBMP(pixels, "down.bmp", &w, &h), 0);
   EXPECT_EQ(pixels, (Bytes{6, 5, 4, 255, 3, 2, 1, 255}));
   EXPECT_EQ(h, 2u);
+}
+
+TEST(TextureBmp, ThirtyTwoBitBitFieldsInByteOrderReadLikePlainPixels) {
+  // B G R A, as in the file.
+  const std::vector<std::uint8_t> rows{1, 2, 3, 0, 4, 5, 6, 7};
+  const Bytes rgba{3, 2, 1, 255, 6, 5, 4, 255};
+  constexpr std::uint32_t kR = 0x00FF0000u, kG = 0x0000FF00u, kB = 0x000000FFu, kA = 0xFF000000u;
+  const struct {
+    const char* what;
+    std::string bytes;
+    int code;
+  } cases[] = {
+      {"masks after the 40-byte header", bmp_bit_fields_file(1, 2, rows, 40, {kR, kG, kB}), 0},
+      {"alpha bit fields", bmp_bit_fields_file(1, 2, rows, 40, {kR, kG, kB, kA}, 6), 0},
+      {"108-byte header", bmp_bit_fields_file(1, 2, rows, 108, {kR, kG, kB, kA}), 0},
+      {"124-byte header, no alpha", bmp_bit_fields_file(1, 2, rows, 124, {kR, kG, kB, 0}), 0},
+      {"red and blue swapped", bmp_bit_fields_file(1, 2, rows, 40, {kB, kG, kR}), 4},
+      {"alpha in the low byte", bmp_bit_fields_file(1, 2, rows, 124, {kR, kG, kB, 0xFF}), 4},
+      {"24 bits with bit fields", bmp_file(1, 2, 24, {1, 2, 3, 4, 5, 6}, 3), 4},
+      {"masks cut off", bmp_file(1, 2, 32, {}, 3).substr(0, 60), 3},
+  };
+  TempDataRoot root;
+  for (const auto& c : cases) {
+    root.write("fields.bmp", c.bytes);
+    std::vector<unsigned char> pixels;
+    unsigned w = 0, h = 0;
+    OutputCapture capture;
+    ASSERT_EQ(LoadBMP(pixels, "fields.bmp", &w, &h), c.code) << c.what << capture.out();
+    if (c.code != 0) continue;
+    EXPECT_EQ(pixels, rgba) << c.what;
+    EXPECT_EQ(h, 2u) << c.what;
+  }
 }
 
 TEST(TextureBmp, MalformedFilesGiveTheirCodeAndNoPixels) {

@@ -25,14 +25,17 @@ void append_be32(std::string& out, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
 }
 
-void append_chunk(std::string& out, const std::string& type, const std::string& data) {
+}  // namespace
+
+std::string png_chunk(const std::string& type, const std::string& data) {
+  std::string out;
   append_be32(out, static_cast<std::uint32_t>(data.size()));
   const std::string body = type + data;
   out += body;
   append_be32(out, crc32(body));
+  return out;
 }
 
-// A zlib stream of stored deflate blocks.
 std::string zlib_stored(const std::string& data) {
   std::string out = "\x78\x01";
   std::size_t at = 0;
@@ -56,8 +59,6 @@ std::string zlib_stored(const std::string& data) {
   return out;
 }
 
-}  // namespace
-
 std::string png_file(unsigned width, unsigned height, unsigned channels,
                      const std::vector<std::uint8_t>& rows, unsigned declared_width,
                      unsigned declared_height) {
@@ -67,15 +68,15 @@ std::string png_file(unsigned width, unsigned height, unsigned channels,
   append_be32(ihdr, declared_width ? declared_width : width);
   append_be32(ihdr, declared_height ? declared_height : height);
   ihdr += std::string{8, kColorType[channels], 0, 0, 0};
-  append_chunk(out, "IHDR", ihdr);
+  out += png_chunk("IHDR", ihdr);
   std::string raw;
   const std::size_t row_bytes = std::size_t(width) * channels;
   for (unsigned r = 0; r < height; ++r) {
     raw.push_back(0);  // filter type none
     raw.append(reinterpret_cast<const char*>(rows.data()) + r * row_bytes, row_bytes);
   }
-  append_chunk(out, "IDAT", zlib_stored(raw));
-  append_chunk(out, "IEND", "");
+  out += png_chunk("IDAT", zlib_stored(raw));
+  out += png_chunk("IEND", "");
   return out;
 }
 
@@ -110,6 +111,21 @@ std::string bmp_file(std::int32_t width, std::int32_t height, std::uint16_t bits
   put_le16(out, 28, bits);
   put_le32(out, 30, compression);
   return out + pixels;
+}
+
+std::string bmp_bit_fields_file(std::int32_t width, std::int32_t height,
+                                const std::vector<std::uint8_t>& rows, std::uint32_t header_size,
+                                const std::vector<std::uint32_t>& masks,
+                                std::uint32_t compression) {
+  std::string out = bmp_file(width, height, 32, rows, compression);
+  std::string extra(header_size > 40 ? header_size - 40 : 4 * masks.size(), '\0');
+  for (std::size_t i = 0; i < masks.size() && 4 * i + 4 <= extra.size(); ++i)
+    put_le32(extra, 4 * i, masks[i]);
+  out.insert(54, extra);
+  put_le32(out, 2, static_cast<std::uint32_t>(out.size()));
+  put_le32(out, 10, static_cast<std::uint32_t>(54 + extra.size()));
+  put_le32(out, 14, header_size);
+  return out;
 }
 
 }  // namespace testing_support
