@@ -15,10 +15,6 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kPi = 3.1415927f;
 
-bool contains(const std::vector<int>& list, int value) {
-  return std::find(list.begin(), list.end(), value) != list.end();
-}
-
 }  // namespace
 
 ShotChoice GameRules::choose_shot(int player, const std::vector<Ball>& balls,
@@ -42,7 +38,7 @@ ShotChoice GameRules::choose_shot(int player, const std::vector<Ball>& balls,
     if (p.pocketed.empty() || !current_player().has_team()) {
       const std::vector<int> gone = all_pocketed();
       for (int b = 0; b < num_balls; ++b)
-        if (b != cue && !contains(gone, b) && b != eight_ball) candidates.push_back(b);
+        if (b != cue && !holds(gone, b) && b != eight_ball) candidates.push_back(b);
     }
     if (candidates.empty()) candidates.push_back(eight_ball);
   }

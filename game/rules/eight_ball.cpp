@@ -5,14 +5,6 @@
 #include <cctype>
 #include <iostream>
 
-namespace {
-
-bool contains(const std::vector<int>& list, int value) {
-  return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-}  // namespace
-
 EightBall::EightBall() {
   max_players = 2;
   min_rail_contacts = 3;
@@ -64,7 +56,7 @@ int EightBall::ball_team(int ball) const {
 bool EightBall::legal_target(int ball, bool) const {
   if (on_eight_ball()) return ball == eight_ball;
   const Player& p = current_player();
-  return p.has_team() && contains(p.targets, ball);
+  return p.has_team() && holds(p.targets, ball);
 }
 
 bool EightBall::on_eight_ball() const {
@@ -93,7 +85,7 @@ void EightBall::evaluate_shot() {
       const std::vector<int> this_shot = pocketed_this_shot();
       const bool group_cleared_before =
           std::all_of(shooter.targets.begin(), shooter.targets.end(),
-                      [&](int b) { return contains(gone, b) && !contains(this_shot, b); });
+                      [&](int b) { return holds(gone, b) && !holds(this_shot, b); });
       if (ball_pocketed_this_shot(eight_ball) || group_cleared_before) winner = next_seat();
     }
     pass_turn();
@@ -106,7 +98,7 @@ void EightBall::evaluate_shot() {
                                       [](const ShotEvent& e) { return e.first == kBallContact; });
       const int ball = first->second;
       const bool own_group_down = std::all_of(shooter.targets.begin(), shooter.targets.end(),
-                                              [&](int b) { return contains(shooter.pocketed, b); });
+                                              [&](int b) { return holds(shooter.pocketed, b); });
       if (legal_target(ball, true)) {
         // a legal first contact
       } else if (shooter.has_team() && own_group_down && ball == eight_ball) {
@@ -126,7 +118,7 @@ void EightBall::evaluate_shot() {
   const auto first_drop = std::find_if(events.begin(), events.end(),
                                        [](const ShotEvent& e) { return e.first == kPocketed; });
   const bool eight_first = first_drop->second == eight_ball;
-  if (contains(shooter.pocketed, eight_ball)) {
+  if (holds(shooter.pocketed, eight_ball)) {
     const bool won = shooter.has_team() && legal_targets(current).empty() && eight_first;
     winner = won ? current : next_seat();
     return;

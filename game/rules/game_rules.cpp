@@ -9,10 +9,6 @@ namespace {
 
 std::atomic<std::uint64_t> game_counter{0};
 
-bool contains(const std::vector<int>& list, int value) {
-  return std::find(list.begin(), list.end(), value) != list.end();
-}
-
 }  // namespace
 
 void GameRules::init_players(int num_players, int computers) {
@@ -132,7 +128,7 @@ std::vector<int> GameRules::all_pocketed() const {
   std::vector<int> balls;
   for (const Player& p : players)
     for (int b : p.pocketed)
-      if (b != 0 && !contains(balls, b)) balls.push_back(b);
+      if (b != 0 && !holds(balls, b)) balls.push_back(b);
   return balls;
 }
 
@@ -140,7 +136,7 @@ std::vector<int> GameRules::balls_on_table() const {
   const std::vector<int> gone = all_pocketed();
   std::vector<int> balls;
   for (int b = 1; b <= num_object_balls(); ++b)
-    if (!contains(gone, b)) balls.push_back(b);
+    if (!holds(gone, b)) balls.push_back(b);
   return balls;
 }
 
@@ -150,7 +146,7 @@ std::vector<int> GameRules::legal_targets(int player) const {
   const std::vector<int> gone = all_pocketed();
   std::vector<int> balls;
   for (int b = 1; b <= num_object_balls(); ++b)
-    if (!contains(gone, b) && legal_target(b, false)) balls.push_back(b);
+    if (!holds(gone, b) && legal_target(b, false)) balls.push_back(b);
   return balls;
 }
 
@@ -171,7 +167,7 @@ bool GameRules::own_ball_pocketed_this_shot() const {
   const Player& p = current_player();
   if (!p.has_team()) return false;
   return std::any_of(events.begin(), events.end(), [&p](const ShotEvent& e) {
-    return e.first == kPocketed && contains(p.targets, e.second);
+    return e.first == kPocketed && holds(p.targets, e.second);
   });
 }
 

@@ -35,6 +35,13 @@ struct Player {
   bool has_team() const { return team > 0; }
 };
 
+// Whether a list of ball numbers holds the ball.
+inline bool holds(const std::vector<int>& balls, int ball) {
+  for (int b : balls)
+    if (b == ball) return true;
+  return false;
+}
+
 // (ball, pocket) chosen for a shot.
 using ShotChoice = std::pair<int, int>;
 
