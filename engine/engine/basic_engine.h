@@ -120,7 +120,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
                         double duration = -1.0, EventQueue* queue = nullptr);
   // An event "start_after_realtime" on the real-time queue from now, lasting
   // delay seconds (a negative delay counts as 0), whose stop calls fn (when
-  // set): fn runs once, delay seconds of real time from now.
+  // set): fn runs once, delay seconds of real time from now. The event
+  // stays valid until the flush after it ends.
   Event* start_after_realtime(std::function<void()> fn, double delay);
   // An event named `name` on the game-time queue from the game time, lasting
   // delay (a negative delay counts as 0): during gets its scaled time (0 to
