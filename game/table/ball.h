@@ -1,0 +1,45 @@
+// Ball: one pool ball, a physics object the simulation moves and a sphere
+// drawn with its own texture. Its centre is the PhysObj position; the
+// coordinate system carries its orientation.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/phys_obj.h"
+#include "render/geometry.h"
+#include "render/material.h"
+
+class Ball : public PhysObj, public GeomObj {
+ public:
+  using SphereSet = ParameterizedGeometry::Spheres;
+
+  // Number 0, mass 1, the PhysObj radius set to `radius` and the moment of
+  // inertia of a solid sphere, 0.4 m r^2.
+  explicit Ball(ParameterizedGeometry* geometry = nullptr);
+
+  // True strictly outside the ball.
+  bool ValidPoint(const float* p) const override;
+
+  void draw() override { draw_with({}); }
+  // The material and integration switched on.
+  void init() override;
+  // The level of the sphere set (and of sphere_set) from radius over the
+  // distance to position (to the origin when null).
+  void set_observer(const float* position, const float* direction) override;
+
+  // At the ball's position and orientation, with its texture (untextured when
+  // it has none) and material: draw_sphere when given, else sphere_set when
+  // set, else the geometry's sphere set. Matrix, texture, enable and lighting
+  // state are restored.
+  void draw_with(const std::function<void()>& draw_sphere);
+
+  SphereSet* sphere_set = nullptr;
+  float radius = 0.028575f;  // hides PhysObj::radius, which holds it as double
+  std::uint8_t selected = 0;
+  int number = 0;
+  bool spin_force = true;
+  Material material;
+  unsigned int texture = 0;  // OpenGL texture name, 0 for none
+  int contacts = 0;
+};
