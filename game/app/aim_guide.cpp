@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/intersections.h"
+#include "game/scene/pass_state.h"
 #include "game/table/angle.h"
 #include "input/frame_clock.h"
 #include "render/gl.h"
@@ -112,12 +113,7 @@ void AimGuide::draw() const {
   const DrawStyle::Color& c = style.line_color();
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glDisable(GL_LIGHTING);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glDisable(GL_TEXTURE_2D);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDepthMask(GL_FALSE);
-  glEnable(GL_DEPTH_TEST);
+  set_blended_untextured();
   glLineWidth(style.line_width());
   glBegin(GL_LINE_STRIP);
   vertex(tip, c, c[3]);

@@ -121,25 +121,26 @@ CubicSpline PoseBuffer::fit_newest(std::size_t n) const {
   return spline;
 }
 
-Vec3 PoseBuffer::position_at(std::size_t n, double offset) const {
-  if (n < 2 || n > samples_.size() || offset == 0.0) return latest();
+Vec3 PoseBuffer::spline_at(std::size_t n, double offset, bool slope) const {
   const CubicSpline spline = fit_newest(n);
   if (spline.segments() == 0) return kZero;
   const std::size_t last = spline.segments() - 1;
   const float x = static_cast<float>(spline.interval(last) + offset);
   Vec3 out;
-  for (unsigned k = 0; k < 3; ++k) out[k] = spline.segment(k, last).value(x);
+  for (unsigned k = 0; k < 3; ++k) {
+    const CubicSpline::Segment& s = spline.segment(k, last);
+    out[k] = slope ? s.slope(x) : s.value(x);
+  }
   return out;
+}
+
+Vec3 PoseBuffer::position_at(std::size_t n, double offset) const {
+  if (n < 2 || n > samples_.size() || offset == 0.0) return latest();
+  return spline_at(n, offset, false);
 }
 
 Vec3 PoseBuffer::velocity_at(std::size_t n, double offset) const {
   if (n == 0 || n > samples_.size()) return latest_velocity(false);
   if (n == 1) return kZero;
-  const CubicSpline spline = fit_newest(n);
-  if (spline.segments() == 0) return kZero;
-  const std::size_t last = spline.segments() - 1;
-  const float x = static_cast<float>(spline.interval(last) + offset);
-  Vec3 out;
-  for (unsigned k = 0; k < 3; ++k) out[k] = spline.segment(k, last).slope(x);
-  return out;
+  return spline_at(n, offset, true);
 }

@@ -78,9 +78,11 @@ class PoseBuffer {
   double prune_interval = 0.25;
 
  private:
-  // The spline through the newest n samples (n >= 2 and within the count),
-  // its last segment's interval and the offset x into it.
+  // The spline through the newest n samples (n within the count).
   CubicSpline fit_newest(std::size_t n) const;
+  // Its last segment's value (or slope) at the newest time plus offset;
+  // zero when it has no segment.
+  Vec3 spline_at(std::size_t n, double offset, bool slope) const;
   void prune();
 
   std::map<double, Vec3> samples_;
