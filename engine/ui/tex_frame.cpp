@@ -4,30 +4,7 @@
 #include <iostream>
 
 #include "render/gl.h"
-
-namespace {
-
-// Restores the texture, vertex-array and array-buffer bindings on exit.
-class BindingsGuard {
- public:
-  BindingsGuard() {
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertex_array_);
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &array_buffer_);
-  }
-  ~BindingsGuard() {
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_));
-    glBindVertexArray(static_cast<GLuint>(vertex_array_));
-    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(array_buffer_));
-  }
-  BindingsGuard(const BindingsGuard&) = delete;
-  BindingsGuard& operator=(const BindingsGuard&) = delete;
-
- private:
-  GLint texture_ = 0, vertex_array_ = 0, array_buffer_ = 0;
-};
-
-}  // namespace
+#include "render/state_guards.h"
 
 TexFrame::TexFrame(std::string file, std::string selected_file, float height) : Frame() {
   const BindingsGuard bindings;

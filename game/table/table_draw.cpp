@@ -1,6 +1,7 @@
 // Drawing the table: walls, pockets and the table's model.
 #include <algorithm>
 
+#include "game/scene/pass_state.h"
 #include "game/table/detail_level.h"
 #include "game/table/table.h"
 #include "render/gl.h"
@@ -56,12 +57,7 @@ void Table::draw_opaque() {
 void Table::draw() {
   draw_opaque();
   glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glDisable(GL_TEXTURE_2D);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDepthMask(GL_FALSE);
-  glEnable(GL_DEPTH_TEST);
+  set_blended_untextured();
   glEnable(GL_NORMALIZE);
   glDisable(GL_CULL_FACE);
   model.render_transparent(true);
