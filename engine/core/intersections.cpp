@@ -5,31 +5,44 @@
 
 #include "core/vector_math.h"
 
-std::vector<float> solve_quadratic(float b, float c, int* status) {
-  std::vector<float> roots;
+namespace {
+
+// The roots of solve_quadratic written into a fixed pair: their count (0 to
+// 2). Allocates nothing, so the per-contact collision step stays free of
+// heap traffic.
+int quadratic_roots(float b, float c, float (&roots)[2], int* status) {
+  int n = 0;
   int s = 0;
   if (b == 0.0f) {
     const float r = std::sqrt(-c);
     if (std::isfinite(r))
-      roots.push_back(r);
+      roots[n++] = r;
     else
       s = 2;
   } else if (c == 0.0f) {
-    roots.push_back(0.0f);
+    roots[n++] = 0.0f;
     const float r = -2.0f * b;
-    if (std::isfinite(r)) roots.push_back(r);
+    if (std::isfinite(r)) roots[n++] = r;
   } else {
     const float d = b * b - c;
     if (d < 0.0f) {
       s = 3;
     } else {
       const float sd = std::sqrt(d);
-      roots.push_back(-b + sd);
-      roots.push_back(-b - sd);
+      roots[n++] = -b + sd;
+      roots[n++] = -b - sd;
     }
   }
   if (status) *status = s;
-  return roots;
+  return n;
+}
+
+}  // namespace
+
+std::vector<float> solve_quadratic(float b, float c, int* status) {
+  float roots[2];
+  const int n = quadratic_roots(b, c, roots, status);
+  return std::vector<float>(roots, roots + n);
 }
 
 float ray_sphere_intersection(const float* origin, const float* dir, const float* centre,
@@ -40,12 +53,13 @@ float ray_sphere_intersection(const float* origin, const float* dir, const float
   const float len = norm(u);
   if (len != 1.0f) u = u / len;
   int local = 0;
-  const std::vector<float> roots = solve_quadratic(dot(u, p), dot(p, p) - radius * radius, &local);
-  if (local != 0 || roots.empty()) {
+  float roots[2];
+  const int count = quadratic_roots(dot(u, p), dot(p, p) - radius * radius, roots, &local);
+  if (local != 0 || count == 0) {
     if (status) *status = local;
     return 0.0f;
   }
-  if (roots.size() == 1) return roots[0];
+  if (count == 1) return roots[0];
   // i: the root of smaller magnitude (the first on a tie); o: the other one.
   const std::size_t i = std::abs(roots[1]) < std::abs(roots[0]) ? 1 : 0;
   const float near = roots[i];
