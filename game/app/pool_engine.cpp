@@ -1,0 +1,62 @@
+// PoolEngine: construction, the settings it reads, the shot wizard and the
+// sounds.
+#include "game/app/pool_engine.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char* const kVideoSection = "video_settings";
+const char* const kAudioSection = "audio_settings";
+
+}  // namespace
+
+std::array<std::string, 2> sink_event_names(unsigned int ball) {
+  std::string sink = "Sink " + std::to_string(ball);
+  return {sink, sink + " delayed"};
+}
+
+std::string label_event_name(unsigned int ball) {
+  return std::to_string(ball) + " event";
+}
+
+PoolEngine::PoolEngine()
+    : BasicEngine(nullptr, "TALVORIN_ROOT"),
+      table(&geometry()),
+      rules(&eight_ball),
+      cue(&geometry(), [this] { return realtime_queue().time(); }),
+      aim_guide(&cue, [this] { return realtime_queue().time(); }) {
+  start_position() = {0.0f, 1.2f, 0.0f};
+  // The view starts dark; the intro fades it in.
+  overlay_color() = {0.0f, 0.0f, 0.0f, 1.0f};
+
+  bool fullscreen = true;
+  EngineSettings& cfg = settings();
+  if (cfg.load_section(kVideoSection) == 0 && cfg[kVideoSection].contains("fullscreen"))
+    fullscreen = std::atoi(cfg[kVideoSection]["fullscreen"].str().c_str()) != 0;
+  window().fullscreen_flag(fullscreen);
+}
+
+PoolEngine::~PoolEngine() {
+  wait_for_loads();
+}
+
+int PoolEngine::init_sounds(const std::string& log_file) {
+  const int result = audio.init_audio(&realtime_queue(), &settings(), log_file);
+  EngineSettings& cfg = settings();
+  if (cfg.load_section(kAudioSection) == 0) {
+    ProgramCfg& section = cfg[kAudioSection];
+    if (section.contains("effects_volume"))
+      audio.set_effects_volume(float(section["effects_volume"]));
+    if (section.contains("music_volume")) audio.bg_source().gain(float(section["music_volume"]));
+  }
+  return result;
+}
+
+int PoolEngine::init_shot_wizard() {
+  shot_wizard.create(static_cast<int>(kWizardSteps.size()), true);
+  std::vector<WizardStep>& steps = shot_wizard.steps();
+  for (std::size_t i = 0; i < steps.size(); ++i) steps[i].rename(kWizardSteps[i]);
+  steps.front().set_finish(false);
+  return 0;
+}

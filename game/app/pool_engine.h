@@ -1,0 +1,191 @@
+// PoolEngine: the game's engine object. It derives from BasicEngine, overrides
+// none of its virtual operations, owns every object of the game and plugs the
+// game into the engine through the engine's hooks.
+//
+// Its operations live in files by concern: pool_engine.cpp (construction,
+// settings, the shot wizard, sounds), pool_engine_callbacks.cpp (the hooks),
+// pool_engine_simulation.cpp (the per-frame step: forces, contacts, the rest
+// test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
+// and its events) and pool_engine_turns.cpp (what the simulation hands to the
+// turn logic: the end of a shot, free spots for the cue ball).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/vector_math.h"
+#include "engine/basic_engine.h"
+#include "game/app/aim_guide.h"
+#include "game/audio/pool_audio.h"
+#include "game/rules/difficulty.h"
+#include "game/rules/eight_ball.h"
+#include "game/rules/random.h"
+#include "game/shot/cue_stick.h"
+#include "game/table/ball.h"
+#include "game/table/table.h"
+#include "render/sky.h"
+#include "ui/wizard.h"
+
+class Dialog;
+
+// The names of the two sink faders of a ball: "Sink " + the ball's index,
+// and that followed by " delayed".
+std::array<std::string, 2> sink_event_names(unsigned int ball);
+// The name of the event that holds a sunk ball's number label above it: the
+// ball's index followed by " event".
+std::string label_event_name(unsigned int ball);
+
+// Main thread only. One object lives for the whole run; it is neither
+// copied nor moved (its hooks and events point back at it).
+class PoolEngine : public BasicEngine {
+ public:
+  // A frame's game step is simulated as at most this long, so that a slow
+  // frame does not carry balls through each other or through a wall.
+  static constexpr double kMaxStep = 1.0 / 30.0;
+  // Seconds after the strike before the rest test may end a shot.
+  static constexpr double kRestTestDelay = 2.0;
+  // The shot wizard's steps, in order.
+  static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
+                                                           "Choose pocket", "Shoot"};
+
+  // Opens nothing. Reads section "video_settings" for the window's
+  // full-screen flag: "fullscreen" read as an integer, non-zero (or a
+  // missing key or section) meaning full screen; nothing is written back.
+  PoolEngine();
+  // Waits for the loads in flight, whose targets are members.
+  ~PoolEngine() override;
+  PoolEngine(const PoolEngine&) = delete;
+  PoolEngine& operator=(const PoolEngine&) = delete;
+
+  // ---- Start-up
+
+  // The game's sounds on the real-time queue and the settings store
+  // (logged to `log_file`), then the stored "effects_volume" and
+  // "music_volume" of section "audio_settings" when it loads. The sound
+  // system's result.
+  int init_sounds(const std::string& log_file);
+  // The shot wizard's four steps (kWizardSteps); every step but the first
+  // may finish the wizard. 0.
+  int init_shot_wizard();
+  // Stores the game's functions in the engine's hooks: for now the post-idle
+  // hook (the simulation step) and the pre-idle hook (the guide hit flag).
+  void install_callbacks();
+
+  // ---- The simulation of a shot (GL-free; sounds, shot events and sinking
+  // go out through the audio, the rules and the game-time queue)
+
+  // One frame with the game step of the engine's last frame.
+  void simulation_step();
+  // One frame with the game step dt (capped at kMaxStep; a negative or
+  // non-finite step counts as 0). Between shots it only runs the human
+  // control while a human is to play; during a shot it handles forces and
+  // contacts, integrates the balls in play game_speed_steps() times, and
+  // from kRestTestDelay after the strike zeroes the balls that have come to
+  // rest and ends the shot once all have.
+  void simulation_step(double dt);
+  // Forces, pocket and wall checks and ball pairs of one frame; nothing
+  // without rules or shot.
+  void handle_collisions();
+  // Drag, spin force and spin damping of every ball in play; nothing
+  // without rules or shot.
+  void apply_ball_forces();
+  // The pockets, then the walls, of one ball: the axis (0, 1, 2) of the
+  // wall pair it bounced off, or -1.
+  int check_pockets_and_walls(int ball);
+  // A ball in play enters a pocket: out of play, gliding into the pocket
+  // and settling in its stack (the cue ball stops where it is and goes to
+  // ball in hand). Indices out of range and balls already sinking are
+  // ignored.
+  void ball_sunk(int ball, int pocket);
+  // Erases every sink fader and label event of every ball from the
+  // game-time queue (a new rack frees the positions they write).
+  void clear_sink_events();
+  // Every ball at rest, its force sums cleared and its integration on.
+  void stop_balls();
+
+  // ---- Hand-offs to the turn logic
+
+  // All balls have stopped: the rules' verdict on the shot. Nothing
+  // without rules.
+  void end_shot();
+  // The score board's line of sunk balls; nothing while there is no board.
+  void update_sunk_text();
+  // A human's control between shots; nothing yet.
+  void human_control_step();
+  // A spot for the cue ball: up to seven draws inside the box, each kept
+  // when it lies in no pocket and farther than a ball's radius plus
+  // clearance from every object ball; after the seventh its point is taken
+  // as it is.
+  Vec3 random_ball_position(double clearance);
+
+  // ---- Members, in construction order
+
+  Table table;
+  Wizard shot_wizard{"Wizard"};
+  // Index 0 the cue ball, index n the object ball numbered n.
+  std::vector<Ball> balls;
+  // The rules of the game; points at eight_ball.
+  GameRules* rules = nullptr;
+
+  Ball* cue_ball = nullptr;
+  double spin_force_coefficient = 0.04;
+  float shot_speed = 0.0f;  // the cue's speed at the last strike
+  float min_strike_speed = 0.1f;
+  double stop_speed = 0.001;
+  double stop_spin = 0.002;
+  double shot_start_time = 0.0;  // game time of the last strike
+
+  // Poses stamped with the real-time queue's time.
+  CueStick cue;
+  // Where the cue ball is held in ball in hand, in the view's coordinates.
+  Vec3 placement_offset{0.0f, -0.05f, -0.4f};
+  RandomReal rack_random;
+  std::vector<float> shot_powers;  // one per player
+  EightBall eight_ball;
+  Difficulty difficulty;
+  // Paced by the real-time queue's time.
+  AimGuide aim_guide;
+  // The aim guide's hit as the last pre-idle step saw it.
+  bool guide_hit = false;
+
+  Vec3 camera_offset{0.0f, 0.3f, 0.0f};
+  double camera_duration_factor = 1.25;
+  double align_delay = 3.0;
+  std::array<std::string, 4> camera_event_names{"Align camera position", "Align camera target",
+                                                "Align camera rotation",
+                                                "Align camera shot rotation"};
+  std::map<std::string, Dialog*> info_dialogs;
+  std::map<std::string, Dialog*> wizard_dialogs;
+  SkySphere sky_sphere;
+  SkyBox sky_box;
+  Starfield starfield;
+  PoolAudio audio;
+
+  // Brings the audio listener to the viewer before the first impact sound
+  // of a frame; empty until the start-up points it at the engine's
+  // listener update.
+  std::function<void()> update_listener;
+
+  // The simulation's own state for the whole run: the order in which balls
+  // take their turn in a frame (reshuffled after a frame with a wall
+  // bounce, from its own generator), and the wall bounces of the last frame.
+  std::vector<int> pair_order;
+  int wall_contacts = 0;
+  RandomInt pair_order_random;
+
+ private:
+  // Calls update_listener once per frame of contacts.
+  void listener_for_impact(bool& updated);
+  // The rest test of a frame: zeroes the stopped balls; true when all are.
+  bool balls_at_rest();
+
+  // One more than the highest ball index that ever sank, so that
+  // clear_sink_events reaches the events of a larger rack that is gone.
+  std::size_t sink_span_ = 0;
+  // The balls that have had their turn in the current frame of contacts.
+  std::vector<unsigned char> done_;
+};
