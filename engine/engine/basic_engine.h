@@ -9,7 +9,8 @@
 // accessors), basic_engine_events.cpp (event operations),
 // basic_engine_loading.cpp (loaders), basic_engine_frame.cpp (the frame
 // step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
-// (the key slots) and basic_engine_collision.cpp (collision models).
+// (the key slots), basic_engine_collision.cpp (collision models) and
+// basic_engine_display_mode.cpp (the full-screen mode).
 #pragma once
 
 #include <array>
@@ -194,6 +195,18 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   int load_player_volume(OBJRenderer& model, ProgramCfg& cfg);
   // Whether the point lies strictly inside at least one box.
   bool in_player_volume(std::array<float, 3> point) const;
+
+  // ---- Full-screen display mode (before the window is made)
+
+  // Detects the game modes the display accepts (the window's mode probe,
+  // logging to log_file) and hands one to the window and freeglut without
+  // entering game mode: the "resolution" of section "video_settings" when it
+  // is listed exactly so, else the last listed mode. 0; -1 when no mode was
+  // found (logged with the tag "basic_engine" and printed).
+  int auto_game_mode(bool match_aspect, std::string log_file);
+  // Merges cfg/video_settings.ini into settings() and returns its
+  // "resolution", empty when there is none. Nothing is written back.
+  std::string load_resolution_setting();
 
   // ---- Accessors
 
