@@ -9,8 +9,9 @@
 // accessors), basic_engine_events.cpp (event operations),
 // basic_engine_loading.cpp (loaders), basic_engine_frame.cpp (the frame
 // step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
-// (the key slots), basic_engine_collision.cpp (collision models) and
-// basic_engine_display_mode.cpp (the full-screen mode).
+// (the key slots), basic_engine_collision.cpp (collision models),
+// basic_engine_display_mode.cpp (the full-screen mode) and
+// basic_engine_lens.cpp (the lens and mirror-sphere programs).
 #pragma once
 
 #include <array>
@@ -207,6 +208,22 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // Merges cfg/video_settings.ini into settings() and returns its
   // "resolution", empty when there is none. Nothing is written back.
   std::string load_resolution_setting();
+
+  // ---- Lens and mirror-sphere programs (a current GL context)
+
+  // Lit VBO programs, one light per entry of lights(), whose vertices pass
+  // through a thin lens (the uniforms of lens_uniforms) or are reflected in
+  // the sphere "sphere_center_radius"; textured ones sample texture unit 0
+  // at gl_MultiTexCoord0; with write_depth the fragment depth is the
+  // vertex's distance from the sphere's centre. The program's name, or 0
+  // when it does not compile or link (reported on the error stream).
+  unsigned int lens_program(std::string name, bool textured) const;
+  unsigned int reflect_sphere_program(std::string name, bool textured, bool write_depth) const;
+  // Sets the sphere of such a program, (center, radius). Nothing for a name
+  // that is no program or has no such uniform. It writes to `program`
+  // itself, bound or not, and leaves the current program as it was.
+  void reflect_sphere_center_radius(unsigned int program, float radius,
+                                    std::array<float, 3> center) const;
 
   // ---- Accessors
 
