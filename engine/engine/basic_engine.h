@@ -10,8 +10,9 @@
 // basic_engine_loading.cpp (loaders), basic_engine_frame.cpp (the frame
 // step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
 // (the key slots), basic_engine_collision.cpp (collision models),
-// basic_engine_display_mode.cpp (the full-screen mode) and
-// basic_engine_lens.cpp (the lens and mirror-sphere programs).
+// basic_engine_display_mode.cpp (the full-screen mode), basic_engine_lens.cpp
+// (the lens and mirror-sphere programs) and basic_engine_view.cpp (view and
+// collision queries).
 #pragma once
 
 #include <array>
@@ -49,6 +50,7 @@
 #include "render/vbo.h"
 #include "ui/cursor.h"
 
+class CollisionPartition;
 class ControllerTutorial;
 class Dialog;
 class OBJRenderer;
@@ -224,6 +226,20 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // itself, bound or not, and leaves the current program as it was.
   void reflect_sphere_center_radius(unsigned int program, float radius,
                                     std::array<float, 3> center) const;
+
+  // ---- View and collision queries
+
+  // Whether the point lies in front of the view pose (mouse_look()'s
+  // coordinate system, which looks along its local -z): its angle from the
+  // view axis is below 90 degrees. The view's own position, points at the
+  // side and NaN give false. The float has no effect.
+  bool in_view(const std::array<float, 3>& point, float) const;
+  // The faces of the partition that the path from point (null: the object's
+  // position) to the object's position crosses; when any is crossed the
+  // object is put back at point and its velocity reflected on each face,
+  // keeping half of the normal component.
+  std::vector<unsigned long long> collide(CollisionPartition& partition, PhysObj& obj,
+                                          const float* point) const;
 
   // ---- Accessors
 
