@@ -17,16 +17,10 @@
 using testing_support::drain_gl_errors;
 using testing_support::GLTest;
 using testing_support::OutputCapture;
+using testing_support::program_linked;
 using testing_support::TempDataRoot;
 
 namespace {
-
-bool linked(GLuint program) {
-  if (program == 0 || !glIsProgram(program)) return false;
-  GLint status = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &status);
-  return status == GL_TRUE;
-}
 
 // The texts of the shaders attached to the program, one after the other.
 std::string shader_texts(GLuint program) {
@@ -76,7 +70,7 @@ TEST_F(EnginePrograms, LensAndMirrorSphereProgramsLinkOnMesa) {
       const GLuint program =
           c.lens ? engine_.lens_program("lens", c.textured)
                  : engine_.reflect_sphere_program("sphere", c.textured, c.write_depth);
-      ASSERT_TRUE(linked(program)) << what << "\n" << cap.err();
+      ASSERT_TRUE(program_linked(program)) << what << "\n" << cap.err();
       // Texturing, the depth output and the light count reach the program.
       EXPECT_EQ(glGetUniformLocation(program, "mytexture") >= 0, c.textured) << what;
       const std::string texts = shader_texts(program);
@@ -99,7 +93,7 @@ TEST_F(EnginePrograms, TheSphereUniformGoesToItsProgramAlone) {
   OutputCapture cap;
   const GLuint sphere = engine_.reflect_sphere_program("sphere", false, true);
   const GLuint lens = engine_.lens_program("lens", true);
-  ASSERT_TRUE(linked(sphere) && linked(lens)) << cap.err();
+  ASSERT_TRUE(program_linked(sphere) && program_linked(lens)) << cap.err();
 
   glUseProgram(sphere);
   engine_.reflect_sphere_center_radius(sphere, 2.0f, {0, 0, -5});
