@@ -4,35 +4,12 @@
 // allocation of the program is counted, and the timed steps report theirs.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <new>
 #include <pcg_random.hpp>
 #include <vector>
 
 #include "game/app/pool_engine.h"
-
-namespace {
-std::atomic<long long> allocations{0};
-}  // namespace
-
-// The replacements pair malloc with free; once inlined, GCC cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "support/allocation_count.h"
 
 namespace {
 
@@ -136,9 +113,9 @@ void step_from_saved(benchmark::State& state, Bench& bench) {
       run = 0;
       state.ResumeTiming();
     }
-    const long long before = allocations.load(std::memory_order_relaxed);
+    const long long before = testing_support::allocation_count.load(std::memory_order_relaxed);
     bench.frame();
-    made += allocations.load(std::memory_order_relaxed) - before;
+    made += testing_support::allocation_count.load(std::memory_order_relaxed) - before;
     ++run;
   }
   state.counters["allocs_per_step"] =

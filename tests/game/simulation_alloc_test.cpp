@@ -4,32 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "game/app/pool_engine.h"
-
-namespace {
-std::atomic<long long> allocations{0};
-}  // namespace
-
-// The replacements pair malloc with free; once inlined, GCC cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "support/allocation_count.h"
 
 namespace {
 
@@ -67,11 +44,11 @@ TEST(SimulationAllocation, FramesWithoutADropOrAFinishedFaderAllocateNothing) {
       };
       const auto playing = in_play();
       const std::size_t events = engine.gametime_queue().events().size();
-      const long long before = allocations.load();
+      const long long before = testing_support::allocation_count.load();
       now += dt;
       engine.gametime_queue().update(now, -1);
       engine.simulation_step(dt);
-      const long long made = allocations.load() - before;
+      const long long made = testing_support::allocation_count.load() - before;
       // The first frame sizes the simulation's lists for the rack.
       if (frame == 0 || in_play() != playing || engine.gametime_queue().events().size() != events)
         continue;
