@@ -15,34 +15,16 @@
 #include "core/program_cfg.h"
 #include "models/model_text.h"
 #include "platform/glut_guard.h"
+#include "support/engine_frame.h"
 #include "support/gamepads.h"
+
+using testing_support::EngineFrame;
 
 namespace {
 
 // A body that accepts every point.
 struct Body : PhysObj {
   bool ValidPoint(const float*) const override { return true; }
-};
-
-// An engine on a clock the test sets; the walker is in the real-time list
-// as the start-up puts it there.
-class EngineFrame : public ::testing::Test {
- protected:
-  void SetUp() override {
-    engine_.frame_clock(&clock_);
-    engine_.walking().frame_clock(&clock_);
-    engine_.realtime_objects().push_back(&engine_.walking());
-  }
-
-  // One frame with the clock at t.
-  void frame_at(double t) {
-    now_ = t;
-    engine_.idle();
-  }
-
-  double now_ = 100.0;
-  FrameClock clock_{[this] { return now_; }};
-  BasicEngine engine_;
 };
 
 // The view looks along -x: forward is -x, right is -z.
