@@ -1,5 +1,7 @@
 // The pointer thread: whole inputs in, whole poses out, while the main thread
-// keeps publishing. Also run under ThreadSanitizer (make tsan).
+// keeps publishing; the engine's use of it (started by the first shown-pointer
+// motion, fed and read by the frame step, stopped and joined by shutdown and
+// the destructor). Also run under ThreadSanitizer (make tsan).
 #include "engine/pointer_thread.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,10 @@
 #include <functional>
 #include <thread>
 
+#include "engine/basic_engine.h"
+#include "support/engine_frame.h"
+
+using testing_support::EngineFrame;
 
 namespace {
 
@@ -27,6 +33,10 @@ PointerInputs inputs(float k) {
 bool same(const PointerPoses& a, const PointerPoses& b) {
   return a.pointer.position == b.pointer.position && a.pointer.rotation == b.pointer.rotation &&
          a.target.position == b.target.position && a.target.rotation == b.target.rotation;
+}
+
+PointerPose pose_of(const CoordinateSystem& cs) {
+  return {cs.position(), cs.rotation()};
 }
 
 // Calls step until done answers true or two seconds have passed.
@@ -117,4 +127,83 @@ TEST(PointerThread, EndsAfterItsPassesOrWhenStoppedAndCopiesStartIdle) {
   PointerThread never;
   never.stop();
   EXPECT_FALSE(never.start(0.1));
+}
+
+// ---- In the engine
+
+namespace {
+
+class EnginePointerThread : public EngineFrame {
+ protected:
+  void SetUp() override {
+    EngineFrame::SetUp();
+    engine_.window().set_resolution(1280, 720, false);
+    engine_.mouse().hidden(false);  // the menu pointer is shown
+    frame_at(100.0);
+  }
+  // Frames on until the pointer pose the frame handed over is the one the
+  // current inputs give.
+  bool frames_until_pointer_follows() {
+    double t = now_;
+    return eventually(
+        [&] {
+          const PointerPoses want = mouse_screen_pointer(engine_.pointer_inputs());
+          return same({pose_of(engine_.mouse_pointer()), pose_of(engine_.pointer_target())}, want);
+        },
+        [&] { frame_at(t += 0.01); });
+  }
+};
+
+}  // namespace
+
+TEST_F(EnginePointerThread, TheFirstShownMotionStartsItAndFramesHandThePosesOver) {
+  EXPECT_FALSE(engine_.pointer_thread().started());
+  engine_.mouse_passive(300.0f, 200.0f, 0.0f);
+  EXPECT_TRUE(engine_.pointer_thread().started());
+  EXPECT_TRUE(engine_.have_pointer_coordsys(&engine_.mouse_pointer()));
+  engine_.mouse_passive(310.0f, 200.0f, 0.0f);
+  EXPECT_EQ(engine_.pointer_coordsys().size(), 1u);
+  ASSERT_TRUE(frames_until_pointer_follows());
+
+  // The main thread moves the view and the mouse while the thread reads
+  // them; each frame hands over a whole pose of one consistent set.
+  for (int i = 0; i < 50; ++i) {
+    engine_.mouse_look().coord_sys().rotate_global(2.0f, 0.0f, 1.0f, 0.0f);
+    engine_.walking().position()[0] += 0.01f;
+    engine_.mouse_look().coord_sys().position() = engine_.walking().position();
+    engine_.mouse_passive(310.0f + float(i), 200.0f, 0.0f);
+    frame_at(now_ + 0.01);
+  }
+  ASSERT_TRUE(frames_until_pointer_follows());
+
+  // Hidden again, mouse look does not start another thread.
+  engine_.mouse().hidden(true);
+  engine_.mouse_passive(640.0f, 360.0f, 0.0f);
+  EXPECT_FALSE(engine_.have_pointer_coordsys(&engine_.mouse_pointer()));
+}
+
+TEST_F(EnginePointerThread, ShutdownJoinsItForGood) {
+  engine_.mouse_passive(300.0f, 200.0f, 0.0f);
+  ASSERT_TRUE(engine_.pointer_thread().started());
+  engine_.shutdown();
+  EXPECT_TRUE(engine_.pointer_thread().stopping());
+  const std::uint64_t passes = engine_.pointer_thread().passes();
+  engine_.mouse_passive(400.0f, 200.0f, 0.0f);
+  frame_at(100.5);
+  EXPECT_EQ(engine_.pointer_thread().passes(), passes);
+  // Placing the pointer on the main thread still works.
+  engine_.update_mouse_screen_pointer();
+  EXPECT_TRUE(same({pose_of(engine_.mouse_pointer()), pose_of(engine_.pointer_target())},
+                   mouse_screen_pointer(engine_.pointer_inputs())));
+}
+
+TEST(EnginePointerThreadLifetime, TheDestructorJoinsARunningThread) {
+  for (int i = 0; i < 3; ++i) {
+    BasicEngine engine;
+    engine.window().set_resolution(800, 600, false);
+    engine.mouse_passive(10.0f * float(i + 1), 20.0f, 0.0f);
+    ASSERT_TRUE(engine.pointer_thread().started());
+    const BasicEngine copy(engine);  // a copy has no thread of its own
+    EXPECT_FALSE(copy.pointer_thread().started());
+  }
 }
