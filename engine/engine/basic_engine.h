@@ -12,7 +12,10 @@
 // (keys, commands, bindings and gamepad buttons), basic_engine_camera.cpp
 // (camera moves and animations), basic_engine_pointer.cpp (the mouse
 // pointer, mouse buttons and the device choice), basic_engine_sounds.cpp
-// (the menu sounds) and basic_engine_collision.cpp (collision models).
+// (the menu sounds), basic_engine_collision.cpp (collision models),
+// basic_engine_display_mode.cpp (the full-screen mode), basic_engine_lens.cpp
+// (the lens and mirror-sphere programs) and basic_engine_view.cpp (view and
+// collision queries).
 #pragma once
 
 #include <array>
@@ -386,6 +389,48 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   int load_player_volume(OBJRenderer& model, ProgramCfg& cfg);
   // Whether the point lies strictly inside at least one box.
   bool in_player_volume(std::array<float, 3> point) const;
+
+  // ---- Full-screen display mode (before the window is made)
+
+  // Detects the game modes the display accepts (the window's mode probe,
+  // logging to log_file) and hands one to the window and freeglut without
+  // entering game mode: the "resolution" of section "video_settings" when it
+  // is listed exactly so, else the last listed mode. 0; -1 when no mode was
+  // found (logged with the tag "basic_engine" and printed).
+  int auto_game_mode(bool match_aspect, std::string log_file);
+  // Merges cfg/video_settings.ini into settings() and returns its
+  // "resolution", empty when there is none. Nothing is written back.
+  std::string load_resolution_setting();
+
+  // ---- Lens and mirror-sphere programs (a current GL context)
+
+  // Lit VBO programs, one light per entry of lights(), whose vertices pass
+  // through a thin lens (the uniforms of lens_uniforms) or are reflected in
+  // the sphere "sphere_center_radius"; textured ones sample texture unit 0
+  // at gl_MultiTexCoord0; with write_depth the fragment depth is the
+  // vertex's distance from the sphere's centre. The program's name, or 0
+  // when it does not compile or link (reported on the error stream).
+  unsigned int lens_program(std::string name, bool textured) const;
+  unsigned int reflect_sphere_program(std::string name, bool textured, bool write_depth) const;
+  // Sets the sphere of such a program, (center, radius). Nothing for a name
+  // that is no program or has no such uniform. It writes to `program`
+  // itself, bound or not, and leaves the current program as it was.
+  void reflect_sphere_center_radius(unsigned int program, float radius,
+                                    std::array<float, 3> center) const;
+
+  // ---- View and collision queries
+
+  // Whether the point lies in front of the view pose (mouse_look()'s
+  // coordinate system, which looks along its local -z): its angle from the
+  // view axis is below 90 degrees. The view's own position, points at the
+  // side and NaN give false. The float has no effect.
+  bool in_view(const std::array<float, 3>& point, float) const;
+  // The faces of the partition that the path from point (null: the object's
+  // position) to the object's position crosses; when any is crossed the
+  // object is put back at point and its velocity reflected on each face,
+  // keeping half of the normal component.
+  std::vector<unsigned long long> collide(CollisionPartition& partition, PhysObj& obj,
+                                          const float* point) const;
 
   // ---- Accessors
 

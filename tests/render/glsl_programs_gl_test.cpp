@@ -9,16 +9,10 @@
 
 using testing_support::GLTest;
 using testing_support::OutputCapture;
+using testing_support::program_linked;
 using testing_support::TempDataRoot;
 
 namespace {
-
-bool linked(GLuint program) {
-  if (program == 0 || !glIsProgram(program)) return false;
-  GLint status = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &status);
-  return status == GL_TRUE;
-}
 
 template <std::size_t N>
 std::array<float, N> uniform(GLuint program, const char* name) {
@@ -50,7 +44,7 @@ TEST_F(GLSLProgramsTest, InitLightedModelSavesItsVertexShaderAndLinks) {
   OutputCapture cap;
   ASSERT_EQ(p.init_lighted_model(3), 0) << cap.err();
   EXPECT_EQ(p.num_lights, 3u);
-  EXPECT_TRUE(linked(p.id()));
+  EXPECT_TRUE(program_linked(p.id()));
   GLint shaders = 0;
   glGetProgramiv(p.id(), GL_ATTACHED_SHADERS, &shaders);
   EXPECT_EQ(shaders, 1);  // fragments go through the fixed-function stage
@@ -108,7 +102,7 @@ TEST_F(GLSLProgramsTest, VBOProgramsOfTheEngineAndTheGameLinkOnMesa) {
     const GLuint program = init_vbo_program(
         c.what, 4, c.declarations, c.position, c.tex_coord, c.direction, c.fragment_declarations,
         c.fragment_statement, "glsl", c.use_color, c.per_light_color);
-    EXPECT_TRUE(linked(program)) << c.what << "\n" << cap.err();
+    EXPECT_TRUE(program_linked(program)) << c.what << "\n" << cap.err();
     if (program) glDeleteProgram(program);
   }
 }
@@ -129,7 +123,7 @@ TEST_F(GLSLProgramsTest, LensUniformsOfAnEyeBesideTheAxis) {
       "eye_x_z;\n",
       "s.xyz = lens_x + lens_y + lens_z + lens_center + lens_orientation * vec4(1.0); s.xy += "
       "lens_focal_length_radius + eye_x_z;");
-  ASSERT_TRUE(linked(program));
+  ASSERT_TRUE(program_linked(program));
   OutputCapture cap;
   EXPECT_EQ(lens_uniforms(program, {3, 0, -10}, {0, 0, 1}, 2.5f, 0.75f), 0);
   EXPECT_EQ(get_int(GL_CURRENT_PROGRAM), 0);
@@ -168,7 +162,7 @@ TEST_F(GLSLProgramsTest, LightParametersSendAtMostNumLightsAndReturnTheGLError) 
       "for (int i = 0; i < 8; ++i) s += light_positions[i] + light_colors[i]; s += light_ambient "
       "+ view_matrix * vec4(observer_position, 1.0);"));
   static_cast<ProgramGL&>(p) = made;
-  ASSERT_TRUE(linked(p.id()));
+  ASSERT_TRUE(program_linked(p.id()));
   std::vector<std::array<float, 4>> positions;
   for (int i = 0; i < 8; ++i) positions.push_back({float(i + 1), 0, 0, 1});
   EXPECT_EQ(p.light_parameters(positions, {{0.5f, 0.5f, 0.5f, 1}}, {0.1f, 0.2f, 0.3f, 0.4f}, true),

@@ -16,16 +16,11 @@ using testing_support::buffer_floats;
 using testing_support::GLTest;
 using testing_support::OffscreenTarget;
 using testing_support::OutputCapture;
+using testing_support::program_linked;
 using testing_support::TempDataRoot;
 using Pixel = std::array<unsigned char, 4>;
 
 namespace {
-
-bool linked(GLuint program) {
-  GLint status = 0;
-  if (program) glGetProgramiv(program, GL_LINK_STATUS, &status);
-  return status == GL_TRUE;
-}
 
 // A 2x2 opaque texture of one colour.
 std::string solid_png(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
@@ -98,7 +93,7 @@ TEST_F(SkyTest, SkyBoxWithAMissingTextureReportsItAndStillAssembles) {
   EXPECT_NE(cap.err().find("Error loading sky texture textures/missing.png\n"), std::string::npos)
       << cap.err();
   EXPECT_EQ(box.texture(), 0u);
-  EXPECT_TRUE(linked(box.program().id())) << cap.err();
+  EXPECT_TRUE(program_linked(box.program().id())) << cap.err();
   // 16 slices by 8 stacks of two triangles each.
   EXPECT_EQ(box.vao().mode().count, 16 * 8 * 6);
   EXPECT_EQ(box.vao().mode().mode, static_cast<GLenum>(GL_TRIANGLES));
@@ -177,7 +172,7 @@ TEST_F(SkyTest, SkySphereProgramCarriesItsColoursAndLinks) {
 
   OutputCapture cap;
   sky.init(false);
-  EXPECT_TRUE(linked(sky.program().id())) << cap.err();
+  EXPECT_TRUE(program_linked(sky.program().id())) << cap.err();
   EXPECT_EQ(sky.sphere().mode().count, 32 * 16 * 6);
   sky.program().clear();
   sky.sphere().clear();
@@ -187,8 +182,8 @@ TEST_F(SkyTest, StarfieldPutsRandomStarsOnTheUnitSphereAndReportsTheirSpread) {
   Starfield stars;
   OutputCapture cap;
   ASSERT_EQ(stars.init(200, {1, 3, 0}, {0.8f, 0.8f, 0.8f, 1}, {1, 1, 1, 1}), 0) << cap.err();
-  EXPECT_TRUE(linked(stars.stars_program().id()));
-  EXPECT_TRUE(linked(stars.atm_program().id()));
+  EXPECT_TRUE(program_linked(stars.stars_program().id()));
+  EXPECT_TRUE(program_linked(stars.atm_program().id()));
   EXPECT_EQ(stars.stars().mode().mode, static_cast<GLenum>(GL_POINTS));
   EXPECT_EQ(stars.stars().mode().count, 200);
   ASSERT_EQ(stars.stars().owned_buffers().size(), 3u);

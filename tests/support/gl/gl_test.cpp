@@ -71,6 +71,13 @@ std::vector<GLenum> drain_gl_errors() {
   return errors;
 }
 
+bool program_linked(GLuint program) {
+  if (program == 0 || !glIsProgram(program)) return false;
+  GLint status = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &status);
+  return status == GL_TRUE;
+}
+
 GLint buffer_size(GLuint name) {
   GLint size = -1;
   glBindBuffer(GL_ARRAY_BUFFER, name);

@@ -26,6 +26,10 @@ int gl_test_window();
 // Every pending glGetError code, oldest first.
 std::vector<GLenum> drain_gl_errors();
 
+// Whether the name is a program object that linked (no GL error for names
+// that are none).
+bool program_linked(GLuint program);
+
 // Size in bytes and contents (as floats) of a buffer object, read back
 // through GL_ARRAY_BUFFER, which is left unbound.
 GLint buffer_size(GLuint name);
