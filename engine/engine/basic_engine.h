@@ -591,8 +591,6 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void joystick_impl(unsigned int buttons, float x, float y, float z) override;
   void special_key_up_impl(int key, float x, float y, float z) override;
 
-  // Whether the key is one of arrow_keys().
-  bool is_arrow_key(int key) const;
   // The arrow's direction (x for left and right, y for down and up) turned
   // from the selected dialog's frame into the scene; zeros without a
   // selected dialog or for another key.

@@ -113,13 +113,6 @@ int BasicEngine::init_basic_cmds() {
   return 0;
 }
 
-bool BasicEngine::is_arrow_key(int key) const {
-  for (const auto& row : arrow_keys())
-    for (int k : row)
-      if (k == key) return true;
-  return false;
-}
-
 std::array<float, 3> BasicEngine::arrow_key_to_look_dir(unsigned int key) const {
   std::array<float, 3> d{0.0f, 0.0f, 0.0f};
   if (!selected_dialog_) return d;
