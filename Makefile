@@ -3,7 +3,7 @@
 # folder in build/release/data), `make data` only that folder, `make test`
 # builds with sanitizers, runs the whole suite under a virtual X server and
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
-# loaders under ThreadSanitizer, `make bench` builds and runs the benchmarks,
+# loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
@@ -11,8 +11,9 @@ TEST_DIR := build/test
 BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 TSAN_DIR := build/tsan
-# The tests of the engine's loader threads and their hand-over.
-TSAN_FILTER := LoadWorkers*:EngineLoading*
+# The tests of the engine's loader threads and their hand-over, and of the
+# mouse pointer's thread.
+TSAN_FILTER := LoadWorkers*:EngineLoading*:PointerThread*:EnginePointerThread*
 FUZZ_SECONDS ?= 60
 FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh

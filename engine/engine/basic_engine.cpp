@@ -9,6 +9,7 @@ BasicEngine::BasicEngine(ControllerTutorial* tutorial, std::string root_variable
       Wrapper<FrameBuffer>(nullptr),
       settings_(std::move(root_variable)),
       last_gamepad_input_(std::chrono::steady_clock::now()),
+      constructed_(last_gamepad_input_),
       controller_tutorial_(tutorial) {}
 
 BasicEngine::BasicEngine(const BasicEngine& other) = default;
@@ -18,6 +19,7 @@ BasicEngine& BasicEngine::operator=(BasicEngine&& other) = default;
 
 BasicEngine::~BasicEngine() {
   // Before any member goes: the workers write into load targets.
+  pointer_thread_.stop();
   load_workers_.stop();
 }
 
@@ -27,6 +29,7 @@ void BasicEngine::up_axis(int axis) {
 }
 
 void BasicEngine::shutdown() {
+  pointer_thread_.stop();
   load_workers_.stop();
   GLUTInterface::shutdown();
 }

@@ -9,7 +9,10 @@
 // accessors), basic_engine_events.cpp (event operations),
 // basic_engine_loading.cpp (loaders), basic_engine_frame.cpp (the frame
 // step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
-// (the key slots), basic_engine_collision.cpp (collision models),
+// (keys, commands, bindings and gamepad buttons), basic_engine_camera.cpp
+// (camera moves and animations), basic_engine_pointer.cpp (the mouse
+// pointer, mouse buttons and the device choice), basic_engine_sounds.cpp
+// (the menu sounds), basic_engine_collision.cpp (collision models),
 // basic_engine_display_mode.cpp (the full-screen mode), basic_engine_lens.cpp
 // (the lens and mirror-sphere programs) and basic_engine_view.cpp (view and
 // collision queries).
@@ -20,6 +23,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,9 +35,12 @@
 #include "core/event_queue.h"
 #include "core/vector_math.h"
 #include "core/wrapper.h"
+#include "engine/camera_moves.h"
+#include "engine/controller_type.h"
 #include "engine/load_workers.h"
 #include "engine/mouse_look.h"
 #include "engine/pointer_container.h"
+#include "engine/pointer_thread.h"
 #include "engine/walking.h"
 #include "input/controller.h"
 #include "input/glut_interface.h"
@@ -58,15 +65,18 @@ class PhysObj;
 class ProgramCfg;
 
 // Runs on the thread that pumps freeglut, except the loaders' workers, which
-// reach the main thread only through the hand-over (see the loaders below).
+// reach the main thread only through the hand-over (see the loaders below),
+// and the pointer thread, which reads a copy of its inputs and hands its poses
+// over whole (see the mouse pointer below).
 //
 // Members held by value are owned; every pointer member and every pointer in
 // a container is borrowed (the application owns the dialogs, VBOs, objects
 // and events it registers), except the frame buffer the constructor makes,
 // which follows Wrapper's rules. Copies and moves take every member over in
 // declaration order, except the loads in flight, which stay with the source.
-// The destructor deletes nothing held by pointer; it first waits for the
-// loads in flight.
+// The destructor deletes nothing held by pointer; it first stops the pointer
+// thread and waits for the loads in flight. Copies and moves start without
+// camera moves or a pointer thread of their own.
 class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
  public:
   using Hook = GLUTInterface::Hook;
@@ -171,9 +181,190 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // and not yet queued.
   std::size_t loads_in_flight() const { return load_workers_.workers(); }
   std::size_t loads_handed_over() const { return load_workers_.pending(); }
-  // Asks the loads in flight to stop and waits for them, then the input
-  // base's shutdown (its hook, the end of the main loop).
+  // Stops and joins the pointer thread, asks the loads in flight to stop and
+  // waits for them, then the input base's shutdown (its hook, the end of the
+  // main loop).
   void shutdown();
+
+  // ---- Keys, named commands, bindings and gamepad buttons
+  //
+  // A key press reaches keyboard_impl: ignored while a camera animation runs
+  // (active_camera_animation()); a walk key (of walk_keys(), either case)
+  // pushes the walker along the view at once (not while the menu is open;
+  // held keys go on pushing through the frame step); any other key runs the
+  // command bound to its press or release. Keys are compared by their low
+  // byte. Special keys that no key intercept takes move the selected
+  // dialog's selection with the arrow keys, on the press only.
+
+  // The edge codes of key_cmd.
+  static constexpr int kPressEdge = 103;
+  static constexpr int kReleaseEdge = 101;
+
+  // Bind the press or release of a key, or of a mouse button, to a command
+  // and the integer it is called with, replacing an earlier binding; 0. The
+  // mouse bindings are stored only.
+  int bind_key_down(unsigned char key, std::string command, int argument);
+  int bind_key_up(unsigned char key, std::string command, int argument);
+  int bind_mouse_down(int button, std::string command, int argument);
+  int bind_mouse_up(int button, std::string command, int argument);
+  // Registers "quit" (answers the quit code) and "start_game" (calls the
+  // start-game hook with the numbers of human and computer players of the
+  // section "basic_settings" when it holds either count, else of
+  // "basic_engine" "autostart_human_players" and "autostart_ai_players";
+  // nothing without a hook; answers its argument); 0.
+  int init_basic_cmds();
+  // The command bound to the key's press (edge kPressEdge) or release (any
+  // other edge) called with its integer: its result; 0 for an unbound key
+  // and for a name without a function (the name is then entered with an
+  // empty function).
+  int key_cmd(int key, int edge);
+  int key_down(int key) { return key_cmd(key, kPressEdge); }
+  int key_up(int key) { return key_cmd(key, kReleaseEdge); }
+  // -1 for a key not in arrow_keys() and whenever VR hand controllers are
+  // connected. Otherwise 0: moves the selected dialog's selection (enabled,
+  // with something selectable) toward the arrow in the dialog's plane, with
+  // the menu arrow sound when the dialog's sounds are on; when that moves
+  // nothing, hands the key to the arrow-key hook (when set).
+  int arrow_key_up(int key);
+  // Installs the button functions on gamepad `index` of xinput(), on every
+  // gamepad it lists for a negative index: the D-pad releases are the arrow
+  // keys, Start's release Escape (27), Back's and B's release and Back's
+  // press Delete (127), A's release and press line feed (10), X copies A,
+  // Y copies B's release and B's press as it stands (none is installed for
+  // B's press), the shoulder releases turn the view 45 degrees left and
+  // right (comfort_rotate), the thumb releases only stamp. Every function
+  // stamps last_gamepad_input(), every release last_gamepad_time().
+  void bind_gamepad_callbacks(int index);
+  // The step of the periodic gamepad search: looks for gamepads and, when
+  // the set of connected user indices changed, binds the buttons of all of
+  // them anew. True when it bound them.
+  bool find_gamepads();
+  // Stamps last_gamepad_input() with the steady clock.
+  void any_gamepad_callback();
+  // Does nothing.
+  void any_key_callback() {}
+  // Whether look_controller(), walk_controller() or menu_controller() (asked
+  // in that order, until one answers) answers gamepad.
+  bool gamepad_active() const;
+  // One trigger value per VR hand controller (the shorter list counts), fed
+  // as (value, 0, 0) to the controller's trigger or secondary-trigger axis.
+  void input_triggers(const std::vector<float>& primary, const std::vector<float>& secondary);
+  void input_triggers(const std::vector<float>& values);
+  void input_secondary_triggers(const std::vector<float>& values);
+
+  // ---- Camera moves and animations (main thread). The camera is the view
+  // pose (mouse_look()) carried at the walker's position.
+
+  // Moves the walker to position and turns the view to look at look_at over
+  // duration seconds from the queue's time + delay (null: the game-time
+  // queue): a position fader, a look-at fader and the event "move camera",
+  // listed in look_events() until it stops. Without force nothing happens
+  // while a started move is listed; otherwise the earlier moves' events are
+  // taken out of their queues where they stand.
+  void move_camera(std::array<float, 3> position, std::array<float, 3> look_at, double duration,
+                   double delay = 0.0, EventQueue* queue = nullptr, bool force = false);
+  // Drops from look_events() every entry that is null, in no queue, not
+  // started yet or stopped.
+  void sync_look_events();
+  // Turns the view by degrees about the walker's up axis at an even rate
+  // over 0.5 s of real time (the event "Comfort rotate"); a new turn stops a
+  // running one where it stands. The double is not read.
+  void comfort_rotate(float degrees, double = 0.5);
+  // The event "Camera animation" on the game-time queue from its time for
+  // duration seconds: the walker (and so the camera) follows the cubic from
+  // the kept start point (the camera position at the first call) with the
+  // kept start tangent to target with end_tangent, tangents scaled by the
+  // duration, and ends at target. Null pointers keep the kept vectors;
+  // without a target the walker stays at the start point; c is kept only.
+  void camera_follow(const float* target, const float* end_tangent, double duration,
+                     const float* c = nullptr, const float* start_tangent = nullptr,
+                     const float* start = nullptr);
+  // An update function for an Event: turns cs from its position to look at
+  // target (read at each call; both must outlive the event), unless
+  // condition is set and answers false.
+  std::function<void(double)> update_look_at(CoordinateSystem* cs, const float* target,
+                                             std::function<bool()> condition);
+  // Queues (null: on the real-time queue) the endless event "voxel-based
+  // collider" that keeps body out of the model's faces: a step that crosses
+  // a face is put back and its velocity reflected, and the force sum cleared;
+  // with reach > 0, the force is also cleared while a face lies within reach
+  // along an axis the body is not moving toward. Idle in head-mounted mode
+  // and during camera moves. model and body must outlive the event, which
+  // the queue owns.
+  Event* collider_event(CollisionPartition& model, PhysObj& body, EventQueue* queue, float reach);
+
+  // ---- Mouse pointer, mouse buttons and the device choice
+  //
+  // With the pointer shown the mouse points into the scene: the first such
+  // motion starts the pointer thread, which keeps mouse_pointer() and
+  // pointer_target() placed from the mouse position about 30 times a second;
+  // the frame step hands its newest poses to them and its inputs to it. With
+  // the pointer hidden the mouse turns the view.
+
+  // The freeglut motion and passive-motion handler: (x, y) in window
+  // coordinates, scaled to pixels and rounded. Nothing when the mouse did not
+  // move; otherwise stamps the mouse time and mouse_control(). Pointer
+  // shown: starts the pointer thread (once) and lists mouse_pointer() in
+  // pointer_coordsys(). Hidden, and more than menu_look_delay() after the
+  // menu closed: unlists it; warps a pointer that strayed more than a
+  // quarter of the centre's distance from the window centre back there
+  // (unless warp_pointer() is off or an Alt key is down), without turning;
+  // otherwise turns the view by the motion. The bool is not read.
+  void mouse_passive(float x, float y, float z, bool = false);
+  // Places mouse_pointer() and pointer_target() from the mouse position and
+  // the view now, on the calling (main) thread.
+  void update_mouse_screen_pointer();
+  // The scene point under the mouse at depth in front of the camera.
+  std::array<float, 3> unproject_mouse(float depth) const;
+  // Everything the pointer poses depend on, as it stands.
+  PointerInputs pointer_inputs() const;
+  // The freeglut mouse handler: the input base's (mouse time, mouse-button
+  // hook), then queues (button, +1 for a press (state 0) or -1, 0) in
+  // mouse_button_events(). The queue is taken under a lock that is never
+  // held while events are handed out, so a handler may queue more.
+  void mouse_button(int button, int state, float x, float y, float z);
+  // Takes the queued events out and hands handler +1 or -1 for each event of
+  // the button, in arrival order; events of other buttons are dropped.
+  // Nothing without a handler, or from inside a handler of this call (the
+  // events then stay); the handler may queue new events.
+  void process_mouse_button_events(std::function<void(int)> handler, int button);
+  // Set while process_mouse_button_events hands events out.
+  bool mouse_events_busy() const;
+  // False for null; whether cs is listed in pointer_coordsys().
+  bool have_pointer_coordsys(const CoordinateSystem* cs) const;
+  // The device driving the menus: VR hand controller when one is connected;
+  // else keyboard for an arrow key within 2 s, gamepad for a gamepad button
+  // within 1 s, mouse for mouse input within the mouse timeout; else the
+  // last answer, mouse when none.
+  ControllerType menu_controller() const;
+  // The device driving the look: mouse for mouse input within the mouse
+  // timeout; outside head-mounted mode gamepad for a right-stick turn within
+  // gamepad_look_timeout(); hmd in head-mounted mode; else the last answer
+  // (none until a device looked).
+  ControllerType look_controller() const;
+  // The device driving the walk: keyboard for a key within the keyboard
+  // timeout, gamepad for stick walking or a gamepad button within 1 s; else
+  // hmd in head-mounted mode, otherwise the last answer, keyboard when none.
+  //
+  // In all three a time stamp of 0 (the start value of the input base's and
+  // the engine's stamps) is no input, and last_gamepad_input() counts only
+  // once a gamepad stamped it after construction. Each answer is kept as
+  // that operation's last answer.
+  ControllerType walk_controller() const;
+  // The pointer thread (started by mouse_passive, stopped by shutdown()).
+  const PointerThread& pointer_thread() const { return pointer_thread_; }
+
+  // ---- Menu sounds (main thread)
+
+  // Play "menu_arrow_sound" or "menu_select_sound" through menu_audio() at
+  // `at`, else at the selected dialog when it is enabled, else at no place;
+  // first the listener takes gain 1 and the view pose and walker velocity.
+  // Nothing plays before menu_audio() has its source (MenuAudio::init).
+  void play_menu_arrow_sound(const CoordinateSystem* at = nullptr);
+  void play_menu_select_sound(const CoordinateSystem* at = nullptr);
+  // Copies the view pose and the walker's velocity into listener() (not
+  // into OpenAL); 0.
+  int update_listener_audio();
 
   // ---- Frame step
 
@@ -326,7 +517,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // itself included, while it runs.
   UpdateFunctions& update_functions() { return update_functions_; }
   const UpdateFunctions& update_functions() const { return update_functions_; }
-  // Pending mouse-button events; the application may append its own.
+  // Pending mouse-button events; the application may append its own on the
+  // main thread.
   std::list<MouseButtonEvent>& mouse_button_events() { return mouse_button_events_; }
   const std::list<MouseButtonEvent>& mouse_button_events() const { return mouse_button_events_; }
   std::list<Dialog*>& dialogs() { return dialogs_; }
@@ -357,8 +549,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   const std::vector<Dialog*>& ortho_dlgs() const { return ortho_dlgs_; }
   // Running camera look-at events; the walking step waits while any is
   // listed.
-  std::vector<Event*>& look_events() { return look_events_; }
-  const std::vector<Event*>& look_events() const { return look_events_; }
+  std::vector<Event*>& look_events() { return camera_moves_.look_events; }
+  const std::vector<Event*>& look_events() const { return camera_moves_.look_events; }
   // Real time of the last right-stick turn.
   double last_gamepad_look() const { return last_gamepad_look_; }
   void last_gamepad_look(double t) { last_gamepad_look_ = t; }
@@ -399,6 +591,14 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void joystick_impl(unsigned int buttons, float x, float y, float z) override;
   void special_key_up_impl(int key, float x, float y, float z) override;
 
+  // The arrow's direction (x for left and right, y for down and up) turned
+  // from the selected dialog's frame into the scene; zeros without a
+  // selected dialog or for another key.
+  std::array<float, 3> arrow_key_to_look_dir(unsigned int key) const;
+  // Outside head-mounted mode, a right-stick turn within
+  // gamepad_look_timeout().
+  bool joystick_look_active() const;
+
   // One walking check: the rest-speed rule, then (outside the menu) the
   // walk keys, gamepad 0's left stick and right-stick turning, then the
   // walking hook.
@@ -414,8 +614,25 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void update_objects(double dt, std::vector<PhysObj*>& objects);
 
  private:
+  // Copyable holder of a mutex: copies get a mutex of their own.
+  struct Lock {
+    Lock() = default;
+    Lock(const Lock&) {}
+    Lock& operator=(const Lock&) { return *this; }
+    std::mutex mutex;
+  };
+
   // Queues the completions handed over by the loaders on the real-time queue.
   void queue_load_completions();
+  // The frame's hand-over with the pointer thread: its newest poses into
+  // mouse_pointer() and pointer_target(), the current inputs to it.
+  void sync_mouse_pointer();
+  // Whether a stamp of real time lies less than span before now; a stamp of
+  // 0 is no input.
+  bool recent(double stamp, double span) const;
+  void play_menu_sound(const std::string& name, const CoordinateSystem* at);
+  // Runs the command bound to key in bindings: its result, 0 when unbound.
+  int run_binding(const KeyBindings& bindings, int key);
   int read_texture(Texture& tex, const std::string& file, bool free_pixels,
                    std::function<void()> done, bool decode_on_worker);
 
@@ -453,6 +670,10 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   DrawFunctions draw_functions_;
   UpdateFunctions update_functions_;
   std::list<MouseButtonEvent> mouse_button_events_;
+  // Guards mouse_button_events_ and mouse_events_busy_ in mouse_button and
+  // process_mouse_button_events.
+  mutable Lock mouse_events_lock_;
+  bool mouse_events_busy_ = false;
   std::list<Dialog*> dialogs_;
   StartGameHook start_game_hook_;
   std::vector<CoordinateSystem*> pointer_coordsys_;
@@ -467,15 +688,22 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   std::map<std::string, Dialog*>* named_dialogs_ = nullptr;
   std::vector<Dialog*> sorted_dialogs_;
   std::vector<Dialog*> ortho_dlgs_;
-  std::vector<Event*> look_events_;
+  CameraMoves camera_moves_;
   double last_gamepad_look_ = 0.0;
   double gamepad_look_timeout_ = 1.0;
   ArrowKeyHook arrow_key_hook_;
   std::chrono::steady_clock::time_point last_gamepad_input_;
+  // last_gamepad_input_ as construction set it: no gamepad input.
+  std::chrono::steady_clock::time_point constructed_;
   std::map<std::string, RenderScene> scenes_;
   ControllerTutorial* controller_tutorial_ = nullptr;
   std::vector<PlayerVolume> player_volumes_;
   std::map<unsigned int, VBO> base_stations_;
+  // The last answers of the device choice.
+  mutable ControllerType menu_choice_ = ControllerType::none;
+  mutable ControllerType look_choice_ = ControllerType::none;
+  mutable ControllerType walk_choice_ = ControllerType::none;
+  PointerThread pointer_thread_;
   // Last, so that it is destroyed first: its workers write into load
   // targets and hand over to it.
   LoadWorkers load_workers_;

@@ -7,7 +7,7 @@
 #include "engine/basic_engine.h"
 
 bool BasicEngine::active_camera_animation() const {
-  return gametime_queue().active("Camera animation") || !look_events_.empty();
+  return gametime_queue().active("Camera animation") || !camera_moves_.look_events.empty();
 }
 
 void BasicEngine::idle_impl() {
@@ -31,6 +31,7 @@ void BasicEngine::idle_impl() {
   }
   update_all_functions();
   queue_load_completions();
+  sync_mouse_pointer();
 }
 
 void BasicEngine::queue_load_completions() {

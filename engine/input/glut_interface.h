@@ -227,8 +227,10 @@ class GLUTInterface : public Wrapper<kMouse>, public Wrapper<Keyboard> {
 
   void close_gl_impl() {}
 
- private:
+  // Whether the key is one of arrow_keys().
   bool is_arrow_key(int key) const;
+
+ private:
   // Stamps the key time (and the arrow-key time) and records a special key.
   void record_special_key(int key, int state);
   // Game time 0 lies at that clock reading.

@@ -15,34 +15,16 @@
 #include "core/program_cfg.h"
 #include "models/model_text.h"
 #include "platform/glut_guard.h"
+#include "support/engine_frame.h"
 #include "support/gamepads.h"
+
+using testing_support::EngineFrame;
 
 namespace {
 
 // A body that accepts every point.
 struct Body : PhysObj {
   bool ValidPoint(const float*) const override { return true; }
-};
-
-// An engine on a clock the test sets; the walker is in the real-time list
-// as the start-up puts it there.
-class EngineFrame : public ::testing::Test {
- protected:
-  void SetUp() override {
-    engine_.frame_clock(&clock_);
-    engine_.walking().frame_clock(&clock_);
-    engine_.realtime_objects().push_back(&engine_.walking());
-  }
-
-  // One frame with the clock at t.
-  void frame_at(double t) {
-    now_ = t;
-    engine_.idle();
-  }
-
-  double now_ = 100.0;
-  FrameClock clock_{[this] { return now_; }};
-  BasicEngine engine_;
 };
 
 // The view looks along -x: forward is -x, right is -z.
@@ -353,8 +335,10 @@ TEST_F(EngineFrame, WalkKeysPushAlongTheViewAndTheMenuStopsInputButNotTheRestRul
     force_at_hook = engine_.walking().force;
     ++hook_calls;
   };
-  engine_.keyboard_callback('w', 1, 0, 0, 0);
-  engine_.keyboard_callback('d', 1, 0, 0, 0);
+  // Held keys as the key map records them; a press also pushes at once
+  // (the key tests), which is left out here.
+  engine_.keyboard().keyboard('w', 1);
+  engine_.keyboard().keyboard('d', 1);
   frame_at(100.0);
   const float f = static_cast<float>(8.0 * 86.6361427);
   EXPECT_NEAR(force_at_hook[0], -f, 1e-2);  // forward: -x
@@ -423,7 +407,7 @@ TEST_F(EngineFrame, TheLeftStickWalksBeyondItsDeadZoneAndReplacesTheKeysThrust) 
   // stick clears the thrust.
   pad.sThumbLY = 3000;
   pads->set(0, pad);
-  engine_.keyboard_callback('w', 1, 0, 0, 0);
+  engine_.keyboard().keyboard('w', 1);  // held, without the press's own push
   frame_at(100.1);
   EXPECT_NEAR(force_at_hook[0], -f, 1e-2);
   EXPECT_FALSE(thrusting_at_hook);
