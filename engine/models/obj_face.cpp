@@ -9,9 +9,13 @@
 #include "core/vector_math.h"
 #include "render/vertex_data.h"
 
-OBJFace::OBJFace(unsigned long long n) : v(n, 0), vt(n, 0), vn(n, 0) {}
-
 namespace {
+
+// The material of a new face, shared by all of them.
+const ModelName& none_name() {
+  static const ModelName* const none = new ModelName("None");
+  return *none;
+}
 
 // What an index that addresses no entry of any list becomes.
 constexpr unsigned long long kNoEntry = ~0ULL;
@@ -21,6 +25,16 @@ constexpr unsigned long long kNoEntry = ~0ULL;
 // the first entry and an overflow that atoll saturates give an index that
 // addresses no entry.
 unsigned long long index_word(std::string_view word, unsigned long long size) {
+  // The usual word, plain digits, read here; signs, blanks and numbers of
+  // more than 18 digits the general way.
+  unsigned long long plain = 0;
+  std::size_t i = 0;
+  for (; i < word.size() && i < 18; ++i) {
+    const unsigned digit = static_cast<unsigned char>(word[i]) - unsigned('0');
+    if (digit > 9) break;
+    plain = plain * 10 + digit;
+  }
+  if (i > 0 && (i < 18 || i == word.size())) return plain > 0 ? plain - 1ULL : kNoEntry;
   const long long n = read_long_long(word);
   if (n > 0) return static_cast<unsigned long long>(n) - 1ULL;
   // 0 - n in unsigned arithmetic, exact for LLONG_MIN too.
@@ -29,6 +43,8 @@ unsigned long long index_word(std::string_view word, unsigned long long size) {
 }
 
 }  // namespace
+
+OBJFace::OBJFace(unsigned long long n) : v(n, 0), vt(n, 0), vn(n, 0), material_name(none_name()) {}
 
 int OBJFace::read_vertices(const std::vector<std::string>& tokens, const ListSizes& sizes) {
   clear();
@@ -85,7 +101,7 @@ bool OBJFace::vertices_in_range(unsigned long long vertex_count) const {
                      [vertex_count](unsigned long long i) { return i < vertex_count; });
 }
 
-const OBJFace::Indices* OBJFace::indices(AttributeType type) const {
+const IndexList* OBJFace::indices(AttributeType type) const {
   switch (type) {
     case ATTRIB_VERTEX:
       return &v;
@@ -97,8 +113,8 @@ const OBJFace::Indices* OBJFace::indices(AttributeType type) const {
   return nullptr;
 }
 
-OBJFace::Indices* OBJFace::indices(AttributeType type) {
-  return const_cast<Indices*>(static_cast<const OBJFace*>(this)->indices(type));
+IndexList* OBJFace::indices(AttributeType type) {
+  return const_cast<IndexList*>(static_cast<const OBJFace*>(this)->indices(type));
 }
 
 OBJFace::Indices OBJFace::tri_indices(bool reverse) const {
@@ -144,7 +160,7 @@ void OBJFace::append_triangle_attributes(unsigned long long dim, const std::vect
                                          AttributeType type, bool reverse,
                                          std::vector<float>& out) const {
   if (data.empty()) return;
-  const Indices* list = indices(type);
+  const IndexList* list = indices(type);
   const unsigned long long entries = dim == 0 ? 0 : data.size() / dim;
   const unsigned long long triangles = num_triangles();
   const std::size_t start = out.size();

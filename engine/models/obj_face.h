@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "models/index_list.h"
+#include "models/model_name.h"
+
 // Which index list of a face addresses an attribute list.
 enum AttributeType { ATTRIB_VERTEX = 0, ATTRIB_NORMAL = 1, ATTRIB_TEXCOORD = 2 };
 
@@ -16,6 +19,11 @@ enum AttributeType { ATTRIB_VERTEX = 0, ATTRIB_NORMAL = 1, ATTRIB_TEXCOORD = 2 }
 // missing one, and a face with an out-of-range vertex index has no geometry
 // (the model's builders drop such faces; see vertices_in_range). Faces of
 // fewer than three corners have no triangles.
+//
+// The index lists are IndexLists (a triangle's indices need no allocation)
+// and the names ModelNames (copies share the text), so that a model of
+// millions of faces stays small and quick to copy and free; both read like
+// the vector and string they stand for.
 class OBJFace {
  public:
   using Indices = std::vector<unsigned long long>;
@@ -55,8 +63,8 @@ class OBJFace {
   bool vertices_in_range(unsigned long long vertex_count) const;
 
   // The index list `type` selects; null for any other value.
-  const Indices* indices(AttributeType type) const;
-  Indices* indices(AttributeType type);
+  const IndexList* indices(AttributeType type) const;
+  IndexList* indices(AttributeType type);
 
   // Corner positions of the fan triangles (0, k+1, k+2), three per triangle;
   // reverse turns the whole list around (order and winding).
@@ -81,13 +89,13 @@ class OBJFace {
   // Mean of the corner positions; zeros for no corners or no vertices.
   std::array<float, 3> average_vertex(const std::vector<float>& vertices) const;
 
-  Indices v;
-  Indices vt;
-  Indices vn;
-  std::string material_name = "None";
-  std::string object_name;
-  std::string group_name;
-  std::string smoothing_group;
+  IndexList v;
+  IndexList vt;
+  IndexList vn;
+  ModelName material_name;
+  ModelName object_name;
+  ModelName group_name;
+  ModelName smoothing_group;
 
  private:
   std::array<float, 3> position(const std::vector<float>& vertices, unsigned long long k) const;

@@ -29,8 +29,8 @@ void write_block(std::ostream& out, const char* keyword, const std::vector<float
 
 // Writes "keyword value" when the value is not empty and differs from the
 // previous face's (every value counts as different before the first face).
-void write_change(std::ostream& out, const char* keyword, const std::string& value,
-                  const std::string* previous) {
+void write_change(std::ostream& out, const char* keyword, const ModelName& value,
+                  const ModelName* previous) {
   if (!value.empty() && (!previous || *previous != value)) out << keyword << value << "\n";
 }
 
