@@ -183,7 +183,9 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   OBJFace::ListSizes sizes{num_vertices(), tex_coords_.size() / 3, normals_.size() / 3};
   unsigned long long params = 0;
   unsigned long long* const counts[4] = {&sizes.v, &sizes.vt, &params, &sizes.vn};
-  OBJFace face(3);
+  // The names in force, copied into each face read; its index lists stay
+  // empty.
+  OBJFace names(0);
   const std::size_t first_new = faces_.size();
   Dropped dropped;
   bool any_line = false;
@@ -215,7 +217,9 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
       case kVn: {
         float* buffer = buffers[keyword];
         for (int k = 0; k < 3 && words.next(word); ++k) {
-          const float value = static_cast<float>(read_double(word));
+          double number;
+          if (!read_plain_decimal(word, number)) number = read_double(word);
+          const float value = static_cast<float>(number);
           if (std::isfinite(value)) {
             buffer[k] = value;
           } else {
@@ -223,20 +227,25 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
             ++dropped.numbers;
           }
         }
-        lists[keyword]->insert(lists[keyword]->end(), buffer, buffer + 3);
+        std::vector<float>& list = *lists[keyword];
+        list.push_back(buffer[0]);
+        list.push_back(buffer[1]);
+        list.push_back(buffer[2]);
         ++*counts[keyword];
         break;
       }
       case kF: {
-        face.clear();
+        // Read in place: a face that is not taken is removed again.
+        OBJFace& face = faces_.emplace_back(names);
         bool corners_ok = true;
         while (words.next(word)) corners_ok = face.add_corner(word, sizes) && corners_ok;
         if (!corners_ok) {
+          faces_.pop_back();
           ++dropped.statements;
         } else if (face.size() < 3) {
+          faces_.pop_back();
           ++dropped.short_faces;
         } else {
-          faces_.push_back(face);
           const unsigned long long count = num_vertices();
           for (unsigned long long index : face.v) {
             if (index >= count) {
@@ -272,11 +281,12 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
       case kG:
       case kUsemtl: {
         if (!words.next(word)) break;
-        std::string& target = keyword == kO   ? face.object_name
-                              : keyword == kS ? face.smoothing_group
-                              : keyword == kG ? face.group_name
-                                              : face.material_name;
-        target.assign(word);
+        ModelName& target = keyword == kO   ? names.object_name
+                            : keyword == kS ? names.smoothing_group
+                            : keyword == kG ? names.group_name
+                                            : names.material_name;
+        // Faces under one statement share its text.
+        if (target != word) target = word;
         break;
       }
       case kUnknown:
