@@ -45,6 +45,9 @@ class ModelName {
   ModelName& operator=(const char* text) { return *this = ModelName(text); }
   ModelName& operator+=(std::string_view text) { return *this = str() + std::string(text); }
 
+  // The empty name.
+  void clear() noexcept { drop(); }
+
   const std::string& str() const noexcept;
   operator const std::string&() const noexcept { return str(); }  // NOLINT: implicit
   const char* c_str() const noexcept { return str().c_str(); }

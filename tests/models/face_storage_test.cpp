@@ -117,6 +117,8 @@ TEST(ModelNameTest, ReadsLikeAStringAndSharesCopies) {
   copy += "_2";
   EXPECT_EQ(copy, "Wood_2");
   EXPECT_EQ(wood, "Wood");
+  copy.clear();
+  EXPECT_TRUE(copy.empty());
   const std::string& text = wood;
   EXPECT_EQ(text, "Wood");
   std::ostringstream out;
