@@ -96,7 +96,7 @@ class IndexList {
     if (on_heap()) return static_cast<size_type>(slots_[1]);
     return slots_[0] == kEmpty ? 0 : slots_[1] == kEmpty ? 1 : slots_[2] == kEmpty ? 2 : 3;
   }
-  bool empty() const noexcept { return slots_[0] == kEmpty; }
+  bool empty() const noexcept { return on_heap() ? slots_[1] == 0 : slots_[0] == kEmpty; }
   size_type capacity() const noexcept { return on_heap() ? heap()[-1] : 3; }
 
   value_type* data() noexcept { return on_heap() ? heap() : slots_; }
