@@ -21,48 +21,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "models/obj_golden.h"
 #include "models/obj_renderer.h"
 
 extern char** environ;
 
 namespace {
 
-// A height field of n x n vertices, two triangles per grid cell; every
-// `block` triangles the next of `materials` materials starts. With
-// attributes, a texture coordinate and a normal per vertex and corners
-// a/b/c; without, positions only and corners a b c.
+// A height field of n x n vertices in two triangles per cell (the OBJ
+// reader's golden test writes the same), with the next of `materials`
+// materials every so many triangles.
 std::string grid_obj(int n, int materials, bool attributes = true) {
-  std::ostringstream out;
-  out.setf(std::ios::fixed);
-  out.precision(6);
-  for (int j = 0; j < n; ++j)
-    for (int i = 0; i < n; ++i)
-      out << "v " << i * 0.01 << " " << j * 0.01 << " " << ((i * 7 + j * 13) % 17) * 0.001 << "\n";
-  if (attributes) {
-    for (int j = 0; j < n; ++j)
-      for (int i = 0; i < n; ++i) out << "vt " << i / double(n) << " " << j / double(n) << "\n";
-    for (int j = 0; j < n; ++j)
-      for (int i = 0; i < n; ++i) out << "vn 0.1 0.2 " << 0.9 + (i % 10) * 0.001 << "\n";
-  }
-  const long long triangles = 2LL * (n - 1) * (n - 1);
-  const long long block = (triangles + materials - 1) / materials;
-  long long t = 0;
-  for (int j = 0; j + 1 < n; ++j) {
-    for (int i = 0; i + 1 < n; ++i) {
-      const int a = j * n + i + 1, b = a + 1, c = a + n, d = c + 1;
-      const int triangles_of_cell[2][3] = {{a, b, d}, {a, d, c}};
-      for (const auto& tri : triangles_of_cell) {
-        if (t++ % block == 0) out << "usemtl m" << (t - 1) / block << "\n";
-        out << "f";
-        for (int corner : tri) {
-          out << " " << corner;
-          if (attributes) out << "/" << corner << "/" << corner;
-        }
-        out << "\n";
-      }
-    }
-  }
-  return out.str();
+  const int triangles = 2 * (n - 1) * (n - 1);
+  return testing_support::golden_grid_text(n, attributes, (triangles + materials - 1) / materials);
 }
 
 // A million-triangle file (8 materials), written once and removed at exit.
