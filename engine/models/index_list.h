@@ -61,16 +61,12 @@ class IndexList {
   }
   ~IndexList() { release(); }
 
+  // Copy and swap: the copy takes the fitting storage.
   IndexList& operator=(const IndexList& other) {
-    if (this == &other) return *this;
-    if (!other.on_heap() && !on_heap()) {
-      slots_[0] = other.slots_[0];
-      slots_[1] = other.slots_[1];
-      slots_[2] = other.slots_[2];
-      return *this;
+    if (this != &other) {
+      IndexList copy(other);
+      swap(copy);
     }
-    clear();
-    append(other.data(), other.size());
     return *this;
   }
   IndexList& operator=(IndexList&& other) noexcept {
@@ -81,13 +77,13 @@ class IndexList {
     return *this;
   }
   IndexList& operator=(std::initializer_list<value_type> list) {
-    clear();
-    append(list.begin(), list.size());
+    IndexList copy(list);
+    swap(copy);
     return *this;
   }
   IndexList& operator=(const std::vector<value_type>& list) {
-    clear();
-    append(list.data(), list.size());
+    IndexList copy(list);
+    swap(copy);
     return *this;
   }
   operator std::vector<value_type>() const { return {begin(), end()}; }  // NOLINT: implicit
