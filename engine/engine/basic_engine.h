@@ -779,6 +779,27 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
 
   // Queues the completions handed over by the loaders on the real-time queue.
   void queue_load_completions();
+  // Adds to q an event `name` from q's time + delay lasting duration
+  // (negative: endless) that calls fn at most once a period; q owns it.
+  Event* queue_periodic(EventQueue& q, std::string name, double period, std::function<void()> fn,
+                        double delay = 0.0, double duration = -1.0);
+  // The dialogs' periodic work: whether a pointer moved lately (mouse, right
+  // stick, hand controllers), the pointer tests, a click handed to the
+  // dialogs, the sort.
+  bool pointer_input_recent() const;
+  void point_at_dialogs();
+  void click_dialogs(int state);
+  void sort_dialogs();
+  // Non-null, enabled, with selectable children.
+  static bool clickable(const Dialog* d);
+  // The unit vector of the walker's up axis, y when it has none.
+  Vec3 up_direction() const;
+  // The enabled overlay dialogs, `distance` in front of the viewer, upright
+  // along up; the caller saves the attributes. No GL call when none is
+  // enabled.
+  void draw_overlay_dialogs(float distance, const Vec3& up);
+  // geometry()'s quad at detail level 0 (clamped to the levels it has).
+  void draw_quad_shape();
   // The frame's hand-over with the pointer thread: its newest poses into
   // mouse_pointer() and pointer_target(), the current inputs to it.
   void sync_mouse_pointer();
