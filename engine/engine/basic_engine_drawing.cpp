@@ -160,7 +160,8 @@ void BasicEngine::draw_overlay(unsigned int texture, std::array<float, 2> scale)
   else
     glDisable(GL_BLEND);
   // An opaque overlay without a texture is the overlay colour too (the end
-  // of a fade to black is black); an opaque texture shows as it is.
+  // of a fade to black is black, whatever colour was current); an opaque
+  // texture is drawn in the current colour.
   if (overlay[3] != 1.0f || !texture) glColor4fv(overlay.data());
   draw_quad_shape();
   glMatrixMode(GL_PROJECTION);
