@@ -7,7 +7,9 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,13 @@ struct Scene {
     engine.window().set_resolution(683, 384, false);
     engine.frame_buffer().create(683, 384);
     engine.init_dialogs_scene();
+    {
+      // The shapes announce their levels as they are built.
+      std::ostringstream quiet;
+      std::streambuf* out = std::cout.rdbuf(quiet.rdbuf());
+      engine.geometry().init(true);
+      std::cout.rdbuf(out);
+    }
     engine.walking().position() = {0.0f, 0.0f, 0.0f};
     for (int d = 0; d < 10; ++d) {
       auto dialog = std::make_unique<Dialog>();
