@@ -3,6 +3,7 @@
 // and the window with the crosshair, the monitor and fade overlays, all read
 // back from GL.
 #include <GL/glew.h>
+#include <unistd.h>
 
 #include <array>
 #include <string>
@@ -331,14 +332,18 @@ class EngineDesktopGLTest : public EngineDrawingGLTest {
   void SetUp() override {
     EngineDrawingGLTest::SetUp();
     if (IsSkipped()) return;
-    engine_.window() = kWindow("desktop frame", kWidth, kHeight, 20, 20, false, true, -1);
+    // Apart from the windows of tests running beside this one (each runs
+    // in a process of its own): they would cover its picture.
+    const int slot = static_cast<int>(getpid() % 120);
+    engine_.window() = kWindow("desktop frame", kWidth, kHeight, 20 + (slot % 12) * 150,
+                               20 + (slot / 12) * 100, false, true, -1);
     OutputCapture quiet;
     ASSERT_GT(engine_.window().create(), 0);
     engine_.window().set_display_callback(varnox_null_func);
-    process_events();
     // The window's context shares nothing with the test's: the shapes and
     // the frame buffer are made in it.
     engine_.window().focus();
+    ASSERT_TRUE(testing_support::show_window());
     build_geometry();
     engine_.render_size(kWidth, kHeight);
     ASSERT_EQ(engine_.frame_buffer().create(kWidth, kHeight), 0);

@@ -1,11 +1,37 @@
 #include "support/gl/window_pixels.h"
 
 #include <GL/glew.h>
+
+#include <chrono>
+#include <thread>
+
+// After GLEW, which must come before any OpenGL header.
+#include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace testing_support {
+
+bool show_window() {
+  Display* display = glXGetCurrentDisplay();
+  const GLXDrawable window = glXGetCurrentDrawable();
+  const int id = glutGetWindow();
+  if (!display || !window || id <= 0) return false;
+  XRaiseWindow(display, window);
+
+  for (int i = 0; i < 400; ++i) {
+    // freeglut may make another window current while it handles events.
+    glutMainLoopEvent();
+    glutSetWindow(id);
+    XSync(display, False);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
 
 std::array<unsigned char, 4> shown_pixel(int x, int y) {
   Display* display = glXGetCurrentDisplay();
