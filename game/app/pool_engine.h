@@ -6,12 +6,19 @@
 // settings, the shot wizard, sounds), pool_engine_callbacks.cpp (the hooks),
 // pool_engine_simulation.cpp (the per-frame step: forces, contacts, the rest
 // test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
-// and its events) and pool_engine_turns.cpp (what the simulation hands to the
-// turn logic: the end of a shot, free spots for the cue ball).
+// and its events), pool_engine_turns.cpp (what the simulation hands to the
+// turn logic: the end of a shot, free spots for the cue ball), and in
+// game/shot: shot_flow.cpp (the human's side of a shot: arrow keys, ball and
+// pocket selection, ball in hand, the gates of a stroke), strike.cpp (the
+// aiming update and the strike) and computer_shot.cpp (the start of a turn,
+// the cue's alignment and stroke animations); in game/scene:
+// camera_animations.cpp (the shot power, the centre of the moving balls, the
+// computer shot's camera).
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -21,6 +28,7 @@
 #include "engine/basic_engine.h"
 #include "game/app/aim_guide.h"
 #include "game/audio/pool_audio.h"
+#include "game/menus/pool_menus.h"
 #include "game/rules/difficulty.h"
 #include "game/rules/eight_ball.h"
 #include "game/rules/random.h"
@@ -72,8 +80,13 @@ class PoolEngine : public BasicEngine {
   // may finish the wizard. 0.
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: for now the post-idle
-  // hook (the simulation step) and the pre-idle hook (the guide hit flag).
+  // hook (the simulation step), the pre-idle hook (the aiming update, the
+  // guide hit flag, the listener, the start of a turn) and the arrow-key
+  // fallback (on_arrow_key).
   void install_callbacks();
+  // The aim guide's periodic step: strikes are allowed (its hit is worked
+  // out from the cue's line) unless a computer's shot is in progress.
+  void tick_aim_guide();
 
   // ---- The simulation of a shot (GL-free; sounds, shot events and sinking
   // go out through the audio, the rules and the game-time queue)
@@ -114,13 +127,134 @@ class PoolEngine : public BasicEngine {
   void end_shot();
   // The score board's line of sunk balls; nothing while there is no board.
   void update_sunk_text();
-  // A human's control between shots; nothing yet.
-  void human_control_step();
+  // The score board's three status lines; nothing while there is no board.
+  void update_status_text();
   // A spot for the cue ball: up to seven draws inside the box, each kept
   // when it lies in no pocket and farther than a ball's radius plus
   // clearance from every object ball; after the seventh its point is taken
   // as it is.
   Vec3 random_ball_position(double clearance);
+
+  // ---- The human's side of a shot (main thread; game/shot/shot_flow.cpp,
+  // strike.cpp)
+
+  // The wizard is at "Ball in hand".
+  bool is_ball_in_hand() const;
+  // Paused, or rules exist, no shot is in progress, the current player is
+  // human and the wizard is active.
+  bool awaiting_human_input() const;
+  // The arrow-key fallback (GLUT special keys 100 left, 101 up, 102 right,
+  // 103 down). Nothing while paused, while the menus are active, on a
+  // computer's turn or during a shot that blocks strikes. In "Shoot" it
+  // goes back to "Choose ball" (a shot requested with the Shoot button and
+  // not yet started is called off) and moves the ball selection in the same
+  // press; in "Choose ball" it moves the ball selection, in "Choose pocket"
+  // the pocket selection.
+  void on_arrow_key(int key);
+  // Moves the ball selection toward the key's direction as the viewer sees
+  // it: among the legal balls in play with a clear path from the cue ball,
+  // else among those with a blocked path; none keeps the selection and
+  // writes "Ball index is -1!". A key of 0 moves nothing. Then shows the
+  // wizard's dialog of the step, takes the suitable pocket for the ball
+  // (writes "Ball index = -1!" without ball or rules), aligns the cue when
+  // both are chosen and refreshes the status text.
+  void select_ball(int key);
+  // Moves the pocket selection toward the key's direction among the pockets
+  // the selected ball can be cut into at less than 90 degrees (any pocket
+  // without a selected ball); with none, the suitable pocket of the ball
+  // (without a ball "ball index = -1" and the pocket stays). Then shows the
+  // "pocket" dialog, aligns the cue when both are chosen and refreshes the
+  // status text.
+  void select_pocket(int key);
+  // Whether a stroke may strike now: there are balls, the step is not "Ball
+  // in hand", no shot that blocks strikes runs, the wizard is active, the
+  // step is "Shoot" (any step with a VR hand controller), and more than 1 s
+  // of game time has passed since the last strike.
+  bool can_shoot() const;
+  // False only on a computer's turn whose aim was set for an earlier shot.
+  bool computer_may_strike() const;
+  // Ball in hand on a human's turn: the cue ball follows the spot held in
+  // front of the view (placement_offset) or, with a VR hand controller, the
+  // first controller, while that spot lies inside the box and off the
+  // pockets and the other balls; otherwise it stays and the placement
+  // marker shows. With the controller, releasing its trigger on a free spot
+  // puts the ball into play and goes to "Choose ball".
+  void human_control_step();
+  // The per-frame aiming: records the cue's pose (on a monitor and on a
+  // computer's turn) and strikes when the tip moves forward along the cue
+  // and a stroke may strike. 1 when it returned early, else the strike's
+  // result.
+  int update_aim();
+  // The strike of the cue's tip at p moving with velocity v (p_prev: the
+  // tip's previous position) on the cue ball. 0: the cue ball moves along
+  // the line from the contact through its centre with the tip's speed
+  // along that line, spinning by the contact's offset; the shot starts.
+  // Otherwise, in the order tested: -1 no stroke may strike, -10 a
+  // computer's aim is stale, -11 the guide does not see the cue's line meet
+  // the ball, -2 the line back from the tip does not meet the ball (the tip
+  // has not passed through it, or the velocity is zero or not finite), -6 a
+  // VR stroke not faster than min_strike_speed, -101 the tip is still
+  // inside the ball, -3 the tip moves away from the ball's centre.
+  int strike_cue_ball(const float* p, const float* v, const float* p_prev);
+
+  // ---- The computer's shot and the cue's animations (main thread;
+  // game/shot/computer_shot.cpp). The animations are events on the
+  // game-time queue, known by these names.
+
+  static constexpr const char* kGlideEvents[2] = {"move_cue_0", "move_cue_1"};
+  static constexpr const char* kStrokeEvent = "shoot_cue";
+  static constexpr const char* kAlignMarkEvent = "set align shot";
+  static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
+
+  // Called each frame by the pre-idle hook and when a turn begins. During a
+  // shot: allows menus (or realigns when the shot does not block strikes).
+  // A human's turn: allows menus; a cue ball lying in a pocket at the first
+  // step goes to a free spot. A computer's turn, while no glide or stroke
+  // runs: a cue ball in a pocket goes to a free spot, the computer chooses
+  // ball and pocket and the cue aligns; once the aim is marked for this
+  // shot the stroke starts.
+  void start_turn();
+  // Glides the cue into the pose that sends the selected ball into the
+  // selected pocket (with the aim error of the computer's level on its
+  // turn), over align_duration (align_duration_running_shot during a shot
+  // that does not block strikes); marks the aim ("set align shot") when the
+  // glide ends. A running glide or stroke is kept unless restart. Nothing
+  // without both selections.
+  void align_shot(bool restart);
+  // The cue's ends glide to target_a = from and target_b 1 m behind it on
+  // the line from `to` through `from` (at once for a duration of 0 or
+  // less). Nothing while a glide runs unless restart.
+  void animate_cue_to_aim(const Vec3& from, const Vec3& to, bool restart, double duration);
+  // The stroke over the cue's stroke_duration: the back end, and with it
+  // the tip, first thrusts forward through the cue ball with the current
+  // player's power, then draws back to reach / 2 behind where it started
+  // (reach = min((power / 0.6)^3, 0.6) m). The step becomes "Shoot". Nothing
+  // while a glide runs.
+  void start_stroke_animation();
+  // Requests the stroke as soon as no glide runs (and, on a computer's
+  // turn, its aim is marked for this shot); one request at a time.
+  void shoot_after_cue_animation();
+  // A glide, or the stroke, is running.
+  bool cue_animation_running() const;
+  bool stroke_pending() const;
+
+  // ---- Camera of a computer's shot and what it reads
+  // (game/scene/camera_animations.cpp)
+
+  // The current player's stored power; the cue's default power when the
+  // player has none.
+  float shot_power() const;
+  // The mass-weighted mean position (and, when asked, velocity) of the
+  // balls in play, from ball 1 when skip_cue_ball; zeros when none is in
+  // play.
+  Vec3 moving_balls_centre(Vec3* mean_velocity, bool skip_cue_ball) const;
+  // Turns the view toward a computer's shot; nothing yet (the camera
+  // animations hand-off).
+  void computer_shot_camera(EventQueue* queue, const Vec3& look_target, double duration);
+
+  // The selected ball and pocket, null when the index names none.
+  Ball* selected_ball_object();
+  Pocket* selected_pocket_object();
 
   // ---- Members, in construction order
 
@@ -130,6 +264,7 @@ class PoolEngine : public BasicEngine {
   std::vector<Ball> balls;
   // The rules of the game; points at eight_ball.
   GameRules* rules = nullptr;
+  PoolMenus menus{this};
 
   Ball* cue_ball = nullptr;
   double spin_force_coefficient = 0.04;
@@ -143,6 +278,26 @@ class PoolEngine : public BasicEngine {
   CueStick cue;
   // Where the cue ball is held in ball in hand, in the view's coordinates.
   Vec3 placement_offset{0.0f, -0.05f, -0.4f};
+  // The target of the shot: indices of a ball and a pocket, -1 for none.
+  int selected_ball = -1;
+  int selected_pocket = -1;
+  // Real time at which a VR player last placed the cue ball; aiming waits a
+  // second after it.
+  double placed_time = 0.0;
+  // With both positive, aiming waits while less than aim_pause_length of
+  // real time has passed since aim_pause_start.
+  double aim_pause_start = 0.0;
+  double aim_pause_length = 1.0;
+  // The cue pose the last alignment aims for, and the cue ball's centre at
+  // the contact that sends the selected ball into the selected pocket.
+  Vec3 target_a{0.0f, 0.0f, 0.0f};
+  Vec3 target_b{0.0f, 0.0f, 0.0f};
+  Vec3 ghost_point{0.0f, 0.0f, 0.0f};
+  float ghost_factor = 1.0f;
+  double align_duration = 3.0;
+  double align_duration_running_shot = 0.0;
+  // The rules' shot count when the last alignment's glide ended.
+  std::uint64_t aim_shot_number = 0;
   RandomReal rack_random;
   std::vector<float> shot_powers;  // one per player
   EightBall eight_ball;
@@ -159,7 +314,6 @@ class PoolEngine : public BasicEngine {
                                                 "Align camera rotation",
                                                 "Align camera shot rotation"};
   std::map<std::string, Dialog*> info_dialogs;
-  std::map<std::string, Dialog*> wizard_dialogs;
   SkySphere sky_sphere;
   SkyBox sky_box;
   Starfield starfield;
@@ -178,6 +332,15 @@ class PoolEngine : public BasicEngine {
   RandomInt pair_order_random;
 
  private:
+  // The view pose at the walker's position.
+  CoordinateSystem view_pose() const;
+  // The first pocket (in table order) whose capture sphere holds the point;
+  // -1 for none.
+  int pocket_holding(const Vec3& p) const;
+  // Whether ball i may be chosen with the key; path_check leaves out balls
+  // the cue ball cannot reach on a straight line.
+  bool selectable_ball(unsigned int i, bool path_check, const std::vector<int>& legal) const;
+
   // Calls update_listener once per frame of contacts.
   void listener_for_impact(bool& updated);
   // The rest test of a frame: zeroes the stopped balls; true when all are.
@@ -188,4 +351,6 @@ class PoolEngine : public BasicEngine {
   std::size_t sink_span_ = 0;
   // The balls that have had their turn in the current frame of contacts.
   std::vector<unsigned char> done_;
+  // The first VR controller's trigger as the last ball-in-hand step saw it.
+  bool trigger_was_down_ = false;
 };

@@ -3,10 +3,19 @@
 
 void PoolEngine::install_callbacks() {
   pre_idle_hook() = [this] {
+    update_aim();
+    // The strike of the next frame may still go on this frame's guide.
     guide_hit = aim_guide.hit;
     if (update_listener) update_listener();
+    start_turn();
   };
+  arrow_key_hook() = [this](int key) { on_arrow_key(key); };
   // After the event queues and the engine's own idle step, once a frame,
   // paused or not.
   idle_hook() = [this] { simulation_step(); };
+}
+
+void PoolEngine::tick_aim_guide() {
+  const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
+  aim_guide.tick(!computer_shot);
 }
