@@ -153,8 +153,8 @@ class PoolEngine : public BasicEngine {
   // The balls' lit, textured program; 0, or 1 when it does not link.
   int init_ball_program();
   // The room model's completion: the "screen" model cut out of it (the faces
-  // of the "screen_object" of section "room_model"), then, queued on the
-  // real-time queue, the room's lights and the player volumes.
+  // of the "screen_object" of section "room_model", with vertex arrays of
+  // its own); the player volumes are queued on the real-time queue.
   void room_model_loaded();
   // One furniture model per "pool_objects" key whose name contains "bench",
   // "chair" or "stool", loaded asynchronously into furniture[key].

@@ -43,9 +43,10 @@ int PoolEngine::init_post_glew() {
   EngineSettings& cfg = settings();
   if (cfg.load_section(kControls) == 0) {
     ProgramCfg& controls = cfg[kControls];
-    if (controls.contains("look_sensitivity"))
-      mouse_look().set_rot_speed(std::array<float, 3>(controls["look_sensitivity"]));
-    else
+    if (controls.contains("look_sensitivity")) {
+      const std::array<float, 3> speed = controls["look_sensitivity"];
+      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+    } else
       controls["look_sensitivity"] = mouse_look().get_rot_speed();
     if (controls.contains("look_inversion"))
       mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
@@ -216,6 +217,5 @@ void PoolEngine::update_pointer_source() {
 
 void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
-  aim_guide.hit = !computer_shot;
-  if (aim_guide.hit) aim_guide.update();
+  aim_guide.tick(!computer_shot);
 }

@@ -3,6 +3,7 @@
 // passes, what a frame shows, and the furniture in the room's four quadrants.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,37 +19,38 @@ namespace {
 
 using Base = datagen_test::DataFolderFixture<testing_support::GLTest>;
 
+// One game started for the whole suite (the start-up reads every model of
+// the data folder); each test sets what it reads.
 class PoolSceneGL : public Base {
  protected:
+  static void TearDownTestSuite() {
+    engine_.reset();
+    Base::TearDownTestSuite();
+  }
+
   void SetUp() override {
     Base::SetUp();
+    if (IsSkipped() || engine_) return;
     engine_ = std::make_unique<PoolEngine>();
     engine_->settings().root(root());
     engine_->frame_clock(&clock_);
-  }
-  void TearDown() override {
-    engine_.reset();
-    Base::TearDown();
-  }
-
-  // The start-up, then frames until every load has finished and the
-  // completions (and what they queue) have run.
-  void start_up() {
+    // One light, GL's default light 0 (white, from the viewer), as the
+    // engine's lights would give; the ball program is made for it.
+    engine_->lights().resize(1);
     testing_support::OutputCapture capture;
     ASSERT_EQ(engine_->init_post_glew(), 0);
     engine_->wait_for_loads();
-    for (int i = 0; i < 3; ++i) frame();
+    // The completions run at the next frames, and what they queue after them.
+    for (int i = 0; i < 3; ++i) {
+      now_ += 0.05;
+      engine_->idle();
+    }
     errors_ = capture.err();
-  }
-
-  void frame() {
-    now_ += 0.05;
-    engine_->idle();
   }
 
   // The pose the desktop frame loads: the camera's perspective and the view
   // from the walker along the view pose.
-  void load_view() {
+  static void load_view() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     engine_->camera().apply_gl();
@@ -60,10 +62,10 @@ class PoolSceneGL : public Base {
               0);
   }
 
-  double now_ = 50.0;
-  FrameClock clock_{[this] { return now_; }};
-  std::unique_ptr<PoolEngine> engine_;
-  std::string errors_;
+  static inline double now_ = 50.0;
+  static inline FrameClock clock_{[] { return now_; }};
+  static inline std::unique_ptr<PoolEngine> engine_;
+  static inline std::string errors_;
 };
 
 std::size_t pass_count(const RenderScene& scene, unsigned int layer) {
@@ -72,7 +74,6 @@ std::size_t pass_count(const RenderScene& scene, unsigned int layer) {
 }
 
 TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
-  start_up();
   EXPECT_EQ(errors_.find("Error"), std::string::npos) << errors_;
   EXPECT_EQ(errors_.find("error"), std::string::npos) << errors_;
   EXPECT_TRUE(testing_support::program_linked(engine_->ball_program));
@@ -120,7 +121,7 @@ TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
 }
 
 TEST_F(PoolSceneGL, TheGameScenesDrawInTheirOrderWithTheSelectedBallLast) {
-  start_up();
+  const std::map<std::string, RenderScene> kept = engine_->scenes();
   std::vector<std::string> drawn;
   for (auto& [scene_name, scene] : engine_->scenes())
     for (auto& [layer, passes] : scene.passes)
@@ -145,14 +146,14 @@ TEST_F(PoolSceneGL, TheGameScenesDrawInTheirOrderWithTheSelectedBallLast) {
                                           "room: aim guide",
                                           "balls: selected ball"};
   EXPECT_EQ(drawn, expected);
+  engine_->scenes() = kept;
 }
 
 TEST_F(PoolSceneGL, AFrameShowsTheBallOnTheFeltAndLeavesTheStateAsItWas) {
-  // One light, GL's default light 0 (white, from the viewer), as the
-  // engine's lights would give; the ball program is made for it.
-  engine_->lights().resize(1);
-  start_up();
   PoolEngine& e = *engine_;
+  const float eye[3] = {0.0f, 0.3f, 2.0f};
+  const float origin[3] = {0.0f, 0.0f, 0.0f};
+  e.mouse_look().coord_sys().look_at(eye, origin, nullptr, false);
   e.balls.resize(2, Ball(&e.geometry()));
   for (std::size_t i = 0; i < e.balls.size(); ++i) {
     e.balls[i].init();
@@ -200,7 +201,6 @@ TEST_F(PoolSceneGL, AFrameShowsTheBallOnTheFeltAndLeavesTheStateAsItWas) {
 }
 
 TEST_F(PoolSceneGL, FurnitureStandsInAllFourQuadrantsAndCopiesOutOfViewAreSkipped) {
-  start_up();
   PoolEngine& e = *engine_;
   auto quadrants = [&e] {
     std::array<int, 4> seen{0, 0, 0, 0};
