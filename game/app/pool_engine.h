@@ -142,6 +142,12 @@ class PoolEngine : public BasicEngine {
   // last init_scenes(), whose result it returns. Pending GL errors are
   // printed ("8: main() Error ...") and cleared on the way.
   int init_post_glew();
+  // Section "controls": "look_sensitivity" (the view's turn speeds) and
+  // "look_inversion" (the mouse's inverted axes) applied when present and
+  // written from the current state when missing, "show_control_hints"
+  // written as "1" when missing; the section is saved, also when it did not
+  // load.
+  void init_controls();
   // The scenes "sky", "balls", "cue_stick" and "room", stopping at the first
   // non-zero step: init_sky, init_balls_scene (1 when the ball program does
   // not link, and then neither of the last two scenes is made), the cue's

@@ -38,23 +38,7 @@ bool names_furniture(const std::string& key) {
 int PoolEngine::init_post_glew() {
   enqueue_periodic([this] { update_ball_highlights(); }, 0.1, 0.0, -1.0, nullptr);
 
-  // The look settings: applied when present, written from the current state
-  // when missing; the section is saved either way.
-  EngineSettings& cfg = settings();
-  if (cfg.load_section(kControls) == 0) {
-    ProgramCfg& controls = cfg[kControls];
-    if (controls.contains("look_sensitivity")) {
-      const std::array<float, 3> speed = controls["look_sensitivity"];
-      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
-    } else
-      controls["look_sensitivity"] = mouse_look().get_rot_speed();
-    if (controls.contains("look_inversion"))
-      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
-    else
-      controls["look_inversion"] = mouse().inverted();
-    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-  }
-  cfg.save_section(kControls, true);
+  init_controls();
 
   camera().init(60.0f, 0.0f);
   if (!hmd_control()) {
@@ -66,6 +50,7 @@ int PoolEngine::init_post_glew() {
     walking().position() = {eye[0], eye[1], eye[2]};
   }
 
+  EngineSettings& cfg = settings();
   cfg.load_section(kRoomModel);
   ProgramCfg& room = cfg[kRoomModel];
   if (!room.contains("screen_object")) room["screen_object"] = "Screen_Cube.019";
@@ -95,6 +80,25 @@ int PoolEngine::init_post_glew() {
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 
   return init_scenes();
+}
+
+void PoolEngine::init_controls() {
+  EngineSettings& cfg = settings();
+  if (cfg.load_section(kControls) == 0) {
+    ProgramCfg& controls = cfg[kControls];
+    if (controls.contains("look_sensitivity")) {
+      const std::array<float, 3> speed = controls["look_sensitivity"];
+      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+    } else {
+      controls["look_sensitivity"] = mouse_look().get_rot_speed();
+    }
+    if (controls.contains("look_inversion"))
+      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
+    else
+      controls["look_inversion"] = mouse().inverted();
+    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+  }
+  cfg.save_section(kControls, true);
 }
 
 void PoolEngine::room_model_loaded() {
