@@ -204,6 +204,11 @@ class PoolEngine : public BasicEngine {
   void update_cue_pointer();
   void update_pointer_source();
   void update_aim_guide();
+  // The control hints of the engine's controller tutorial (nothing without
+  // one): the sets for the device in charge, the selection hints while a
+  // human's shot waits (or the game is paused), the choice hints only then
+  // and not paused, laid out 0.75 wide while the tutorial is enabled.
+  void update_control_hints();
 
   // ---- Input
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "render/gl.h"
 #include "render/primitives.h"
@@ -36,6 +37,10 @@ bool names_furniture(const std::string& key) {
 }  // namespace
 
 int PoolEngine::init_post_glew() {
+  if (ControllerTutorial* tutorial = controller_tutorial()) {
+    if (const int r = tutorial->init(false))
+      std::cerr << "Error " << r << " in controller_tutorial_.init()" << std::endl;
+  }
   enqueue_periodic([this] { update_ball_highlights(); }, 0.1, 0.0, -1.0, nullptr);
 
   init_controls();
@@ -76,6 +81,7 @@ int PoolEngine::init_post_glew() {
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
   table.init();
 
+  enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 
@@ -97,6 +103,8 @@ void PoolEngine::init_controls() {
     else
       controls["look_inversion"] = mouse().inverted();
     if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+    if (ControllerTutorial* tutorial = controller_tutorial())
+      tutorial->enable(int(controls["show_control_hints"]) != 0);
   }
   cfg.save_section(kControls, true);
 }
@@ -222,4 +230,21 @@ void PoolEngine::update_pointer_source() {
 void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
   aim_guide.tick(!computer_shot);
+}
+
+void PoolEngine::update_control_hints() {
+  ControllerTutorial* tutorial = controller_tutorial();
+  if (!tutorial) return;
+  tutorial->update_control_hints(false);
+  const bool on = tutorial->enabled();
+  const bool gamepad = on && tutorial->gamepad_active();
+  const bool keyboard = on && tutorial->keyboard_active();
+  const bool human_turn = rules && !rules->shot_in_progress && !rules->current_player().computer &&
+                          shot_wizard.active();
+  const bool waiting = paused() || human_turn;
+  tutorial->keyboard_select_hints(keyboard && waiting);
+  tutorial->gamepad_select_hints(gamepad && waiting);
+  tutorial->keyboard_choose_hints(keyboard && waiting && !paused());
+  tutorial->gamepad_choose_hints(gamepad && waiting && !paused());
+  if (on) tutorial->distribute_hints(0.75f);
 }
