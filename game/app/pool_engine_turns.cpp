@@ -130,9 +130,9 @@ void PoolEngine::end_shot() {
       } else if (!game.has_winner()) {
         // The evaluation waits for the human's choice; the button calls this
         // again.
+        Dialog* choice = menus.choose_team();
         update_team_choice_texts();
         set_menu(true);
-        Dialog* choice = menus.choose_team();
         choice->enable(true);
         selected_dialog() = choice;
         return;
