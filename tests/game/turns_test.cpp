@@ -397,6 +397,46 @@ TEST_F(Turns, EachPromptIsBuiltOnceAndHandedToTheEngineOnce) {
   EXPECT_EQ(engine.new_score_board(), engine.new_score_board());
 }
 
+// ---- The wizard's dialogs around the chosen balls
+
+TEST_F(Turns, TheWizardDialogsStandByTheBallAndPocketTheyConcern) {
+  new_game(2, 0);
+  const Vec3 ball = engine.balls[std::size_t(engine.selected_ball)].position;
+  const Vec3 pocket = engine.table.pockets[std::size_t(engine.selected_pocket)].position;
+  Dialog* choose = engine.menus.wizard_dialogs["ball"];
+  ASSERT_NE(choose, nullptr);
+  EXPECT_TRUE(choose->enabled());
+  EXPECT_EQ(choose->frame().coord_sys().position(), (ball + Vec3{0, 0.05f, 0}));
+  Dialog* into = engine.menus.choose_pocket();
+  EXPECT_EQ(into->frame().coord_sys().position(), pocket * 0.8f);
+  EXPECT_FALSE(into->depth_test());
+  Dialog* shoot = engine.menus.shoot();
+  EXPECT_EQ(shoot->frame().coord_sys().position(), (engine.cue_ball->position + Vec3{0, 0.1f, 0}));
+  for (Dialog* d : {choose, into, shoot}) EXPECT_FALSE(d->sounds);
+}
+
+TEST_F(Turns, RandomizeMovesTheCueBallAndItsDialogTogether) {
+  new_game(2, 0);
+  engine.shot_wizard.set_step("Ball in hand");
+  Dialog* hand = engine.menus.ball_in_hand();
+  ASSERT_TRUE(hand->enabled());
+  Ball& cue = *engine.cue_ball;
+  const Vec3& h = engine.table.half_extents;
+  Vec3 last = cue.position;
+  for (int k = 0; k < 3; ++k) {
+    press(hand, "Randomize");
+    EXPECT_NE(cue.position, last);
+    last = cue.position;
+    const Vec3 offset = hand->frame().coord_sys().position() - cue.position;
+    for (int a = 0; a < 3; ++a) EXPECT_NEAR(offset[a], a == 1 ? 0.1f : 0.0f, 1e-5f);
+    EXPECT_TRUE(hand->enabled());
+    for (int a = 0; a < 3; ++a) EXPECT_LE(std::abs(cue.position[a]), h[a] - kR);
+    for (std::size_t j = 1; j < engine.balls.size(); ++j)
+      EXPECT_GT(norm(cue.position - engine.balls[j].position), kR);
+  }
+  EXPECT_EQ(step(), "Ball in hand");
+}
+
 // ---- Free spots
 
 TEST_F(Turns, FreeSpotsKeepLookingPastTheFirstSevenDraws) {
