@@ -406,6 +406,19 @@ TEST_F(ShotFlow, BallInHandPlacesTheCueBallOnlyOnAFreeSpot) {
   EXPECT_EQ(engine.selected_ball, -1);
 }
 
+TEST_F(ShotFlow, AHumanFindsACueBallLeftInAPocketInHandOnAFreeSpot) {
+  place({{0, {0.0f, 0.0f, 0.0f}}, {1, {0.3f, 0.0f, 0.0f}}});
+  engine.cue_ball->position = engine.table.pockets[2].position;
+  engine.shot_wizard.set_step("Ball in hand");
+  engine.pause_allowed(false);
+  engine.start_turn();
+  for (const Pocket& pocket : engine.table.pockets)
+    EXPECT_GE(norm(engine.cue_ball->position - pocket.position), pocket.radius);
+  EXPECT_TRUE(engine.pause_allowed());
+  ASSERT_NE(dialog("ball in hand"), nullptr);
+  EXPECT_TRUE(dialog("ball in hand")->enabled());
+}
+
 // ---- The computer's turn and the cue's animations
 
 class ComputerTurn : public ShotFlow {
