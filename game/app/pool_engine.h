@@ -139,9 +139,9 @@ class PoolEngine : public BasicEngine {
   // pending stroke request called off, a suggested target, and the score
   // board shown. Safe from inside an event of either queue.
   void new_game(int humans, int computers);
-  // The balls for the rules' object balls plus the cue ball, numbered,
-  // textured from ball_textures, at rest; the sink events are erased and
-  // the aim guide aims at the new cue ball.
+  // The balls for the rules' object balls plus the cue ball, numbered and
+  // at rest; the sink events are erased and the aim guide aims at the new
+  // cue ball.
   void new_rack();
   // All balls have stopped (also called again by the team choice): teams
   // for a shooter without one (a human who pocketed balls of both teams is
@@ -156,9 +156,10 @@ class PoolEngine : public BasicEngine {
   // turn's start time.
   void next_turn();
   // A spot for the cue ball inside the box (a ball's radius off every wall),
-  // drawn from spot_random: up to seven draws, each kept when it lies in no pocket and farther than
-  // a ball's radius plus clearance from every object ball; then up to
-  // kFreeSpotRetries more before the last draw is taken as it is.
+  // drawn from spot_random: up to seven draws, each kept when it lies in no
+  // pocket and farther than a ball's radius plus clearance from every object
+  // ball; then up to kFreeSpotRetries more before the last draw is taken as
+  // it is.
   Vec3 random_ball_position(double clearance);
   static constexpr int kFreeSpotRetries = 1000;
   // The computer's choice for the current player (path test on, cuts up to

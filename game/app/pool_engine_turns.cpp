@@ -75,8 +75,9 @@ void PoolEngine::new_game(int humans, int computers) {
   audio.game_bank.resume();
   menus.hide_wizard_dialogs();
 
-  // Called off from any event of either queue: both queues allow their
-  // events to be stopped and flushed while they walk.
+  // Called off also from inside an event of either queue: both queues allow
+  // their events to be stopped and flushed while they walk. The stroke
+  // request is looked for on both queues.
   EventQueue& game_queue = gametime_queue();
   for (const char* name :
        {"delayed shot", kGlideEvents[0], kGlideEvents[1], kStrokeEvent, kShootRequestEvent})

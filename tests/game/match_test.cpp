@@ -103,7 +103,9 @@ class Match : public ::testing::Test {
       const bool stripes = std::any_of(objects.begin(), objects.end(),
                                        [&](int b) { return game.ball_team(b) == 2; });
       EXPECT_TRUE(p.has_team());
-      if (solids != stripes) EXPECT_EQ(p.team, solids ? 1 : 2);
+      if (solids != stripes) {
+        EXPECT_EQ(p.team, solids ? 1 : 2);
+      }
     }
     if (p.has_team()) {
       EXPECT_EQ(game.players[std::size_t(1 - shooter)].team, 3 - p.team);
@@ -111,11 +113,14 @@ class Match : public ::testing::Test {
     const bool own = std::any_of(objects.begin(), objects.end(), [&](int b) {
       return p.has_team() && game.ball_team(b) == p.team;
     });
-    if (scratch || game.foul) EXPECT_TRUE(game.ball_in_hand);
-    if (scratch || !own)
+    if (scratch || game.foul) {
+      EXPECT_TRUE(game.ball_in_hand);
+    }
+    if (scratch || !own) {
       EXPECT_NE(game.current, shooter) << "the turn passes";
-    else
+    } else {
       EXPECT_EQ(game.current, shooter) << "an own ball keeps the table";
+    }
   }
 
   testing_support::TempDataRoot root;

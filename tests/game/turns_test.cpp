@@ -100,10 +100,14 @@ TEST_F(Turns, ANewGameRacksSixteenBallsAtRestInsideTheBox) {
     SCOPED_TRACE(i);
     EXPECT_EQ(b.number, int(i));
     // The cue ball waits while the cue aligns for the suggested shot.
-    if (i > 0) EXPECT_TRUE(b.enable_update());
+    if (i > 0) {
+      EXPECT_TRUE(b.enable_update());
+    }
     EXPECT_EQ(b.velocity, (Vec3{0, 0, 0}));
     for (int a = 0; a < 3; ++a) EXPECT_LE(std::abs(b.position[a]), h[a] - kR);
-    if (i > 0) EXPECT_GT(b.position[0], 0.0f);
+    if (i > 0) {
+      EXPECT_GT(b.position[0], 0.0f);
+    }
     for (std::size_t j = 0; j < i; ++j)
       EXPECT_GE(norm(b.position - engine.balls[j].position), 2 * kR);
     // A random orientation, orthonormal.
