@@ -152,8 +152,8 @@ class PoolEngine : public BasicEngine {
   // Hands the table to the current player: the play-again question (or, with
   // only computers, a new game) when the game is over, the computer's shot
   // on its turn, and for a human (without VR hand controllers) the cue ball
-  // out of a pocket and a suggested target. Then the status lines and the
-  // turn's start time.
+  // out of a pocket, a suggested target and, on a gamepad, the choosing
+  // buttons flashed. Then the status lines and the turn's start time.
   void next_turn();
   // A spot for the cue ball inside the box (a ball's radius off every wall),
   // drawn from spot_random: up to seven draws, each kept when it lies in no
@@ -162,6 +162,9 @@ class PoolEngine : public BasicEngine {
   // it is.
   Vec3 random_ball_position(double clearance);
   static constexpr int kFreeSpotRetries = 1000;
+  // The gamepad buttons (XInput masks) a human's turn flashes on the
+  // tutorial's gamepad while the gamepad drives the menus.
+  static constexpr std::array<int, 2> kGamepadHintButtons{0x0004, 0x1000};
   // The computer's choice for the current player (path test on, cuts up to
   // 45 degrees) becomes the selected ball and pocket.
   void choose_computer_shot();

@@ -2,6 +2,7 @@
 // texts.
 #include <iostream>
 
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "game/menus/list_text.h"
 #include "ui/dialog.h"
@@ -80,7 +81,7 @@ Dialog* PoolEngine::new_score_board() {
   board->follow_player(0);
   board->follow_player_rotation(0);
   board->frame().bg_color()[3] = 0.0f;
-  const bool gamepad = controller_tutorial() && gamepad_active();
+  const bool gamepad = controller_tutorial() && controller_tutorial()->gamepad_active();
   turn_text_frame = board->add_text("Welcome to Talvorin.", false);
   aim_text_frame = board->add_text("Select New Game from the", false);
   sunk_text_frame = board->add_text(

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/bezier_fader.h"
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "ui/dialog.h"
 
@@ -200,6 +201,11 @@ void PoolEngine::next_turn() {
     }
     choose_computer_shot();
     select_ball(0);
+    // A gamepad player is shown the buttons that choose.
+    if (menu_controller() == ControllerType::gamepad && controller_tutorial()) {
+      controller_tutorial()->flash_gamepad_button(kGamepadHintButtons[0], 0.5);
+      controller_tutorial()->flash_gamepad_button(kGamepadHintButtons[1], 0.5);
+    }
   }
   update_status_text();
   turn_start_time = realtime_queue().time();

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "support/capture.h"
 #include "ui/dialog.h"
@@ -343,6 +344,31 @@ TEST_F(Turns, AHumanWhoseTurnStartsWithTheCueBallInAPocketGetsItOnAFreeSpot) {
   ASSERT_NE(hand, nullptr);
   EXPECT_TRUE(hand->enabled());
   EXPECT_EQ(engine.turn_start_time, 42.0);
+}
+
+TEST_F(Turns, AGamepadPlayersTurnFlashesTheChoosingButtons) {
+  ControllerTutorial tutorial(&engine);
+  engine.controller_tutorial() = &tutorial;
+  new_game(2, 0);
+  EventQueue& queue = engine.realtime_queue();
+  EXPECT_FALSE(queue.contains("Flash gamepad D_pad"));
+  engine.any_gamepad_callback();  // the gamepad drives the menus now
+  engine.next_turn();
+  EXPECT_TRUE(queue.contains("Flash gamepad D_pad"));
+  EXPECT_TRUE(queue.contains("Flash gamepad A_button"));
+  engine.controller_tutorial() = nullptr;
+}
+
+TEST_F(Turns, TheScoreBoardWelcomesWithTheKeyThatOpensTheMenu) {
+  Dialog* board = engine.new_score_board();
+  EXPECT_EQ(board->name(), "new_score_board");
+  EXPECT_EQ(board->frame().selectable(), 0);
+  EXPECT_EQ(board->follow_player(), 0);
+  EXPECT_EQ(board->frame().bg_color()[3], 0.0f);
+  EXPECT_EQ(engine.turn_text_frame->text(), "Welcome to Talvorin.");
+  EXPECT_EQ(engine.aim_text_frame->text(), "Select New Game from the");
+  EXPECT_EQ(engine.sunk_text_frame->text(), "main menu [Esc] to start.");
+  EXPECT_EQ(std::count(engine.dialogs().begin(), engine.dialogs().end(), board), 1);
 }
 
 TEST_F(Turns, TwoComputersStartANewGameWhenOneWins) {
