@@ -6,16 +6,17 @@
 // settings, the shot wizard, sounds), pool_engine_callbacks.cpp (the hooks),
 // pool_engine_simulation.cpp (the per-frame step: forces, contacts, the rest
 // test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
-// and its events), pool_engine_turns.cpp (what the simulation hands to the
-// turn logic: the end of a shot, free spots for the cue ball),
-// pool_engine_input.cpp (commands, key bindings, the mouse and the input
-// hooks); in game/shot: shot_flow.cpp (the human's side of a shot: arrow
-// keys, ball and pocket selection, ball in hand, the gates of a stroke),
-// strike.cpp (the aiming update and the strike) and computer_shot.cpp (the
-// start of a turn, the cue's alignment and stroke animations); in
-// game/scene: camera_animations.cpp (the shot power, the centre of the
-// moving balls, the computer shot's camera), pool_engine_setup.cpp (the
-// start-up once OpenGL is up: settings, camera, model loads, periodic
+// and its events), pool_engine_turns.cpp (new games and racks, the end of a
+// shot, the next turn, free spots for the cue ball), pool_engine_status.cpp
+// (the score board and its status lines), pool_engine_input.cpp (commands,
+// key bindings, the mouse and the input hooks); in game/shot: shot_flow.cpp
+// (the human's side of a shot: arrow keys, ball and pocket selection, ball in
+// hand, the gates of a stroke), strike.cpp (the aiming update and the strike)
+// and computer_shot.cpp (the start of a turn, the cue's alignment and stroke
+// animations); in game/scene: camera_animations.cpp (the shot power, the
+// centre of the moving balls, the computer shot's camera), wall_text.cpp (the
+// score board's place on the wall facing the viewer), pool_engine_setup.cpp
+// (the start-up once OpenGL is up: settings, camera, model loads, periodic
 // events) and pool_engine_passes.cpp (the game's render scenes and their
 // passes).
 #pragma once
@@ -48,6 +49,7 @@
 #include "ui/wizard.h"
 
 class Dialog;
+class TextFrame;
 
 // The names of the two sink faders of a ball: "Sink " + the ball's index,
 // and that followed by " delayed".
@@ -95,8 +97,9 @@ class PoolEngine : public BasicEngine {
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: for now the post-idle
   // hook (the simulation step), the pre-idle hook (the aiming update, the
-  // guide hit flag, the listener, the start of a turn) and the arrow-key
-  // fallback (on_arrow_key).
+  // guide hit flag, the listener, the start of a turn), the arrow-key
+  // fallback (on_arrow_key) and the start-game hook (new_game, queued on the
+  // real-time queue).
   void install_callbacks();
   // The aim guide's periodic step: strikes are allowed (its hit is worked
   // out from the cue's line) unless a computer's shot is in progress.
@@ -135,20 +138,75 @@ class PoolEngine : public BasicEngine {
   // Every ball at rest, its force sums cleared and its integration on.
   void stop_balls();
 
-  // ---- Hand-offs to the turn logic
+  // ---- Games, turns and the score board (main thread; every entry point
+  // does nothing without rules)
 
-  // All balls have stopped: the rules' verdict on the shot. Nothing
-  // without rules.
+  // A game of humans + computers seats (the last `computers` of them the
+  // computer's): the players, their shot powers, a new rack with the cue
+  // ball at the -x end near the bottom face and the object balls racked at
+  // the +x end, every ball turned at random, the pockets emptied, the wizard
+  // at "Choose ball" with its dialogs hidden, the cue animations and the
+  // pending stroke request called off, a suggested target, and the score
+  // board shown. Safe from inside an event of either queue.
+  void new_game(int humans, int computers);
+  // The balls for the rules' object balls plus the cue ball, numbered and
+  // at rest; the sink events are erased and the aim guide aims at the new
+  // cue ball.
+  void new_rack();
+  // All balls have stopped (also called again by the team choice): teams
+  // for a shooter without one (a human who pocketed balls of both teams is
+  // asked, through "choose_team", and the evaluation waits for the answer),
+  // the rules' verdict, the wizard's step for the player now at the table,
+  // and either the scratch-on-the-break handling or the next turn.
   void end_shot();
-  // The score board's line of sunk balls; nothing while there is no board.
-  void update_sunk_text();
-  // The score board's three status lines; nothing while there is no board.
-  void update_status_text();
-  // A spot for the cue ball: up to seven draws inside the box, each kept
-  // when it lies in no pocket and farther than a ball's radius plus
-  // clearance from every object ball; after the seventh its point is taken
-  // as it is.
+  // Hands the table to the current player: the play-again question (or, with
+  // only computers, a new game) when the game is over, the computer's shot
+  // on its turn, and for a human (without VR hand controllers) the cue ball
+  // out of a pocket, a suggested target and, on a gamepad, the choosing
+  // buttons flashed. Then the status lines and the turn's start time.
+  void next_turn();
+  // A spot for the cue ball inside the box (a ball's radius off every wall),
+  // drawn from spot_random: up to seven draws, each kept when it lies in no
+  // pocket and farther than a ball's radius plus clearance from every object
+  // ball; then up to kFreeSpotRetries more before the last draw is taken as
+  // it is.
   Vec3 random_ball_position(double clearance);
+  static constexpr int kFreeSpotRetries = 1000;
+  // The gamepad buttons (XInput masks) a human's turn flashes on the
+  // tutorial's gamepad while the gamepad drives the menus.
+  static constexpr std::array<int, 2> kGamepadHintButtons{0x0004, 0x1000};
+  // The computer's choice for the current player (path test on, cuts up to
+  // 45 degrees) becomes the selected ball and pocket.
+  void choose_computer_shot();
+  // Two "Fade" events on queue (null: the game-time queue) from its time
+  // over duration: the cue's end_a glides to the first VR hand controller,
+  // end_b to the second (each end whose controller exists). Nothing without
+  // hand controllers or for a duration that is not positive.
+  void fade_aim_to_controllers(EventQueue* queue, float duration);
+
+  // The score board's three lines (each only when its frame exists), then
+  // the board on the wall facing the viewer at height 0.
+  void update_status_text();
+  // "<name>'s turn (<team>)." for the current player; after a foul or with
+  // ball in hand, between shots, "<previous player> table scratched!" (a
+  // foul) or "<previous player> scratched!".
+  std::string turn_text();
+  // "Ball-in-hand for <name> (<team>)." after a foul or with ball in hand;
+  // " Aiming for the <n> ball." with a ball and a pocket selected; else " ".
+  void update_aim_text();
+  // Between shots after a foul or a scratch: " " (and "Table scratched" or
+  // "Scratched" on the standard output); otherwise "Sunk " and the list of
+  // the object balls pocketed in this shot, in order, or " ".
+  void update_sunk_text();
+  // The dialog "new_score_board" of info_dialogs, made on first use (by the
+  // menus, which own it): three transparent lines that become turn_text_frame,
+  // aim_text_frame and sunk_text_frame.
+  Dialog* new_score_board();
+  // The "choose_team" buttons read "<Team> (sunk <n> ball[s])".
+  void update_team_choice_texts();
+  // Moves the dialog onto the side wall that faces the view (mouse_look()),
+  // at its own height, facing the viewer, 2 mm off the wall.
+  void place_on_facing_wall(Dialog* dialog);
 
   // ---- The human's side of a shot (main thread; game/shot/shot_flow.cpp,
   // strike.cpp)
@@ -413,7 +471,17 @@ class PoolEngine : public BasicEngine {
   // The rules' shot count when the last alignment's glide ended.
   std::uint64_t aim_shot_number = 0;
   RandomReal rack_random;
+  // The draws of random_ball_position.
+  RandomReal spot_random;
   std::vector<float> shot_powers;  // one per player
+  // Where the last rack put the cue ball.
+  Vec3 cue_start{0.0f, 0.0f, 0.0f};
+  // The score board's lines, top to bottom; null until the board is made.
+  TextFrame* turn_text_frame = nullptr;
+  TextFrame* aim_text_frame = nullptr;
+  TextFrame* sunk_text_frame = nullptr;
+  // Real time at which the current turn began.
+  double turn_start_time = 0.0;
   EightBall eight_ball;
   Difficulty difficulty;
   // Paced by the real-time queue's time.

@@ -1,8 +1,9 @@
 // PoolMenus: the game's menus and dialogs by name. For now it holds the four
 // dialogs of the shot wizard ("ball in hand", "ball", "pocket", "shoot"),
 // which follow the wizard's steps and stand next to the ball, pocket or cue
-// ball they concern, the menus-active flag and the placement marker of ball
-// in hand.
+// ball they concern, the prompts that the end of a shot raises
+// ("scratched_on_break", "choose_team", "play_again"; prompts.cpp), the
+// menus-active flag and the placement marker of ball in hand.
 #pragma once
 
 #include <map>
@@ -55,8 +56,31 @@ class PoolMenus {
   // is in progress.
   bool ball_in_hand_active() const;
 
+  // ---- Prompts of the end of a shot. Each builder builds its menu once,
+  // stores it in `menus` and returns it; the caller shows it. "A new game
+  // with the same seats" starts, through the engine's start-game hook, a
+  // game of the current numbers of human and computer players.
+
+  // "Scratched on break. Try again?": "Yes" leaves menu mode and starts a
+  // new game with the same seats; "No" (the back button) leaves menu mode
+  // and hands the table to the next turn. Both hide the prompt.
+  Dialog* scratched_on_break();
+  // "Choose your team:": "Solids" and "Stripes" unpause the game and its
+  // sounds, give the shooter that team, leave menu mode and let the end of
+  // the shot go on. Stays open on Back.
+  Dialog* choose_team();
+  // "Play again?" (its text becomes the result and the question): "Yes"
+  // hides it, leaves menu mode and starts a new game with the same seats;
+  // "No" (the back button) hides it, releases Escape and, with VR hand
+  // controllers, glides the cue into the hands. Stays open on Back.
+  Dialog* play_again();
+  // The menu of that name, null when it has not been built.
+  Dialog* menu(const std::string& name) const;
+
   // By name: "ball", "ball in hand", "pocket", "shoot".
   std::map<std::string, Dialog*> wizard_dialogs;
+  // The menus by name.
+  std::map<std::string, Dialog*> menus;
   PoolEngine* engine = nullptr;
   // A menu is meant to be open (the game is in menu mode); arrow keys then
   // leave the shot alone.
@@ -83,6 +107,13 @@ class PoolMenus {
   void power_changed(float value);
   void place_here_pressed(Dialog* dialog);
   void randomize_pressed(Dialog* dialog);
+
+  // The prompt of that name, built by `build` when missing: stored in
+  // `menus`, its default child selected.
+  template <typename Build>
+  Dialog* prompt(const std::string& name, Build build);
+  // A new game with the current seats; nothing without an engine.
+  void restart_same_seats();
 
   std::vector<std::unique_ptr<Dialog>> owned_;
 };

@@ -495,6 +495,8 @@ class RandomShots : public ::testing::Test {
       return normalized(d);
     };
     engine.pair_order_random.engine().seed(seed);
+    // A scratch puts the cue ball back on a free spot at the next turn.
+    engine.spot_random.engine().seed(seed);
     const Vec3& h = engine.table.half_extents;
     shot->rack(uniform(0.001f, 0.005f), uniform(0, 0.003f), uniform(0, 0.003f));
     if (seed % 2 == 1) {
