@@ -56,6 +56,11 @@ class PoolEngine : public BasicEngine {
   static constexpr double kMaxStep = 1.0 / 30.0;
   // Seconds after the strike before the rest test may end a shot.
   static constexpr double kRestTestDelay = 2.0;
+  // During a shot a frame is split into sub-steps so that no ball moves
+  // more than this fraction of a ball's radius in one, at most
+  // kMaxSubSteps of them.
+  static constexpr double kSubStepTravel = 0.5;
+  static constexpr unsigned int kMaxSubSteps = 64;
   // The shot wizard's steps, in order.
   static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
                                                            "Choose pocket", "Shoot"};
@@ -96,7 +101,8 @@ class PoolEngine : public BasicEngine {
   // One frame with the game step dt (capped at kMaxStep; a negative or
   // non-finite step counts as 0). Between shots it only runs the human
   // control while a human is to play; during a shot it handles forces and
-  // contacts, integrates the balls in play game_speed_steps() times, and
+  // contacts and integrates the balls in play game_speed_steps() times, in
+  // sub_steps() parts of the step each with its own contacts, and
   // from kRestTestDelay after the strike zeroes the balls that have come to
   // rest and ends the shot once all have.
   void simulation_step(double dt);
@@ -341,6 +347,10 @@ class PoolEngine : public BasicEngine {
   // the cue ball cannot reach on a straight line.
   bool selectable_ball(unsigned int i, bool path_check, const std::vector<int>& legal) const;
 
+  // The sub-steps of a frame that integrates `span` seconds: 1 unless a
+  // shot is in progress and the fastest ball in play would move more than
+  // kSubStepTravel of a radius.
+  unsigned int sub_steps(double span) const;
   // Calls update_listener once per frame of contacts.
   void listener_for_impact(bool& updated);
   // The rest test of a frame: zeroes the stopped balls; true when all are.

@@ -76,7 +76,7 @@ Dialog* PoolMenus::ball_in_hand() {
 
 Dialog* PoolMenus::choose_ball() {
   Dialog* dialog = wizard_dialog("ball", [this](Dialog* d) {
-    d->add_button("Choose ball", [this, d] { choose_ball_pressed(d); });
+    d->add_button("Choose ball", [this, d] { step_pressed(d, &PoolMenus::choose_pocket); });
   });
   const Ball* ball = engine ? engine->selected_ball_object() : nullptr;
   const Vec3 p = ball ? ball->position + Vec3{0.0f, 0.05f, 0.0f} : Vec3{};
@@ -86,7 +86,7 @@ Dialog* PoolMenus::choose_ball() {
 
 Dialog* PoolMenus::choose_pocket() {
   Dialog* dialog = wizard_dialog("pocket", [this](Dialog* d) {
-    d->add_button("Choose pocket", [this, d] { choose_pocket_pressed(d); });
+    d->add_button("Choose pocket", [this, d] { step_pressed(d, &PoolMenus::shoot); });
     d->depth_test(false);
   });
   const Pocket* pocket = engine ? engine->selected_pocket_object() : nullptr;
@@ -130,21 +130,11 @@ bool PoolMenus::ball_in_hand_active() const {
   return !rules.current_player().computer || rules.shot_in_progress;
 }
 
-void PoolMenus::choose_ball_pressed(Dialog* dialog) {
+void PoolMenus::step_pressed(Dialog* dialog, Dialog* (PoolMenus::*show_next)()) {
   if (engine) {
     if (engine->paused()) return;
     hide_wizard_dialogs();
-    choose_pocket();
-    engine->shot_wizard.next();
-  }
-  dialog->disable();
-}
-
-void PoolMenus::choose_pocket_pressed(Dialog* dialog) {
-  if (engine) {
-    if (engine->paused()) return;
-    hide_wizard_dialogs();
-    shoot();
+    (this->*show_next)();
     engine->shot_wizard.next();
   }
   dialog->disable();

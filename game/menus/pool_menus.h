@@ -227,9 +227,10 @@ class PoolMenus {
   // engine's selected dialog.
   void show_at(Dialog* dialog, const float* position);
 
-  // The wizard-dialog buttons' actions.
-  void choose_ball_pressed(Dialog* dialog);
-  void choose_pocket_pressed(Dialog* dialog);
+  // The wizard-dialog buttons' actions. "Choose ball" and "Choose pocket":
+  // unless paused, the wizard dialogs give way to the next step's, shown by
+  // show_next, and the wizard goes on; the button's dialog closes.
+  void step_pressed(Dialog* dialog, Dialog* (PoolMenus::*show_next)());
   void shoot_pressed(Dialog* dialog);
   void power_changed(float value);
   void place_here_pressed(Dialog* dialog);

@@ -78,11 +78,18 @@ void PoolEngine::start_turn() {
   }
   if (cue_animation_running() || stroke_pending()) return;
   free_cue_ball();
-  const ShotChoice choice =
-      game.choose_shot(game.current, balls, table.pockets, 0, true, kComputerCutLimit);
-  selected_ball = choice.first;
-  selected_pocket = choice.second;
-  align_shot(false);
+  // Once the glide of this shot has ended and its aim is marked, the stroke
+  // follows on that aim: choosing again would start a second glide, with a
+  // new aim error, under the stroke.
+  const bool aimed =
+      aim_shot_number >= game.shot_count && selected_ball_object() && selected_pocket_object();
+  if (!aimed) {
+    const ShotChoice choice =
+        game.choose_shot(game.current, balls, table.pockets, 0, true, kComputerCutLimit);
+    selected_ball = choice.first;
+    selected_pocket = choice.second;
+    align_shot(false);
+  }
   // A glide just queued has not started yet: once the aim of this shot is
   // marked, the stroke follows at once.
   if (cue_animation_running()) return;

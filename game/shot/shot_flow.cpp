@@ -18,8 +18,6 @@ constexpr float kTwoPi = 6.2831855f;
 constexpr float kHalfPi = 1.5707963267948966f;
 // Seconds after a strike before the next may start.
 constexpr double kStrikeInterval = 1.0;
-// Seconds of real time after a VR player placed the cue ball before aiming.
-constexpr double kPlacedWait = 1.0;
 
 bool named(const Wizard& wizard, const char* name) {
   return wizard.current_step().name() == name;
@@ -70,8 +68,9 @@ void PoolEngine::on_arrow_key(int key) {
     menus.hide_wizard_dialogs();
     shot_wizard.set_step(kWizardSteps[1]);
     // The player took the shot back: a stroke still waiting for the glide
-    // must not start.
-    gametime_queue().clear(kShootRequestEvent);
+    // must not start. Taken out at once, since a stop request would still
+    // run the request's step once more.
+    gametime_queue().erase(kShootRequestEvent);
   }
   if (named(shot_wizard, kWizardSteps[1]))
     select_ball(key);
@@ -176,7 +175,9 @@ void PoolEngine::human_control_step() {
   if (!is_ball_in_hand() || !cue_ball) return;
   if (rules && rules->current_player().computer) return;
   Ball& cue = *cue_ball;
-  VBO* hand = positional_control(1) ? controller_vbos().at(0) : nullptr;
+  // The first controller's model, when a controller is connected and its
+  // model is listed.
+  VBO* hand = positional_control(1) && !controller_vbos().empty() ? controller_vbos()[0] : nullptr;
 
   // The spot must leave the whole ball inside the box, off the other balls
   // in play and out of the pockets' capture spheres.
