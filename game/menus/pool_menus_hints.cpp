@@ -2,10 +2,7 @@
 // and the text labels at the buttons of the VR hand controllers.
 #include <iostream>
 
-#if __has_include("engine/controller_button_locations.h")
 #include "engine/controller_button_locations.h"
-#define TMP_HAVE_LOCATIONS 1
-#endif
 #include "game/app/pool_engine.h"
 #include "game/menus/pool_menus.h"
 #include "render/texture.h"
@@ -133,17 +130,9 @@ void PoolMenus::init_vr_labels(int controller) {
 Dialog* PoolMenus::add_vr_label(int controller, const std::string& button, const std::string& text,
                                 const Vec3& offset) {
   if (!engine || controller < 0) return nullptr;
-#ifndef TMP_HAVE_LOCATIONS
-  std::vector<std::map<std::string, std::array<float, 3>>> tables;
-#else
   const auto& tables = engine->button_locations();
-#endif
   if (static_cast<std::size_t>(controller) >= tables.size()) return nullptr;
-#ifndef TMP_HAVE_LOCATIONS
-  const auto& buttons = tables[static_cast<std::size_t>(controller)];
-#else
   const auto& buttons = tables[static_cast<std::size_t>(controller)].buttons();
-#endif
   const auto location = buttons.find(button);
   if (location == buttons.end()) return nullptr;
 

@@ -2,10 +2,7 @@
 // settings, the about panel and the quit confirmation.
 #include <iostream>
 
-#if __has_include("engine/controller_tutorial.h")
 #include "engine/controller_tutorial.h"
-#define TMP_HAVE_TUTORIAL 1
-#endif
 #include "game/app/pool_engine.h"
 #include "game/menus/pool_menus.h"
 #include "ui/dialog.h"
@@ -227,10 +224,8 @@ void PoolMenus::set_show_control_hints(bool on) {
 void PoolMenus::show_control_hints(bool on) {
   for (auto& [name, label] : vr_labels) label->frame().enable(on);
   ControllerTutorial* tutorial = engine ? engine->controller_tutorial() : nullptr;
-  if (tutorial) {
-#ifdef TMP_HAVE_TUTORIAL
+  if (tutorial)
     tutorial->enable(on);
-#endif
-  } else
+  else
     std::cerr << "Controller tutorial is NULL!" << std::endl;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/controller_button_locations.h"
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "support/capture.h"
 #include "support/data_root.h"
@@ -329,6 +331,83 @@ TEST_F(PoolMenusTest, QuitConfirmedStopsTheProgramAndNoGoesBack) {
   EXPECT_EQ(engine.quit(), 0);
   press(quit, "Yes");
   EXPECT_EQ(engine.quit(), 1);
+}
+
+TEST_F(PoolMenusTest, VrLabelsStandAtTheButtonsTheTablesList) {
+  ControllerButtonLocations left("test"), right("test");
+  left.buttons() = {{"trackpad", {0.0f, 0.01f, 0.02f}},  {"menu", {0.0f, 0.01f, -0.02f}},
+                    {"trigger", {0.0f, -0.02f, 0.03f}},  {"left_grip", {-0.02f, 0.0f, 0.0f}},
+                    {"right_grip", {0.02f, 0.0f, 0.0f}}, {"system", {0.0f, 0.0f, 0.04f}}};
+  right.buttons() = {{"trigger", {0.0f, -0.02f, 0.03f}}};
+  engine.button_locations() = {left, right};
+  for (int controller : {0, 1, 2, -1}) menus.init_vr_labels(controller);
+  std::vector<std::string> names;
+  for (const auto& [name, label] : menus.vr_labels) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"help_0_left_grip", "help_0_menu", "help_0_right_grip",
+                                             "help_0_system", "help_0_trackpad", "help_0_trigger",
+                                             "help_1_trigger"}));
+  Dialog* trigger = menus.vr_labels.at("help_0_trigger");
+  EXPECT_EQ(menus.add_vr_label(0, "trigger", "Other", {}), trigger);
+  EXPECT_EQ(texts(trigger), std::vector<std::string>{"Select"});
+  EXPECT_EQ(trigger->frame().text_size(), 0.01f);
+  EXPECT_EQ(trigger->frame().bg_color()[3], 0.0f);
+  EXPECT_EQ(trigger->follow_player(), 0);
+
+  // The label follows its controller's model.
+  VBO model;
+  model.coord_sys().position() = {1.0f, 2.0f, 3.0f};
+  engine.controller_vbos().add(&model);
+  engine.realtime_queue().update(1.0);
+  const Vec3 at = trigger->frame().coord_sys().position();
+  const Vec3 expected{1.0f, 2.0f - 0.02f - 0.008f, 3.03f};
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(at[k], expected[k], 1e-6f);
+}
+
+TEST_F(PoolMenusTest, VrLabelTextsFollowTheGameAndOnlyTheTipsSwitchShowsThemAgain) {
+  ControllerButtonLocations table("test");
+  table.buttons() = {
+      {"trackpad", {}}, {"trigger", {}}, {"left_grip", {}}, {"right_grip", {}}, {"system", {}}};
+  engine.button_locations() = {table, table};
+  menus.init_vr_labels(0);
+  menus.init_vr_labels(1);
+  ASSERT_EQ(engine.init_shot_wizard(), 0);
+  engine.shot_wizard.start();
+  ControllerTutorial tutorial(&engine);
+  engine.controller_tutorial() = &tutorial;
+
+  auto label = [&](int c, const char* button) {
+    return menus.vr_labels.at("help_" + std::to_string(c) + "_" + button);
+  };
+  auto text = [&](int c, const char* button) { return texts(label(c, button)).back(); };
+
+  menus.menus_active = true;
+  menus.update_vr_labels();
+  for (int c : {0, 1}) {
+    EXPECT_EQ(text(c, "trigger"), "Select");
+    EXPECT_EQ(text(c, "trackpad"), "Move");
+    EXPECT_EQ(text(c, "system"), "System");
+    EXPECT_EQ(text(c, "left_grip"), "");
+    EXPECT_TRUE(label(c, "left_grip")->disabled());
+    EXPECT_TRUE(label(c, "trigger")->enabled());
+  }
+
+  menus.menus_active = false;
+  ASSERT_EQ(engine.shot_wizard.set_step("Ball in hand"), 0);
+  menus.update_vr_labels();
+  EXPECT_EQ(text(1, "trigger"), "");
+  EXPECT_TRUE(label(1, "trigger")->disabled());
+  EXPECT_EQ(text(1, "right_grip"), "Place\nball");
+  EXPECT_TRUE(label(1, "right_grip")->disabled());  // still hidden
+
+  ASSERT_EQ(engine.shot_wizard.set_step("Choose ball"), 0);
+  menus.update_vr_labels();
+  EXPECT_EQ(text(0, "trigger"), "Hold\nposition");
+  EXPECT_TRUE(label(0, "trigger")->disabled());
+  menus.show_control_hints(false);
+  EXPECT_FALSE(tutorial.enabled());
+  menus.show_control_hints(true);
+  EXPECT_TRUE(tutorial.enabled());
+  for (const auto& [name, l] : menus.vr_labels) EXPECT_TRUE(l->enabled()) << name;
 }
 
 TEST(PoolMenus, WithoutAnEngineTheActionsDoNothing) {
