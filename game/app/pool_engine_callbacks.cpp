@@ -2,6 +2,7 @@
 #include "game/app/pool_engine.h"
 
 void PoolEngine::install_callbacks() {
+  if (!update_listener) update_listener = [this] { update_listener_audio(); };
   pre_idle_hook() = [this] {
     update_aim();
     // The strike of the next frame may still go on this frame's guide.
@@ -13,6 +14,7 @@ void PoolEngine::install_callbacks() {
   // After the event queues and the engine's own idle step, once a frame,
   // paused or not.
   idle_hook() = [this] { simulation_step(); };
+  install_input_callbacks();
 }
 
 void PoolEngine::tick_aim_guide() {

@@ -348,9 +348,10 @@ TEST_F(Simulation, AFastHeadOnHitAtTheLongestStepStillPassesTheBlowOn) {
   // two frames, so the hit would otherwise depend on where the frames fall.
   for (const float v : {2.5f, 5.0f}) {
     for (int phase = 0; phase < 10; ++phase) {
-      place({{0, {-0.3f - 0.005f * float(phase), 0, 0}}, {1, {0.2f, 0, 0}}});
+      // Run to a little after the hit, before ball 1 reaches a wall.
+      place({{0, {-0.5f - 0.005f * float(phase), 0, 0}}, {1, {0.0f, 0, 0}}});
       strike({v, 0, 0});
-      run(0.6 / v + 0.1, PoolEngine::kMaxStep);
+      run(0.5 / v + 0.05, PoolEngine::kMaxStep);
       const Ball& cue = engine.balls[0];
       const Ball& hit = engine.balls[1];
       EXPECT_GT(hit.velocity[0], 0.8f * v) << v << " m/s, phase " << phase;
