@@ -19,4 +19,5 @@ TEST(GlutGuard, CallsBeforeGlutInitAreSkipped) {
   EXPECT_EQ(guard::stroke_length(nullptr, "Walk"), 0.0f);
   guard::stroke_character(nullptr, 'W');
   EXPECT_EQ(guard::screen_size(), (std::array<int, 2>{0, 0}));
+  EXPECT_FALSE(guard::game_mode_active());
 }
