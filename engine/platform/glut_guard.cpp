@@ -63,4 +63,8 @@ std::array<int, 2> screen_size() {
   return {glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)};
 }
 
+bool game_mode_active() {
+  return initialised() && glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
+}
+
 }  // namespace platform::glut_guard

@@ -42,5 +42,8 @@ bool swap_buffers();
 // glutGet(GLUT_SCREEN_WIDTH) and glutGet(GLUT_SCREEN_HEIGHT); 0, 0 before
 // glutInit.
 std::array<int, 2> screen_size();
+// glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0: the program runs in game
+// mode; false before glutInit.
+bool game_mode_active();
 
 }  // namespace platform::glut_guard

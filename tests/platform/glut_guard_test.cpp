@@ -21,4 +21,5 @@ TEST(GlutGuard, CallsBeforeGlutInitAreSkipped) {
   EXPECT_FALSE(guard::post_redisplay());
   EXPECT_FALSE(guard::swap_buffers());
   EXPECT_EQ(guard::screen_size(), (std::array<int, 2>{0, 0}));
+  EXPECT_FALSE(guard::game_mode_active());
 }
