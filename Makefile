@@ -3,7 +3,7 @@
 # folder in build/release/data), `make data` only that folder, `make test`
 # builds with sanitizers, runs the whole suite under a virtual X server and
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
-# loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
+# loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks (under a virtual X server),
 # `make fuzz` fuzzes the readers of outside input.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
@@ -59,7 +59,7 @@ fuzz: deps fuzz-build
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF -DVARNOX_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	for b in $(BENCH_DIR)/bin/bench_*; do $$b; done
+	$(XVFB) sh -c 'for b in $(BENCH_DIR)/bin/bench_*; do $$b; done'
 
 clean:
 	rm -rf build

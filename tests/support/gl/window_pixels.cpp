@@ -1,0 +1,36 @@
+#include "support/gl/window_pixels.h"
+
+#include <GL/glew.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace testing_support {
+
+std::array<unsigned char, 4> shown_pixel(int x, int y) {
+  Display* display = glXGetCurrentDisplay();
+  const GLXDrawable window = glXGetCurrentDrawable();
+  if (!display || !window) return {0, 0, 0, 0};
+  glFinish();
+  XSync(display, False);
+  XWindowAttributes attributes{};
+  if (!XGetWindowAttributes(display, window, &attributes)) return {0, 0, 0, 0};
+  const int top = attributes.height - 1 - y;
+  if (x < 0 || top < 0 || x >= attributes.width) return {0, 0, 0, 0};
+  XImage* image = XGetImage(display, window, x, top, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return {0, 0, 0, 0};
+  const unsigned long p = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  auto channel = [p](unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1ul)) {
+      mask >>= 1;
+      ++shift;
+    }
+    return static_cast<unsigned char>((p >> shift) & 0xFFul);
+  };
+  return {channel(attributes.visual->red_mask), channel(attributes.visual->green_mask),
+          channel(attributes.visual->blue_mask), 255};
+}
+
+}  // namespace testing_support
