@@ -1,8 +1,10 @@
 // BasicEngine: the start-up steps, from the settings to the render scenes.
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "engine/basic_engine.h"
+#include "engine/controller_tutorial.h"
 #include "platform/glut_guard.h"
 
 // After GLEW, which must come before any OpenGL header.
@@ -95,6 +97,50 @@ void BasicEngine::construct() {
   cylinders.max_detail() = 1.0f;
   cylinders.min_detail() = 1.0f;
   geometry_.init(true);
+}
+
+int BasicEngine::init_post_glew() {
+  find_controllers_daemon();
+  init_cursor();
+  update_dialogs_periodically(1.0 / 60.0);
+  sort_dialogs_periodically(0.5);
+  return init_basic_cmds();
+}
+
+void BasicEngine::find_controllers_daemon() {
+  static const std::string kName = "find controllers";
+  EventQueue& q = realtime_queue();
+  q.clear(kName);
+  q.flush(0, false);
+  auto e = std::make_unique<Event>(
+      kName, q.time(), -1.0, nullptr, nullptr,
+      [this](double) {
+        find_gamepads();
+        const bool in_use = gamepad_active();
+        if (controller_tutorial_) controller_tutorial_->gamepad().enable(in_use);
+      },
+      nullptr);
+  e->min_update_period(1.0);
+  q.adopt(std::move(e));
+}
+
+int BasicEngine::init_scenes() {
+  if (const int r = init_dialogs_scene(); r != 0) return r;
+  RenderProcess pass;
+  pass.name = "vbos";
+  pass.draw = [this] {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    material_.colorGL();
+    draw_all_vbos();
+    glPopAttrib();
+  };
+  scenes_["vbos"] += std::move(pass);
+  return 0;
 }
 
 int BasicEngine::init_audio() {

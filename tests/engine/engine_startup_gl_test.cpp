@@ -47,3 +47,33 @@ TEST_F(EngineStartupGLTest, ConstructBuildsEveryLevelOfTheThreeShapeSets) {
   // The CPU arrays are emptied once uploaded.
   EXPECT_EQ(g.quads().details()[0].num_quads(), 0u);
 }
+
+class EngineStartupScenesGLTest : public testing_support::OrthoViewTest {};
+
+TEST_F(EngineStartupScenesGLTest, TheVbosSceneDrawsTheEngineVbosAndRestoresTheState) {
+  BasicEngine e;
+  ASSERT_EQ(e.init_scenes(), 0);
+  for (const char* name : {"dialogs", "ortho_dialogs", "vbos"})
+    EXPECT_EQ(e.scenes().count(name), 1u) << name;
+
+  e.construct();
+  VBO quad = e.geometry().quads().vbos().at(0);
+  e.draw_vbos().add(nullptr);  // skipped
+  e.draw_vbos().add(&quad);
+  glEnable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+  e.scenes()["vbos"].render();
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  GLboolean depth_writes = GL_TRUE;
+  glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
+  EXPECT_EQ(depth_writes, GL_FALSE);
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+
+  EXPECT_EQ(at(0.25f, 0.25f)[1], 255);  // the quad, in the current colour
+  EXPECT_EQ(at(-1.5f, -1.5f)[1], 0);
+}

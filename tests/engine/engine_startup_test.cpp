@@ -6,11 +6,14 @@
 #include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/program_cfg.h"
 #include "engine/basic_engine.h"
+#include "engine/controller_tutorial.h"
 #include "support/data_root.h"
 #include "support/engine_frame.h"
+#include "support/gamepads.h"
 
 using testing_support::EngineFrame;
 using testing_support::TempDataRoot;
@@ -203,4 +206,69 @@ TEST_F(EngineStartupBasic, ThePointerShowsOnlyWhileTheMouseDrivesTheOpenMenu) {
   engine_.set_menu(false);
   frame_at(100.4);
   EXPECT_TRUE(engine_.mouse().hidden());
+}
+
+namespace {
+
+// The names of the events the real-time queue lists, in order.
+std::vector<std::string> event_names(const EventQueue& q) {
+  std::vector<std::string> names;
+  for (const Event* e : q.events())
+    if (e) names.push_back(e->name());
+  return names;
+}
+
+}  // namespace
+
+TEST_F(EngineStartupBasic, AfterThePostGlStepTheFourEngineEventsRunWithoutEnd) {
+  engine_.init_basic();
+  EXPECT_EQ(engine_.init_post_glew(), 0);
+  EXPECT_EQ(
+      event_names(engine_.realtime_queue()),
+      (std::vector<std::string>{"enqueue", "find controllers", "Update dialogs", "Sort dialogs"}));
+  for (const Event* e : engine_.realtime_queue().events()) EXPECT_LT(e->duration(), 0.0);
+  EXPECT_EQ(engine_.realtime_queue().events().back()->min_update_period(), 0.5);
+  EXPECT_EQ(engine_.cmds().count("quit"), 1u);
+  EXPECT_EQ(engine_.cmds().count("start_game"), 1u);
+  EXPECT_EQ(engine_.pointer_target().volume(), (Vec3{0.002f, 0.002f, 0.002f}));
+  EXPECT_TRUE(engine_.cursor().style().enabled());
+  for (double t = 100.0; t < 103.0; t += 0.1) frame_at(t);
+  EXPECT_EQ(engine_.realtime_queue().events().size(), 4u);
+}
+
+class EngineStartupGamepads : public EngineFrame {
+ protected:
+  testing_support::ScriptedPads pads_;
+};
+
+TEST_F(EngineStartupGamepads, AStartedAgainSearchLeavesOneRunning) {
+  engine_.find_controllers_daemon();
+  frame_at(100.0);
+  engine_.find_controllers_daemon();
+  engine_.find_controllers_daemon();
+  for (double t = 100.1; t < 102.0; t += 0.1) frame_at(t);
+  EXPECT_EQ(event_names(engine_.realtime_queue()), std::vector<std::string>{"find controllers"});
+}
+
+TEST_F(EngineStartupGamepads, APadPluggedInLaterIsBoundWithinASecondAndShowsTheGamepadModel) {
+  ControllerTutorial tutorial(&engine_);
+  engine_.controller_tutorial() = &tutorial;
+  tutorial.gamepad().enable(true);
+  engine_.find_controllers_daemon();
+  frame_at(100.0);
+  EXPECT_FALSE(tutorial.gamepad().enabled());  // no gamepad in use
+
+  pads_->connect(0);
+  frame_at(100.5);
+  EXPECT_TRUE(engine_.xinput().joystick(0).button_callbacks().up_callbacks().empty());
+  frame_at(101.05);
+  EXPECT_FALSE(engine_.xinput().joystick(0).button_callbacks().up_callbacks().empty());
+  EXPECT_FALSE(tutorial.gamepad().enabled());  // bound, not yet used
+
+  // A button press makes the gamepad the menu device.
+  pads_->pad(0).gamepad.wButtons = platform::XINPUT_GAMEPAD_A;
+  frame_at(101.1);
+  frame_at(102.1);
+  EXPECT_TRUE(engine_.gamepad_active());
+  EXPECT_TRUE(tutorial.gamepad().enabled());
 }
