@@ -246,6 +246,7 @@ int Demo::finish() {
             << (hmd_in_use ? ", headset submits " + std::to_string(headset->submits().size()) : "")
             << ", pointer thread " << (pointer_ran ? "joined" : "not started") << ", "
             << engine.loads_in_flight() << " loads in flight" << std::endl;
+  dialog.delete_children();
   vr_interface.release_gl();
   engine.frame_buffer().clear();
   engine.menu_audio().bank().clear();
