@@ -5,10 +5,12 @@
 #include "engine/basic_engine.h"
 #include "support/data_root.h"
 #include "support/gl/gl_test.h"
+#include "support/gl/state_snapshot.h"
 
 // After GLEW, which must come before any OpenGL header.
 #include <GL/freeglut.h>
 
+using testing_support::GLStateSnapshot;
 using testing_support::GLTest;
 
 class EngineStartupGLTest : public GLTest {};
@@ -60,17 +62,13 @@ TEST_F(EngineStartupScenesGLTest, TheVbosSceneDrawsTheEngineVbosAndRestoresTheSt
   VBO quad = e.geometry().quads().vbos().at(0);
   e.draw_vbos().add(nullptr);  // skipped
   e.draw_vbos().add(&quad);
+  // Set against what the pass wants, to show it is put back.
   glEnable(GL_BLEND);
-  glDisable(GL_DEPTH_TEST);
   glDepthMask(GL_FALSE);
   glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+  const GLStateSnapshot before = GLStateSnapshot::take();
   e.scenes()["vbos"].render();
-  EXPECT_TRUE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  GLboolean depth_writes = GL_TRUE;
-  glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
-  EXPECT_EQ(depth_writes, GL_FALSE);
+  EXPECT_EQ(GLStateSnapshot::take().changes_since(before), "");
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
 
