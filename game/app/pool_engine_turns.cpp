@@ -1,6 +1,5 @@
-// PoolEngine: what the simulation hands to the turn logic: the end of a
-// shot, the score board's sunk-ball line, a human's control between shots
-// and free spots for the cue ball.
+// PoolEngine: what the simulation and the shot hand to the turn logic: the
+// end of a shot, the score board's lines and free spots for the cue ball.
 #include <algorithm>
 
 #include "game/app/pool_engine.h"
@@ -11,7 +10,7 @@ void PoolEngine::end_shot() {
 
 void PoolEngine::update_sunk_text() {}
 
-void PoolEngine::human_control_step() {}
+void PoolEngine::update_status_text() {}
 
 Vec3 PoolEngine::random_ball_position(double clearance) {
   RandomReal random;
