@@ -23,5 +23,7 @@ TEST_F(GlutGuardGLTest, CallsGoThroughOnceFreeglutRuns) {
   EXPECT_TRUE(guard::set_cursor(GLUT_CURSOR_CROSSHAIR));
   EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_CROSSHAIR);
   EXPECT_TRUE(guard::warp_pointer(10, 10));
+  EXPECT_TRUE(guard::post_redisplay());
+  EXPECT_TRUE(guard::swap_buffers());
   guard::set_cursor(before);
 }
