@@ -1,6 +1,9 @@
 // GameProgram: start-up, the frame, the freeglut callbacks and the close.
 #include "game/app/game_program.h"
 
+// GLEW before freeglut's GL headers.
+#include "render/gl.h"
+
 #include <GL/freeglut.h>
 
 #include <exception>
@@ -13,7 +16,6 @@
 #include "platform/process.h"
 #include "platform/vr_runtime.h"
 #include "render/frame_buffer.h"
-#include "render/gl.h"
 #include "render/version_check.h"
 
 namespace {

@@ -200,8 +200,8 @@ class PoolEngine : public BasicEngine {
   PoolAudio audio;
 
   // Brings the audio listener to the viewer before the first impact sound
-  // of a frame; empty until the start-up points it at the engine's
-  // listener update.
+  // of a frame and in every pre-idle step: the view pose and the walker's
+  // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
 
   // The simulation's own state for the whole run: the order in which balls

@@ -9,12 +9,6 @@ void PoolEngine::install_callbacks() {
   // After the event queues and the engine's own idle step, once a frame,
   // paused or not.
   idle_hook() = [this] { simulation_step(); };
-  // The listener that positional sounds are heard by: the view pose and the
-  // walker's velocity, sent to OpenAL.
-  update_listener = [this] {
-    update_listener_audio();
-    listener().apply_state();
-  };
 
   mouse_button_hook() = [this](int, int state, float, float, float) {
     if (state == 1) any_key_callback();
