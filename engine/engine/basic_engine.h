@@ -107,6 +107,64 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   BasicEngine& operator=(BasicEngine&& other);
   ~BasicEngine() override;
 
+  // ---- Start-up (main thread; basic_engine_startup.cpp)
+  //
+  // An application calls, in this order: init_basic(); its hooks;
+  // init_walk(), init_cfg(), init_win(); its own GL state and init_lights();
+  // the extension loader, its frame buffer or headset and its freeglut
+  // callbacks; init_post_glew(); its content, then construct() and
+  // init_scenes(). init_cfg() drops every section loaded before it.
+
+  // The menu sounds from settings() (their result is not examined), the
+  // material's specular colour white with shininess 20, enabled, and the
+  // endless cursor-shape function on the real-time queue every 0.05 s: the
+  // system pointer shows the left arrow while the mouse drives the open
+  // menu and is hidden otherwise, with a cursor call only on a change. 0.
+  int init_basic();
+  // Lists the walker in realtime_objects() and takes its walk_accel from
+  // "walk_accel" of the section "controls" when that loads and holds the
+  // key. Nothing is written.
+  void init_walk();
+  // A store for the same data-root variable and root, holding the section
+  // "basic_engine" with "autostart_newgame" 1, "autostart_human_players" 0
+  // and "autostart_ai_players" 2.
+  EngineSettings default_cfg() const;
+  // settings() becomes default_cfg() with cfg/basic_engine.ini merged over
+  // it, saved back: the file then holds every key, defaults included.
+  void init_cfg();
+  // Unless both components are set, render_size() becomes the window's size
+  // (a 0, the screen's, counted as the screen's) over its scale factors,
+  // truncated; then creates the window and sets the input base's
+  // buffer_count() to 2 in game mode, 1 for a window. 0.
+  int init_win();
+  // Builds geometry(): spheres of scale 0.03 at details 16 down to 3, quads
+  // of scale 2 and cylinders of scale 0.005 at detail 1; the CPU arrays are
+  // emptied afterwards.
+  void construct();
+  // find_controllers_daemon(), init_cursor(), the events "Update dialogs"
+  // every 1/60 s and "Sort dialogs" every 0.5 s; then init_basic_cmds()'s
+  // result (the commands "quit" and "start_game").
+  int init_post_glew();
+  // Stops any event "find controllers" of the real-time queue and queues a
+  // new endless one that, about once a second, looks for gamepads (binding
+  // their buttons anew when the set changed) and shows the tutorial's 3-D
+  // gamepad exactly while gamepad_active().
+  void find_controllers_daemon();
+  // init_dialogs_scene() (its non-zero result is returned), then a pass of
+  // the scene "vbos" that draws draw_vbos() depth-tested with depth writes,
+  // back faces culled, unblended, with material(); the GL state is as
+  // before afterwards. 0.
+  int init_scenes();
+  // The menu sounds from settings(); 0.
+  int init_audio();
+  // pointer_target()'s scale (the extents of its box) 0.002, the cursor's
+  // draw style enabled.
+  void init_cursor();
+  // Outside head-mounted mode: the view pose looks from (0, 0.3, 2) at the
+  // origin with y up (mouse_look()'s up axis 1) and the walker stands at
+  // (0, 0.3, 2).
+  void init_camera();
+
   // ---- Collision models of two bodies (no engine state)
 
   // Equal-mass elastic collision of two touching spheres: b is moved back along
