@@ -53,6 +53,9 @@ TEST_F(PoolEngineHooks, PlayerInputEndsTheShotCameraOutsideAHeadset) {
     engine_->last_key_time(c.recent_input ? 99.0 : 0.0);
     engine_->hmd_control(c.headset);
     engine_->walking_hook()();
+    // A stopped event runs its stop at the queue's next advance and leaves.
+    engine_->gametime_queue().update(1.0);
+    engine_->gametime_queue().flush();
     for (const std::string& name : engine_->camera_event_names)
       EXPECT_EQ(engine_->gametime_queue().find(name) == nullptr, c.stopped) << name;
   }
