@@ -154,7 +154,7 @@ int GameProgram::start_up(bool allow_vr) {
 bool GameProgram::check_for_update() {
   VersionChecker checker(kVersion, kUpdateHost, kUpdateFolder, kUpdateFile);
   if (!checker.ask_launch_upgrade(kProductPage)) return false;
-  platform::open_address(kProductPage);
+  platform::open_in_browser(kProductPage);
   return true;
 }
 

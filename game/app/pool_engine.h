@@ -9,7 +9,7 @@
 // and its events), pool_engine_turns.cpp (what the simulation hands to the
 // turn logic: the end of a shot, free spots for the cue ball) and
 // pool_engine_init.cpp (start-up once the sounds are set up: the engine's
-// steps, OpenGL state, the ball renderer and the screen atom).
+// steps and the game's OpenGL state).
 #pragma once
 
 #include <array>
@@ -29,9 +29,6 @@
 #include "game/shot/cue_stick.h"
 #include "game/table/ball.h"
 #include "game/table/table.h"
-#include "models/attrib_selector.h"
-#include "render/detail_renderer.h"
-#include "render/render_atom.h"
 #include "render/sky.h"
 #include "ui/wizard.h"
 
@@ -77,9 +74,7 @@ class PoolEngine : public BasicEngine {
   // may finish the wizard. 0.
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: for now the post-idle
-  // hook (the simulation step), the pre-idle hook (the guide hit flag, the
-  // listener), the mouse-button and special-key hooks (any key; arrows on
-  // the press), the walking check and the menu hook.
+  // hook (the simulation step) and the pre-idle hook (the guide hit flag).
   void install_callbacks();
 
   // ---- Start-up of the game program (pool_engine_init.cpp; a window and
@@ -90,18 +85,6 @@ class PoolEngine : public BasicEngine {
   // checked for GL errors, reported on the error stream), four lights and
   // the shot wizard. 0.
   int init();
-  // The shared ball sphere renderer: the engine's geometry built, the cue's
-  // model set up, then six levels of detail from the icosphere models
-  // icosphere/icosphere-01.obj to -06.obj scaled to the ball's radius. The
-  // sum of the levels' results (0 when all were built).
-  int build_ball_renderer();
-  // A screen three units high with the render size's aspect, standing at
-  // (-5, 2, 0) and facing away from (0, 0.5, 0): a quad in global
-  // coordinates (two triangles, generic attributes 0, 1, 2), unlit white,
-  // in screen_atom, which is then screen_molecule's only atom.
-  void build_screen_atom();
-  // "icosphere/icosphere-" + the level as two digits + ".obj".
-  static std::string icosphere_model_name(unsigned int level);
 
   // ---- The simulation of a shot (GL-free; sounds, shot events and sinking
   // go out through the audio, the rules and the game-time queue)
@@ -179,12 +162,6 @@ class PoolEngine : public BasicEngine {
   AimGuide aim_guide;
   // The aim guide's hit as the last pre-idle step saw it.
   bool guide_hit = false;
-  // The level-of-detail sphere that draws every ball, generated from the
-  // icosphere models.
-  AttribSelector ball_geometry;
-  DetailVertexDataVAO ball_renderer;
-  RenderMolecule screen_molecule;
-  RenderAtom screen_atom;
 
   Vec3 camera_offset{0.0f, 0.3f, 0.0f};
   double camera_duration_factor = 1.25;
