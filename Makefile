@@ -64,7 +64,7 @@ fuzz: deps fuzz-build
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF -DVARNOX_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	for b in $(BENCH_DIR)/bin/bench_*; do $$b; done
+	for b in $(BENCH_DIR)/bin/bench_*; do $(XVFB) $$b; done
 
 clean:
 	rm -rf build

@@ -7,9 +7,13 @@
 // pool_engine_simulation.cpp (the per-frame step: forces, contacts, the rest
 // test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
 // and its events), pool_engine_turns.cpp (what the simulation hands to the
-// turn logic: the end of a shot, free spots for the cue ball) and
+// turn logic: the end of a shot, free spots for the cue ball),
 // pool_engine_init.cpp (start-up once the sounds are set up: the engine's
-// steps and the game's OpenGL state).
+// steps and the game's OpenGL state), pool_engine_input.cpp (commands, key
+// bindings, the mouse and the input hooks), and in game/scene
+// pool_engine_setup.cpp (the start-up once OpenGL is up: settings, camera,
+// model loads, periodic events) and pool_engine_passes.cpp (the game's
+// render scenes and their passes).
 #pragma once
 
 #include <array>
@@ -28,7 +32,12 @@
 #include "game/rules/random.h"
 #include "game/shot/cue_stick.h"
 #include "game/table/ball.h"
+#include "game/table/ball_textures.h"
 #include "game/table/table.h"
+#include "models/attrib_selector.h"
+#include "models/obj_renderer.h"
+#include "render/detail_renderer.h"
+#include "render/render_atom.h"
 #include "render/sky.h"
 #include "ui/wizard.h"
 
@@ -133,6 +142,99 @@ class PoolEngine : public BasicEngine {
   // as it is.
   Vec3 random_ball_position(double clearance);
 
+  // ---- Scene set-up and render passes (a current OpenGL context)
+
+  // The start-up once OpenGL is up: the "controls" settings (applied, missing
+  // keys written from the current state, the section saved), the camera and
+  // the walker at (0, 0.3, 2) looking at the origin, the "room_model"
+  // defaults, the room, furniture, table and cue loads (asynchronous), the
+  // ball textures, the screen atom and the ball renderer, the key bindings,
+  // the table's pockets, the aim guide's buffers, the periodic events, and
+  // last init_scenes(), whose result it returns. Pending GL errors are
+  // printed ("8: main() Error ...") and cleared on the way.
+  int init_post_glew();
+  // The scenes "sky", "balls", "cue_stick" and "room", stopping at the first
+  // non-zero step: init_sky, init_balls_scene (1 when the ball program does
+  // not link, and then neither of the last two scenes is made), the cue's
+  // init, init_room_scene.
+  int init_scenes();
+  int init_sky();
+  int init_balls_scene();
+  int init_room_scene();
+  // The balls' lit, textured program; 0, or 1 when it does not link.
+  int init_ball_program();
+  // The room model's completion: the "screen" model cut out of it (the faces
+  // of the "screen_object" of section "room_model", with vertex arrays of
+  // its own); the player volumes are queued on the real-time queue.
+  void room_model_loaded();
+  // One furniture model per "pool_objects" key whose name contains "bench",
+  // "chair" or "stool", loaded asynchronously into furniture[key].
+  void load_furniture();
+  // The icosphere model of a level of detail: "icosphere/icosphere-" + the
+  // level with at least two digits + ".obj", found in the models folder
+  // (empty when there is no such file).
+  std::string ball_model_name(unsigned int level) const;
+  // The sixteen ball textures (asynchronous), the felt and the blank texture.
+  int load_ball_textures();
+  // The shared sphere renderer of the balls: six levels of the icosphere
+  // models scaled to the ball radius.
+  int build_ball_renderer();
+  // The screen atom: a quad 3 high with the render size's aspect, standing
+  // at (-5, 2, 0) facing (0, 0.5, 0), in global coordinates.
+  void build_screen_atom();
+
+  // The game's first render-pass function: "sky", "balls" layer 0,
+  // "cue_stick", "room" layers 0 to 4, then "balls" layer 1.
+  void render_game_scenes();
+  // The balls that are not selected, each at the level of detail of its
+  // distance from the camera.
+  void draw_balls();
+  // The selected ball, half transparent and glowing, both faces.
+  void draw_selected_ball();
+  // Every furniture model in the four quadrants of the room (mirrored in z,
+  // in x and z, in x), each copy only when its centre or a corner of its
+  // box is in view. Pending GL errors are printed and cleared first.
+  void draw_furniture(bool opaque);
+  // Whether the cue is drawn: in VR while the menu is open; otherwise
+  // unless a shot has been running for 2 s or more, or the wizard is in
+  // "Ball in hand".
+  bool cue_stick_visible() const;
+  // The eye point: the view pose's position.
+  std::array<float, 3> camera_position() const;
+
+  // The periodic work of the scenes (on the real-time queue): each ball's
+  // selected flag, the cue pointer pose, the pose that points at dialogs,
+  // and the aim guide's tick.
+  void update_ball_highlights();
+  void update_cue_pointer();
+  void update_pointer_source();
+  void update_aim_guide();
+
+  // ---- Input
+
+  // The commands "enter_key_down", "enter_key_up", "toggle_menu",
+  // "backspace_key_up" and "menu_back_or_esc", bound to Enter (13 and 10),
+  // Esc (27, on release) and Delete (127, on release). 0.
+  int bind_keys();
+  // The mouse motion handler: the engine's passive-motion path (the pointer
+  // and its thread, or mouse look with re-centring).
+  void mouse_motion(float x, float y);
+  // Stores the input hooks: mouse button, special key, walking check, menu
+  // and the arrow-key fallback.
+  void install_input_callbacks();
+  // Whether a shot may be made now: balls exist, the wizard is active and
+  // not in "Ball in hand", no blocking shot runs, the step is "Shoot" (or a
+  // VR hand controller aims), and more than 1 s of game time has passed
+  // since the last strike.
+  bool can_shoot() const;
+  // One step of the shot wizard back ("backspace_key_up"); -1.
+  int undo_shot_step();
+  // The menus' side of the keys. Until the game's menus keep a stack of
+  // dialogs: the dialog that takes input is menu_dialog, and going back
+  // leaves no menu to show (null).
+  Dialog* menus_current_dialog();
+  Dialog* menus_back();
+
   // ---- Members, in construction order
 
   Table table;
@@ -187,6 +289,27 @@ class PoolEngine : public BasicEngine {
   std::vector<int> pair_order;
   int wall_contacts = 0;
   RandomInt pair_order_random;
+
+  // The scenes' models: "room" and "screen" (cut out of the room); the
+  // furniture by its "pool_objects" key. Entries are load targets: none is
+  // erased while a load may run.
+  std::map<std::string, OBJRenderer> models;
+  std::map<std::string, OBJRenderer> furniture;
+  unsigned int ball_program = 0;
+  BallTextures ball_textures;
+  // The shot flow's choice, -1 for none.
+  int selected_ball = -1;
+  int selected_pocket = -1;
+  // The cue's pose with z inverted: what the cue points at dialogs with.
+  CoordinateSystem cue_pointer;
+  AttribSelector ball_geometry;
+  DetailVertexDataVAO ball_renderer;
+  RenderMolecule screen_molecule;
+  RenderAtom screen_atom;
+  // The dialog of the menu on show (null when none); Enter clicks it.
+  Dialog* menu_dialog = nullptr;
+  // The menus take the keys first (Delete goes back through them).
+  bool menus_active = true;
 
  private:
   // Calls update_listener once per frame of contacts.
