@@ -262,7 +262,7 @@ void GameProgram::display() {
   } else {
     engine_.monitor_texture(desktop_.resolve_texture());
     engine_.draw_desktop_mode(&desktop_, [this] {
-      engine_.display_basic(first_pass, second_pass);
+      engine_.display_basic([this] { engine_.render_game_scenes(); }, second_pass);
     });
   }
   report_gl_error("DisplayF() post-call error ");
@@ -290,7 +290,7 @@ void GameProgram::mouse(int button, int state, int x, int y) {
 }
 
 void GameProgram::motion(int x, int y) {
-  engine_.mouse_passive(static_cast<float>(x), static_cast<float>(y), 0.0f);
+  engine_.mouse_motion(static_cast<float>(x), static_cast<float>(y));
 }
 
 void GameProgram::close() {

@@ -62,8 +62,9 @@ class GameProgram {
   // ---- The freeglut callbacks' work
 
   // One frame: idle(), then the drawing (the headset's, or the desktop
-  // frame buffer shown in the window), each part followed by a GL error
-  // check that writes one line to the error stream.
+  // frame buffer shown in the window: the engine's scenes with the game's
+  // between "vbos" and "dialogs"), each part followed by a GL error check
+  // that writes one line to the error stream.
   void display();
   // The engine's idle step between GL error checks; in a headset also its
   // events, the controllers and the view's position.
@@ -84,9 +85,8 @@ class GameProgram {
   // mouse, motion, special, special up, passive motion, close.
   void register_callbacks();
 
-  // The game's two drawing functions around the engine's dialog scenes
-  // (display_basic's first and second); empty ones are skipped.
-  std::function<void()> first_pass;
+  // The game's drawing after the engine's dialog scenes (display_basic's
+  // second function; its first is the game's scenes); skipped while empty.
   std::function<void()> second_pass;
 
   // ---- What the headset frame plugs in (all empty by default: the
