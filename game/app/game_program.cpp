@@ -2,8 +2,6 @@
 #include "game/app/game_program.h"
 
 // GLEW before freeglut's GL headers.
-#include "render/gl.h"
-
 #include <GL/freeglut.h>
 
 #include <exception>
@@ -16,6 +14,7 @@
 #include "platform/process.h"
 #include "platform/vr_runtime.h"
 #include "render/frame_buffer.h"
+#include "render/gl.h"
 #include "render/version_check.h"
 
 namespace {
@@ -28,15 +27,31 @@ void failure_box(const std::string& text) {
   platform::message_box(text, text, platform::MessageIcon::none, platform::MessageButtons::ok);
 }
 
-void DisplayF() { active_program->display(); }
+void DisplayF() {
+  if (active_program) active_program->display();
+}
 void ReshapeF(int, int) {}
-void KeyboardF(unsigned char key, int x, int y) { active_program->keyboard(key, x, y); }
-void KeyboardUpF(unsigned char key, int x, int y) { active_program->keyboard_up(key, x, y); }
-void SpecialF(int key, int x, int y) { active_program->special(key, x, y); }
-void SpecialUpF(int key, int x, int y) { active_program->special_up(key, x, y); }
-void MouseF(int button, int state, int x, int y) { active_program->mouse(button, state, x, y); }
-void MotionF(int x, int y) { active_program->motion(x, y); }
-void CloseF() { active_program->close(); }
+void KeyboardF(unsigned char key, int x, int y) {
+  if (active_program) active_program->keyboard(key, x, y);
+}
+void KeyboardUpF(unsigned char key, int x, int y) {
+  if (active_program) active_program->keyboard_up(key, x, y);
+}
+void SpecialF(int key, int x, int y) {
+  if (active_program) active_program->special(key, x, y);
+}
+void SpecialUpF(int key, int x, int y) {
+  if (active_program) active_program->special_up(key, x, y);
+}
+void MouseF(int button, int state, int x, int y) {
+  if (active_program) active_program->mouse(button, state, x, y);
+}
+void MotionF(int x, int y) {
+  if (active_program) active_program->motion(x, y);
+}
+void CloseF() {
+  if (active_program) active_program->close();
+}
 
 }  // namespace
 
@@ -78,6 +93,10 @@ void drain_gl_errors() {
 
 GameProgram::GameProgram(PoolEngine& engine, VRInterface& vr, FrameBuffer& desktop)
     : engine_(engine), vr_(vr), desktop_(desktop) {}
+
+GameProgram::~GameProgram() {
+  if (active_program == this) active_program = nullptr;
+}
 
 int GameProgram::tlv_main(bool allow_vr) {
   if (const int r = start_up(allow_vr); r != 0 || upgrade_chosen_) return r;
@@ -206,8 +225,8 @@ int GameProgram::init_render_target() {
   }
   engine_.hmd_control(hmd_in_use_);
   if (!hmd_in_use_) {
-    const int r = desktop_.create(static_cast<int>(render_size_[0]),
-                                  static_cast<int>(render_size_[1]));
+    const int r =
+        desktop_.create(static_cast<int>(render_size_[0]), static_cast<int>(render_size_[1]));
     if (r != 0) {
       failure_box(kFrameBufferFailed);
       return r;

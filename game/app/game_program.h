@@ -45,6 +45,11 @@ class GameProgram {
       "Error post-GLEW intialization.\nPlease contact technical support.";
 
   GameProgram(PoolEngine& engine, VRInterface& vr, FrameBuffer& desktop);
+  // freeglut's callbacks do nothing from then on: freeglut still calls the
+  // close callback for the windows it closes at process exit.
+  ~GameProgram();
+  GameProgram(const GameProgram&) = delete;
+  GameProgram& operator=(const GameProgram&) = delete;
 
   // The whole run: start_up(), then, when it succeeded, main_loop() and
   // close(). 0 after a normal end or an accepted upgrade; otherwise the

@@ -2,9 +2,8 @@
 // shows and returns, and the text of a failed GLEW start.
 #include "game/app/game_program.h"
 
-#include <gtest/gtest.h>
-
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>

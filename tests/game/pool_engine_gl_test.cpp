@@ -33,7 +33,8 @@ TEST_F(PoolEngineGLTest, TheBallSphereHasSixLevelsFromTheIcospheresAtTheBallsRad
   for (const auto& [level, vao] : engine.ball_renderer.objects()) {
     SCOPED_TRACE(level);
     ASSERT_FALSE(vao.owned_buffers().empty());
-    const std::vector<Vec3> vertices = points(testing_support::buffer_floats(vao.owned_buffers()[0]));
+    const std::vector<Vec3> vertices =
+        points(testing_support::buffer_floats(vao.owned_buffers()[0]));
     // Finer with every level.
     EXPECT_GT(vertices.size(), previous);
     previous = vertices.size();
@@ -52,7 +53,8 @@ TEST_F(PoolEngineGLTest, TheScreenAtomStandsThreeUnitsHighWithTheFramesAspect) {
   EXPECT_EQ(atom.mode().count, 6);
   ASSERT_EQ(atom.owned_buffers().size(), 3u);
 
-  const std::vector<Vec3> vertices = points(testing_support::buffer_floats(atom.owned_buffers()[0]));
+  const std::vector<Vec3> vertices =
+      points(testing_support::buffer_floats(atom.owned_buffers()[0]));
   const std::vector<Vec3> normals = points(testing_support::buffer_floats(atom.owned_buffers()[1]));
   ASSERT_EQ(vertices.size(), 6u);
   ASSERT_EQ(normals.size(), 6u);
