@@ -202,9 +202,8 @@ int GameProgram::init_glew() {
   glewExperimental = GL_TRUE;
   const GLenum r = glewInit();
   if (r == GLEW_OK) return 0;
-  const std::string text = glew_failure_text(static_cast<int>(r));
-  std::cerr << "tlv_winmain\t" << text << std::endl;
-  failure_box(text);
+  // The box writes its text to the error stream as well.
+  failure_box(glew_failure_text(static_cast<int>(r)));
   return kGlewFailed;
 }
 
