@@ -1,9 +1,6 @@
 // GameProgram: start-up, the frame, the freeglut callbacks and the close.
 #include "game/app/game_program.h"
 
-// GLEW before freeglut's GL headers.
-#include <GL/freeglut.h>
-
 #include <exception>
 #include <iostream>
 
@@ -16,6 +13,9 @@
 #include "render/frame_buffer.h"
 #include "render/gl.h"
 #include "render/version_check.h"
+
+// After GLEW's header (render/gl.h).
+#include <GL/freeglut.h>
 
 namespace {
 

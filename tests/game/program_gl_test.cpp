@@ -3,9 +3,12 @@
 // boxes answered with real key presses, its output and its exit code.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "datagen/data_folder.h"
 #include "support/child_process.h"
@@ -51,8 +54,15 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   ChildProcess game({TALVORIN_PROGRAM}, environment());
   const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
   ASSERT_NE(window, 0u) << game.err();
-  // Some seconds of frames.
-  EXPECT_FALSE(game.wait(3.0)) << game.err();
+  // Frames draw the scene into the window: its picture, black at first,
+  // comes to hold many colours.
+  std::set<std::uint32_t> colours;
+  for (int i = 0; i < 300 && colours.size() < 8 && !game.wait(0.1); ++i) {
+    const std::vector<std::uint32_t> grid = testing_support::window_colours(window, 16, 9);
+    colours = std::set<std::uint32_t>(grid.begin(), grid.end());
+  }
+  EXPECT_GE(colours.size(), 8u) << game.err();
+  ASSERT_TRUE(game.running()) << game.err();
   ASSERT_TRUE(testing_support::request_close(window));
   const std::optional<int> code = game.wait(30.0);
   ASSERT_TRUE(code) << game.err();

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -76,6 +77,37 @@ bool request_close(unsigned long window) {
   XSync(display, False);
   XCloseDisplay(display);
   return sent;
+}
+
+std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows) {
+  std::vector<std::uint32_t> colours;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return colours;
+  XWindowAttributes attributes{};
+  Window child = 0;
+  int x = 0, y = 0;
+  const Window root = DefaultRootWindow(display);
+  if (XGetWindowAttributes(display, window, &attributes) &&
+      XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child)) {
+    // The part of the window on the screen.
+    const int screen_w = DisplayWidth(display, DefaultScreen(display));
+    const int screen_h = DisplayHeight(display, DefaultScreen(display));
+    const int w = std::min(attributes.width, screen_w - x);
+    const int h = std::min(attributes.height, screen_h - y);
+    if (w > 0 && h > 0) {
+      if (XImage* image = XGetImage(display, root, x, y, w, h, AllPlanes, ZPixmap)) {
+        for (int r = 0; r < rows; ++r)
+          for (int c = 0; c < columns; ++c) {
+            const unsigned long p =
+                XGetPixel(image, (2 * c + 1) * w / (2 * columns), (2 * r + 1) * h / (2 * rows));
+            colours.push_back(static_cast<std::uint32_t>(p & 0xFFFFFF));
+          }
+        XDestroyImage(image);
+      }
+    }
+  }
+  XCloseDisplay(display);
+  return colours;
 }
 
 bool press_keys(unsigned long window, const std::string& keys) {

@@ -2,7 +2,9 @@
 // found by title, asked to close as a window manager asks, sent keys.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -13,6 +15,10 @@ unsigned long wait_for_window(const std::string& title, double seconds);
 // Sends the window the WM_DELETE_WINDOW request of its close button; false
 // without a display.
 bool request_close(unsigned long window);
+// The colours (0xRRGGBB) of a columns x rows grid of points spread evenly
+// over the window's visible part, as the screen shows them; empty without a
+// display or for a window that is gone.
+std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows);
 // Focuses the window and types the xdotool key names ("Return"); true when
 // xdotool did so.
 bool press_keys(unsigned long window, const std::string& keys);
