@@ -16,8 +16,8 @@
 // basic_engine_lights.cpp (lights), basic_engine_drawing.cpp (the frame's
 // drawing and the dialog scenes), basic_engine_collision.cpp (collision models),
 // basic_engine_display_mode.cpp (the full-screen mode), basic_engine_lens.cpp
-// (the lens and mirror-sphere programs) and basic_engine_view.cpp (view and
-// collision queries).
+// (the lens and mirror-sphere programs), basic_engine_view.cpp (view and
+// collision queries) and basic_engine_controllers.cpp (controller models).
 #pragma once
 
 #include <array>
@@ -38,6 +38,7 @@
 #include "core/vector_math.h"
 #include "core/wrapper.h"
 #include "engine/camera_moves.h"
+#include "engine/controller_button_locations.h"
 #include "engine/controller_type.h"
 #include "engine/load_workers.h"
 #include "engine/mouse_look.h"
@@ -627,6 +628,14 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void reflect_sphere_center_radius(unsigned int program, float radius,
                                     std::array<float, 3> center) const;
 
+  // ---- Controller models
+
+  // Registers the model of the next VR hand controller: the VBO takes the
+  // name and is listed in controller_vbos() and then in draw_vbos(), and
+  // button tables for the name are appended to button_locations() until
+  // there is one per controller model. The VBO stays the caller's.
+  void add_controller_vbo(VBO* vbo, std::string name);
+
   // ---- View and collision queries
 
   // Whether the point lies in front of the view pose (mouse_look()'s
@@ -753,6 +762,11 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   std::map<std::string, Dialog*>*& named_dialogs() { return named_dialogs_; }
   std::vector<Dialog*>& sorted_dialogs() { return sorted_dialogs_; }
   const std::vector<Dialog*>& sorted_dialogs() const { return sorted_dialogs_; }
+  // Entry k tells where the buttons of controller_vbos() entry k lie.
+  std::vector<ControllerButtonLocations>& button_locations() { return button_locations_; }
+  const std::vector<ControllerButtonLocations>& button_locations() const {
+    return button_locations_;
+  }
   // Dialogs drawn flat over the view.
   std::vector<Dialog*>& ortho_dlgs() { return ortho_dlgs_; }
   const std::vector<Dialog*>& ortho_dlgs() const { return ortho_dlgs_; }
@@ -921,6 +935,7 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   MouseBindings mouse_up_bindings_;
   std::map<std::string, Dialog*>* named_dialogs_ = nullptr;
   std::vector<Dialog*> sorted_dialogs_;
+  std::vector<ControllerButtonLocations> button_locations_;
   std::vector<Dialog*> ortho_dlgs_;
   CameraMoves camera_moves_;
   double last_gamepad_look_ = 0.0;
