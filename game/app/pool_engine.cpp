@@ -29,7 +29,9 @@ PoolEngine::PoolEngine()
       update_listener([this] {
         update_listener_audio();
         listener().apply_state();
-      }) {
+      }),
+      tutorial(std::make_unique<ControllerTutorialPool>(this)) {
+  controller_tutorial() = tutorial.get();
   start_position() = {0.0f, 1.2f, 0.0f};
   // The view starts dark; the intro fades it in.
   overlay_color() = {0.0f, 0.0f, 0.0f, 1.0f};

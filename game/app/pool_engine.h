@@ -20,12 +20,14 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/vector_math.h"
 #include "engine/basic_engine.h"
 #include "game/app/aim_guide.h"
+#include "game/app/controller_tutorial_pool.h"
 #include "game/audio/pool_audio.h"
 #include "game/rules/difficulty.h"
 #include "game/rules/eight_ball.h"
@@ -63,9 +65,10 @@ class PoolEngine : public BasicEngine {
   static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
                                                            "Choose pocket", "Shoot"};
 
-  // Opens nothing. Reads section "video_settings" for the window's
-  // full-screen flag: "fullscreen" read as an integer, non-zero (or a
-  // missing key or section) meaning full screen; nothing is written back.
+  // Opens nothing. Makes the controller tutorial, which the engine keeps as
+  // its own. Reads section "video_settings" for the window's full-screen
+  // flag: "fullscreen" read as an integer, non-zero (or a missing key or
+  // section) meaning full screen; nothing is written back.
   PoolEngine();
   // Waits for the loads in flight, whose targets are members.
   ~PoolEngine() override;
@@ -282,6 +285,9 @@ class PoolEngine : public BasicEngine {
   // of a frame and in every pre-idle step: the view pose and the walker's
   // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
+
+  // Made last; the engine's controller_tutorial() points at it.
+  std::unique_ptr<ControllerTutorialPool> tutorial;
 
   // The simulation's own state for the whole run: the order in which balls
   // take their turn in a frame (reshuffled after a frame with a wall
