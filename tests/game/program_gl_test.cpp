@@ -81,8 +81,12 @@ TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
   const unsigned long box = testing_support::wait_for_window("Error", kStartSeconds);
   ASSERT_NE(box, 0u) << game.err();
   EXPECT_FALSE(game.wait(0.5));
-  ASSERT_TRUE(testing_support::press_keys(box, "Return"));
-  const std::optional<int> code = game.wait(30.0);
+  // A key that comes before the box reads its keys is pressed again.
+  std::optional<int> code;
+  for (int attempt = 0; attempt < 20 && !code; ++attempt) {
+    testing_support::press_keys(box, "Return");
+    code = game.wait(1.5);
+  }
   ASSERT_TRUE(code) << game.err();
   EXPECT_EQ(*code, 1);
   EXPECT_NE(game.err().find("Error: OpenGL Error: Version 4.5.0 required (detected version 3.3).\n"
