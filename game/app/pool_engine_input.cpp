@@ -57,7 +57,7 @@ Dialog* PoolEngine::menus_back() {
 }
 
 int PoolEngine::undo_shot_step() {
-  if (menus_active && !menus_back() && menu_hook()) menu_hook()(false);
+  if (menus.menus_active && !menus_back() && menu_hook()) menu_hook()(false);
   // The gate of a strike without its step conditions: can_shoot() holds only
   // in "Shoot" (on a monitor), which would leave nothing to undo in the
   // steps before it.
@@ -69,16 +69,6 @@ int PoolEngine::undo_shot_step() {
   if (step < kShoot) selected_pocket = -1;
   if (step < kChoosePocket) selected_ball = -1;
   return -1;
-}
-
-bool PoolEngine::can_shoot() const {
-  if (balls.empty()) return false;
-  const int step = shot_wizard.current_step_index();
-  if (step == kBallInHand) return false;
-  if (rules && rules->shot_in_progress && rules->block_strike_while_running) return false;
-  if (!shot_wizard.active()) return false;
-  if (!positional_control(1) && step != kShoot) return false;
-  return gametime_queue().time() - shot_start_time > 1.0;
 }
 
 void PoolEngine::mouse_motion(float x, float y) {

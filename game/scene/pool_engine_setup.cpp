@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "render/gl.h"
 #include "render/primitives.h"
@@ -36,25 +37,13 @@ bool names_furniture(const std::string& key) {
 }  // namespace
 
 int PoolEngine::init_post_glew() {
+  if (ControllerTutorial* tutorial = controller_tutorial()) {
+    if (const int r = tutorial->init(false))
+      std::cerr << "Error " << r << " in controller_tutorial_.init()" << std::endl;
+  }
   enqueue_periodic([this] { update_ball_highlights(); }, 0.1, 0.0, -1.0, nullptr);
 
-  // The look settings: applied when present, written from the current state
-  // when missing; the section is saved either way.
-  EngineSettings& cfg = settings();
-  if (cfg.load_section(kControls) == 0) {
-    ProgramCfg& controls = cfg[kControls];
-    if (controls.contains("look_sensitivity")) {
-      const std::array<float, 3> speed = controls["look_sensitivity"];
-      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
-    } else
-      controls["look_sensitivity"] = mouse_look().get_rot_speed();
-    if (controls.contains("look_inversion"))
-      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
-    else
-      controls["look_inversion"] = mouse().inverted();
-    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-  }
-  cfg.save_section(kControls, true);
+  init_controls();
 
   camera().init(60.0f, 0.0f);
   if (!hmd_control()) {
@@ -66,6 +55,7 @@ int PoolEngine::init_post_glew() {
     walking().position() = {eye[0], eye[1], eye[2]};
   }
 
+  EngineSettings& cfg = settings();
   cfg.load_section(kRoomModel);
   ProgramCfg& room = cfg[kRoomModel];
   if (!room.contains("screen_object")) room["screen_object"] = "Screen_Cube.019";
@@ -91,10 +81,32 @@ int PoolEngine::init_post_glew() {
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
   table.init();
 
+  enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 
   return init_scenes();
+}
+
+void PoolEngine::init_controls() {
+  EngineSettings& cfg = settings();
+  if (cfg.load_section(kControls) == 0) {
+    ProgramCfg& controls = cfg[kControls];
+    if (controls.contains("look_sensitivity")) {
+      const std::array<float, 3> speed = controls["look_sensitivity"];
+      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+    } else {
+      controls["look_sensitivity"] = mouse_look().get_rot_speed();
+    }
+    if (controls.contains("look_inversion"))
+      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
+    else
+      controls["look_inversion"] = mouse().inverted();
+    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+    if (ControllerTutorial* tutorial = controller_tutorial())
+      tutorial->enable(int(controls["show_control_hints"]) != 0);
+  }
+  cfg.save_section(kControls, true);
 }
 
 void PoolEngine::room_model_loaded() {
@@ -218,4 +230,21 @@ void PoolEngine::update_pointer_source() {
 void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
   aim_guide.tick(!computer_shot);
+}
+
+void PoolEngine::update_control_hints() {
+  ControllerTutorial* tutorial = controller_tutorial();
+  if (!tutorial) return;
+  tutorial->update_control_hints(false);
+  const bool on = tutorial->enabled();
+  const bool gamepad = on && tutorial->gamepad_active();
+  const bool keyboard = on && tutorial->keyboard_active();
+  const bool human_turn = rules && !rules->shot_in_progress && !rules->current_player().computer &&
+                          shot_wizard.active();
+  const bool waiting = paused() || human_turn;
+  tutorial->keyboard_select_hints(keyboard && waiting);
+  tutorial->gamepad_select_hints(gamepad && waiting);
+  tutorial->keyboard_choose_hints(keyboard && waiting && !paused());
+  tutorial->gamepad_choose_hints(gamepad && waiting && !paused());
+  if (on) tutorial->distribute_hints(0.75f);
 }

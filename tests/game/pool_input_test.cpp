@@ -3,6 +3,7 @@
 // visibility) and the choice of models, which need no OpenGL.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -302,6 +303,37 @@ TEST(PoolScene, BallModelsAreNamedByLevelWithTwoDigits) {
   EXPECT_EQ(engine.ball_model_name(3), "models/icosphere/icosphere-03.obj");
   EXPECT_EQ(engine.ball_model_name(12), "models/icosphere/icosphere-12.obj");
   EXPECT_EQ(engine.ball_model_name(4), "");
+}
+
+TEST(PoolScene, TheLookSettingsAreReadAndMissingOnesWrittenBack) {
+  testing_support::TempDataRoot root;
+  root.write("cfg/controls.ini", "look_sensitivity = 0.01 0.02 0.03\nwalk_accel = 8\n");
+  PoolEngine engine;
+  engine.mouse().set_inversion(false, true, false);
+  engine.init_controls();
+  EXPECT_EQ(engine.mouse_look().get_rot_speed(), (std::array<float, 3>{0.01f, 0.02f, 0.03f}));
+  // The missing keys are written from the state as it is, and the rest kept.
+  ProgramCfg saved;
+  ASSERT_EQ(saved.load((root.path() / "cfg/controls.ini").string()), 0);
+  const std::array<bool, 3> inversion = saved["look_inversion"];
+  EXPECT_EQ(inversion, (std::array<bool, 3>{false, true, false}));
+  EXPECT_EQ(saved["show_control_hints"].str(), "1");
+  EXPECT_EQ(int(saved["walk_accel"]), 8);
+
+  // An inversion on file is applied.
+  root.write("cfg/controls.ini", "look_inversion = 1 0 1\n");
+  PoolEngine second;
+  second.init_controls();
+  EXPECT_EQ(second.mouse().inverted(), (std::array<bool, 3>{true, false, true}));
+}
+
+TEST(PoolScene, AMissingControlsSectionLeavesTheLookAndIsSavedAllTheSame) {
+  testing_support::TempDataRoot root;
+  PoolEngine engine;
+  const std::array<float, 3> speed = engine.mouse_look().get_rot_speed();
+  engine.init_controls();
+  EXPECT_EQ(engine.mouse_look().get_rot_speed(), speed);
+  EXPECT_TRUE(std::filesystem::exists(root.path() / "cfg/controls.ini"));
 }
 
 }  // namespace

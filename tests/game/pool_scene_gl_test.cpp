@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "datagen/data_folder.h"
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/capture.h"
 #include "support/gl/feedback.h"
 #include "support/gl/gl_test.h"
+#include "ui/dialog.h"
 
 namespace {
 
@@ -226,6 +228,40 @@ TEST_F(PoolSceneGL, FurnitureStandsInAllFourQuadrantsAndCopiesOutOfViewAreSkippe
   EXPECT_EQ(seen[0] + seen[2], 0);
   EXPECT_GT(seen[1], 0);
   EXPECT_GT(seen[3], 0);
+}
+
+TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
+  PoolEngine& e = *engine_;
+  ControllerTutorial tutorial(&e);
+  ASSERT_EQ(tutorial.init(false), 0);
+  e.controller_tutorial() = &tutorial;
+  e.eight_ball.init_players(1, 0);
+  e.shot_wizard.start();
+  e.shot_wizard.set_step(std::string("Choose ball"));
+  // The mouse moved just now: the keyboard's hints are the ones in charge.
+  e.last_mouse_time(e.real_time());
+  auto shown = [&tutorial](const char* key) {
+    return tutorial.keyboard_hints().at(key)->enabled();
+  };
+
+  e.update_control_hints();
+  EXPECT_TRUE(shown("arrows_select"));
+  EXPECT_TRUE(shown("enter_choose"));
+  e.eight_ball.shot_in_progress = true;
+  e.update_control_hints();
+  EXPECT_FALSE(shown("arrows_select"));
+  EXPECT_FALSE(shown("enter_choose"));
+  // Paused, the selection keys show (for the menus) but not the choice.
+  e.pause(true);
+  e.update_control_hints();
+  EXPECT_TRUE(shown("arrows_select"));
+  EXPECT_FALSE(shown("enter_choose"));
+
+  e.unpause();
+  e.eight_ball.shot_in_progress = false;
+  e.update_functions().erase("orient controller tutorial");
+  e.ortho_dlgs().clear();
+  e.controller_tutorial() = nullptr;
 }
 
 }  // namespace
