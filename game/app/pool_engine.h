@@ -8,11 +8,13 @@
 // test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
 // and its events), pool_engine_turns.cpp (new games and racks, the end of a
 // shot, the next turn, free spots for the cue ball), pool_engine_status.cpp
-// (the score board and its status lines), pool_engine_input.cpp (commands,
-// key bindings, the mouse and the input hooks); in game/shot: shot_flow.cpp
-// (the human's side of a shot: arrow keys, ball and pocket selection, ball in
-// hand, the gates of a stroke), strike.cpp (the aiming update and the strike)
-// and computer_shot.cpp (the start of a turn, the cue's alignment and stroke
+// (the score board and its status lines), pool_engine_init.cpp (start-up
+// once the sounds are set up: the engine's steps and the game's OpenGL
+// state), pool_engine_input.cpp (commands, key bindings, the mouse and the
+// input hooks); in game/shot: shot_flow.cpp (the human's side of a shot:
+// arrow keys, ball and pocket selection, ball in hand, the gates of a
+// stroke), strike.cpp (the aiming update and the strike) and
+// computer_shot.cpp (the start of a turn, the cue's alignment and stroke
 // animations); in game/scene: camera_animations.cpp (the shot power, the
 // centre of the moving balls, the computer shot's camera), wall_text.cpp (the
 // score board's place on the wall facing the viewer), pool_engine_setup.cpp
@@ -26,12 +28,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/vector_math.h"
 #include "engine/basic_engine.h"
 #include "game/app/aim_guide.h"
+#include "game/app/controller_tutorial_pool.h"
 #include "game/audio/pool_audio.h"
 #include "game/menus/pool_menus.h"
 #include "game/rules/difficulty.h"
@@ -76,9 +80,10 @@ class PoolEngine : public BasicEngine {
   static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
                                                            "Choose pocket", "Shoot"};
 
-  // Opens nothing. Reads section "video_settings" for the window's
-  // full-screen flag: "fullscreen" read as an integer, non-zero (or a
-  // missing key or section) meaning full screen; nothing is written back.
+  // Opens nothing. Makes the controller tutorial, which the engine keeps as
+  // its own. Reads section "video_settings" for the window's full-screen
+  // flag: "fullscreen" read as an integer, non-zero (or a missing key or
+  // section) meaning full screen; nothing is written back.
   PoolEngine();
   // Waits for the loads in flight, whose targets are members.
   ~PoolEngine() override;
@@ -104,6 +109,15 @@ class PoolEngine : public BasicEngine {
   // The aim guide's periodic step: strikes are allowed (its hit is worked
   // out from the cue's line) unless a computer's shot is in progress.
   void tick_aim_guide();
+
+  // ---- Start-up of the game program (pool_engine_init.cpp; a window and
+  // OpenGL from init on)
+
+  // The engine's basics (a non-zero result is returned at once), the hooks,
+  // walking, settings and the window, the game's OpenGL state (each group
+  // checked for GL errors, reported on the error stream), four lights and
+  // the shot wizard. 0.
+  int init();
 
   // ---- The simulation of a shot (GL-free; sounds, shot events and sinking
   // go out through the audio, the rules and the game-time queue)
@@ -502,9 +516,12 @@ class PoolEngine : public BasicEngine {
   PoolAudio audio;
 
   // Brings the audio listener to the viewer before the first impact sound
-  // of a frame; empty until the start-up points it at the engine's
-  // listener update.
+  // of a frame and in every pre-idle step: the view pose and the walker's
+  // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
+
+  // Made last; the engine's controller_tutorial() points at it.
+  std::unique_ptr<ControllerTutorialPool> tutorial;
 
   // The simulation's own state for the whole run: the order in which balls
   // take their turn in a frame (reshuffled after a frame with a wall

@@ -206,7 +206,11 @@ TEST_F(PoolSceneGL, FurnitureStandsInAllFourQuadrantsAndCopiesOutOfViewAreSkippe
   PoolEngine& e = *engine_;
   auto quadrants = [&e] {
     std::array<int, 4> seen{0, 0, 0, 0};
+    // The pass sets its state for the passes after it; the test's later
+    // tests need it back.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
     const auto prims = testing_support::record_primitives(20.0f, [&e] { e.draw_furniture(true); });
+    glPopAttrib();
     for (const auto& v : testing_support::vertices_of(prims, GL_POLYGON_TOKEN))
       ++seen[(v.position[0] > 0 ? 1 : 0) + (v.position[2] > 0 ? 2 : 0)];
     return seen;
