@@ -4,7 +4,8 @@
 # builds with sanitizers, runs the whole suite under a virtual X server and
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
 # loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
-# `make fuzz` fuzzes the readers of outside input.
+# `make fuzz` fuzzes the readers of outside input, `make play` builds the
+# game with its data folder and starts it.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -19,7 +20,7 @@ FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
-.PHONY: all data deps test tsan bench fuzz fuzz-build clean
+.PHONY: all data play deps test tsan bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -29,6 +30,10 @@ all: deps
 data: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target data
+
+# The game on its generated data folder, in a window on the current display.
+play: all
+	TALVORIN_ROOT=$(CURDIR)/$(RELEASE_DIR)/data $(RELEASE_DIR)/bin/talvorin32
 
 deps:
 	./scripts/deps.sh
@@ -59,7 +64,7 @@ fuzz: deps fuzz-build
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF -DVARNOX_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	for b in $(BENCH_DIR)/bin/bench_*; do $$b; done
+	for b in $(BENCH_DIR)/bin/bench_*; do $(XVFB) $$b; done
 
 clean:
 	rm -rf build

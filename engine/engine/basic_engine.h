@@ -11,8 +11,10 @@
 // step), basic_engine_volumes.cpp (player volumes), basic_engine_keys.cpp
 // (keys, commands, bindings and gamepad buttons), basic_engine_camera.cpp
 // (camera moves and animations), basic_engine_pointer.cpp (the mouse
-// pointer, mouse buttons and the device choice), basic_engine_sounds.cpp
-// (the menu sounds), basic_engine_collision.cpp (collision models),
+// pointer, mouse buttons and the device choice), basic_engine_dialogs.cpp
+// (the registered dialogs), basic_engine_sounds.cpp (the menu sounds),
+// basic_engine_lights.cpp (lights), basic_engine_drawing.cpp (the frame's
+// drawing and the dialog scenes), basic_engine_collision.cpp (collision models),
 // basic_engine_display_mode.cpp (the full-screen mode), basic_engine_lens.cpp
 // (the lens and mirror-sphere programs), basic_engine_view.cpp (view and
 // collision queries) and basic_engine_controllers.cpp (controller models).
@@ -64,6 +66,7 @@ class Dialog;
 class OBJRenderer;
 class PhysObj;
 class ProgramCfg;
+class TextFrame;
 
 // Runs on the thread that pumps freeglut, except the loaders' workers, which
 // reach the main thread only through the hand-over (see the loaders below),
@@ -104,6 +107,64 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   BasicEngine& operator=(const BasicEngine& other);
   BasicEngine& operator=(BasicEngine&& other);
   ~BasicEngine() override;
+
+  // ---- Start-up (main thread; basic_engine_startup.cpp)
+  //
+  // An application calls, in this order: init_basic(); its hooks;
+  // init_walk(), init_cfg(), init_win(); its own GL state and init_lights();
+  // the extension loader, its frame buffer or headset and its freeglut
+  // callbacks; init_post_glew(); its content, then construct() and
+  // init_scenes(). init_cfg() drops every section loaded before it.
+
+  // The menu sounds from settings() (their result is not examined), the
+  // material's specular colour white with shininess 20, enabled, and the
+  // endless cursor-shape function on the real-time queue every 0.05 s: the
+  // system pointer shows the left arrow while the mouse drives the open
+  // menu and is hidden otherwise, with a cursor call only on a change. 0.
+  int init_basic();
+  // Lists the walker in realtime_objects() and takes its walk_accel from
+  // "walk_accel" of the section "controls" when that loads and holds the
+  // key. Nothing is written.
+  void init_walk();
+  // A store for the same data-root variable and root, holding the section
+  // "basic_engine" with "autostart_newgame" 1, "autostart_human_players" 0
+  // and "autostart_ai_players" 2.
+  EngineSettings default_cfg() const;
+  // settings() becomes default_cfg() with cfg/basic_engine.ini merged over
+  // it, saved back: the file then holds every key, defaults included.
+  void init_cfg();
+  // Unless both components are set, render_size() becomes the window's size
+  // (a 0, the screen's, counted as the screen's) over its scale factors,
+  // truncated; then creates the window and sets the input base's
+  // buffer_count() to 2 in game mode, 1 for a window. 0.
+  int init_win();
+  // Builds geometry(): spheres of scale 0.03 at details 16 down to 3, quads
+  // of scale 2 and cylinders of scale 0.005 at detail 1; the CPU arrays are
+  // emptied afterwards.
+  void construct();
+  // find_controllers_daemon(), init_cursor(), the events "Update dialogs"
+  // every 1/60 s and "Sort dialogs" every 0.5 s; then init_basic_cmds()'s
+  // result (the commands "quit" and "start_game").
+  int init_post_glew();
+  // Stops any event "find controllers" of the real-time queue and queues a
+  // new endless one that, about once a second, looks for gamepads (binding
+  // their buttons anew when the set changed) and shows the tutorial's 3-D
+  // gamepad exactly while gamepad_active().
+  void find_controllers_daemon();
+  // init_dialogs_scene() (its non-zero result is returned), then a pass of
+  // the scene "vbos" that draws draw_vbos() depth-tested with depth writes,
+  // back faces culled, unblended, with material(); the GL state is as
+  // before afterwards. 0.
+  int init_scenes();
+  // The menu sounds from settings(); 0.
+  int init_audio();
+  // pointer_target()'s scale (the extents of its box) 0.002, the cursor's
+  // draw style enabled.
+  void init_cursor();
+  // Outside head-mounted mode: the view pose looks from (0, 0.3, 2) at the
+  // origin with y up (mouse_look()'s up axis 1) and the walker stands at
+  // (0, 0.3, 2).
+  void init_camera();
 
   // ---- Collision models of two bodies (no engine state)
 
@@ -355,6 +416,72 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // The pointer thread (started by mouse_passive, stopped by shutdown()).
   const PointerThread& pointer_thread() const { return pointer_thread_; }
 
+  // ---- Dialogs (main thread)
+  //
+  // The engine keeps the application's dialogs: each registered dialog is
+  // turned toward the viewer (the view pose) by an event of its own, the
+  // pointer poses are tested against the dialogs and the left-button
+  // clicks handed to them every update period ("Update dialogs"), the
+  // enabled ones are sorted far to near every sort period ("Sort
+  // dialogs"), and the scenes "dialogs" and "ortho_dialogs" draw the sorted
+  // list and the overlay dialogs. The dialogs are borrowed: they must
+  // outlive the engine's events, and the engine never drops one.
+
+  // add_dialog(d, dialogs(), 0.8); the engine.
+  BasicEngine& add_dialog(Dialog* d);
+  BasicEngine& operator+=(Dialog* d);
+  // Appends d to list (nothing for null): its text frame's animations run on
+  // the real-time queue, its orientation function (billboard_callback on the
+  // view pose, no offset) is installed and called forced, and the endless
+  // event "auto orient" (at most every min(0.5, d->move_time) s of real
+  // time) calls that function while the dialog is enabled and the height
+  // tolerance is positive: forced at the first run after the dialog was
+  // enabled, and whenever its height (along the walker's up axis, y when it
+  // has none) differs from the viewer's by more than height_tolerance.
+  BasicEngine& add_dialog(Dialog* d, std::list<Dialog*>& list, float height_tolerance);
+  // Queue the endless events "Update dialogs" and "Sort dialogs" on the
+  // real-time queue, at most once a period; each call queues one more.
+  //
+  // Update: while the mouse moved within mouse_timeout(), the right stick
+  // turned the view within gamepad_look_timeout() (outside head-mounted
+  // mode) or VR hand controllers are connected, every pose of
+  // pointer_coordsys() is tested on each enabled dialog with selectable
+  // children, in registration order; the first dialog any pose hits takes
+  // the hit (the last hitting pose's) and becomes selected_dialog(). Then,
+  // always, the pending left-button events are handed out as by
+  // update_dialogs().
+  void update_dialogs_periodically(double period);
+  // Sort: sorted_dialogs() becomes the enabled dialogs, farthest from the
+  // viewer first (equal distances in registration order, a distance that
+  // is not a number last).
+  void sort_dialogs_periodically(double period);
+  // Hands each pending left-button event (+1 press, -1 release) to the
+  // dialogs that are enabled and have selectable children when the event
+  // is handed out, in registration order: Dialog::click with only the
+  // pressed child; a release also plays the select sound at each such
+  // dialog whose sounds are on. A dialog shown by an action of this event
+  // waits for the next one.
+  void update_dialogs();
+  // Queues on the real-time queue the one-shot event "Set dlg text: '" +
+  // text + "'", which runs at its next advance: unless the engine is
+  // quitting or d is null, prints "set_dialog_text()" and sets the dialog's
+  // first text line (Dialog::set_text(text, 0)).
+  void set_dialog_text(Dialog* d, std::string text);
+  // Sets the frame's text at the real-time queue's next advance (nothing
+  // for null); f must live until then.
+  void set_frame_text(TextFrame* f, std::string text);
+  // Adds the passes of the scenes "dialogs" (layer 1: sorted_dialogs(),
+  // farthest first, blended, depth-tested without depth writes, unlit,
+  // untextured) and "ortho_dialogs" (the enabled overlay dialogs, flat 0.5
+  // in front of the viewer, upright along the walker's up axis, blended,
+  // unlit, without depth test); each pass leaves the GL state and both
+  // matrices as it found them. 0.
+  int init_dialogs_scene();
+  // The enabled overlay dialogs drawn `distance` in front of the viewer,
+  // upright along y; the GL state and the matrices are as before. No GL
+  // call when none is enabled.
+  void draw_ortho_dlgs(float distance);
+
   // ---- Menu sounds (main thread)
 
   // Play "menu_arrow_sound" or "menu_select_sound" through menu_audio() at
@@ -366,6 +493,88 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // Copies the view pose and the walker's velocity into listener() (not
   // into OpenAL); 0.
   int update_listener_audio();
+
+  // ---- Lights (a current GL context)
+
+  // Replaces lights() by n positional white lights (GL_LIGHT0 + i; the
+  // first four at (-3, 2, 3), (-3, 2, -3), (3, 2, 3), (3, 2, -3), the rest
+  // at the origin), with ambient 0.2, quadratic attenuation (0.5 / L)^2 (L
+  // the length of the first position as a 4-vector, w = 1) and their
+  // colours, attenuation and enable state sent; enables lighting with a
+  // local viewer, one-sided, without GL_NORMALIZE. n is capped at
+  // GL_MAX_LIGHTS; n <= 0 gives no lights. Positions are sent by
+  // apply_lighting().
+  void init_lights(int n);
+  // One light per cluster of faces of each object named in the section's
+  // "point_lights_objects" (clusters within that object's radius, from
+  // "point_lights_radii"), at the cluster's mean face position, with the
+  // quadratic attenuation cluster area / brightness
+  // ("point_lights_brightnesses") and the ambient colour light colour x
+  // ambient ("point_lights_ambient"); missing list entries take the
+  // arguments. With fewer lights than min(max_lights, clusters),
+  // init_lights() makes that many; the clusters then take the lights in
+  // order while both last. 1 when there is no cluster (nothing changes),
+  // else 0. A brightness that gives no finite, non-negative attenuation
+  // makes the lamp dark.
+  int load_obj_lighting(int max_lights, OBJRenderer& model, ProgramCfg& cfg, float brightness,
+                        float radius, float ambient);
+  // Enables or disables each light's GL light by its flag and sends its
+  // position through the current model-view matrix (so light positions are
+  // world positions when the view is loaded). No GL call without lights.
+  void apply_lighting() const;
+
+  // ---- Drawing (a current GL context)
+  //
+  // A desktop frame: draw_desktop_mode(). In a headset the VR layer calls
+  // display_basic() once per eye with its projection and pose loaded
+  // (hmd_control() set) and the window shows a mirror through
+  // simple_draw_monitor().
+
+  // The 3-D scene: reports a pending GL error ("display_impl() pre-call
+  // error " and its number, one line) and goes on; outside head-mounted
+  // mode loads the camera's projection and the view pose (moved to the
+  // walker) as the model-view matrix; depth test and lighting on, colour
+  // white, no colour material, apply_lighting(); then the scenes "vbos",
+  // first, "dialogs", "ortho_dialogs", second (empty functions skipped);
+  // asks freeglut for the next redisplay. Leaves the matrices and the
+  // enables it set for the application's drawing.
+  void display_basic(std::function<void()> first, std::function<void()> second);
+  // One desktop frame: clear colour and depth to transparent black in
+  // target (bound, its size as viewport) or, with none, in the window; draw
+  // (display_basic without passes when empty); with a target, resolve it
+  // and show it in the window (simple_draw_monitor with the window's scale
+  // factors); the crosshair at the centre of the render size when it is
+  // enabled, the mouse moved within mouse_timeout() and the mouse pointer is
+  // hidden (mouse look); swap buffers.
+  void draw_desktop_mode(FrameBuffer* target, std::function<void()> draw);
+  // The texture (0: frame_buffer()'s) over a viewport of the render size
+  // divided by scale (rounded), as the quad of geometry() at detail 0
+  // through an orthographic view of it; tinted and blended by the input
+  // base's monitor colour when that is not opaque white. Leaves the
+  // viewport and both matrices so (model-view current); the other state it
+  // changes is restored.
+  void simple_draw_monitor(unsigned int texture, std::array<float, 2> scale);
+  // The fade overlay over the view: nothing (no GL call) when the overlay
+  // colour's alpha is 0; otherwise the quad of geometry() through
+  // gluOrtho2D(0.5 - scale[0], 0.5, -0.5, scale[1] - 0.5), textured with
+  // texture when it is not 0, in the overlay colour blended when the alpha
+  // is below 1. The GL state and both matrices are as before.
+  void draw_overlay(unsigned int texture, std::array<float, 2> scale);
+  // Clear colour transparent black, GL_NORMALIZE on; projection = the view
+  // pose (local to global); model-view identity (current).
+  void prepare_draw();
+  // cursor() at pointer_target(), when the cursor is enabled; the state and
+  // the model-view matrix are as before.
+  void draw_cursor();
+  // draw_vbos() (VBO::draw(true, true, true)), draw_objects() (draw()) and
+  // draw_functions() (in key order; a function may erase entries), null
+  // and empty entries skipped.
+  void draw_all_vbos();
+  void draw_all_objects();
+  void draw_all_functions();
+  // Takes each controller model's first entry out of draw_vbos() and
+  // empties controller_vbos(); the VBOs themselves stay.
+  void clear_controller_vbos();
 
   // ---- Frame step
 
@@ -612,6 +821,10 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // Outside head-mounted mode, a right-stick turn within
   // gamepad_look_timeout().
   bool joystick_look_active() const;
+  // A plus sign of arms `size` long at the window's centre, in the current
+  // colour (the colour argument has no effect), line_width wide; the line
+  // width is as before afterwards.
+  void draw_crosshair(float size, float line_width, std::array<float, 4> color);
 
   // One walking check: the rest-speed rule, then (outside the menu) the
   // walk keys, gamepad 0's left stick and right-stick turning, then the
@@ -638,6 +851,27 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
 
   // Queues the completions handed over by the loaders on the real-time queue.
   void queue_load_completions();
+  // Adds to q an event `name` from q's time + delay lasting duration
+  // (negative: endless) that calls fn at most once a period; q owns it.
+  Event* queue_periodic(EventQueue& q, std::string name, double period, std::function<void()> fn,
+                        double delay = 0.0, double duration = -1.0);
+  // The dialogs' periodic work: whether a pointer moved lately (mouse, right
+  // stick, hand controllers), the pointer tests, a click handed to the
+  // dialogs, the sort.
+  bool pointer_input_recent() const;
+  void point_at_dialogs();
+  void click_dialogs(int state);
+  void sort_dialogs();
+  // Non-null, enabled, with selectable children.
+  static bool clickable(const Dialog* d);
+  // The unit vector of the walker's up axis, y when it has none.
+  Vec3 up_direction() const;
+  // The enabled overlay dialogs, `distance` in front of the viewer, upright
+  // along up; the caller saves the attributes. No GL call when none is
+  // enabled.
+  void draw_overlay_dialogs(float distance, const Vec3& up);
+  // geometry()'s quad at detail level 0 (clamped to the levels it has).
+  void draw_quad_shape();
   // The frame's hand-over with the pointer thread: its newest poses into
   // mouse_pointer() and pointer_target(), the current inputs to it.
   void sync_mouse_pointer();

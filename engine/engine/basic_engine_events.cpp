@@ -14,11 +14,16 @@ void BasicEngine::enqueue_periodic(std::function<void()> fn, double period, doub
                                    double duration, EventQueue* queue) {
   if (!fn) return;
   EventQueue& q = queue ? *queue : realtime_queue();
+  queue_periodic(q, "enqueue", period, std::move(fn), delay, duration);
+}
+
+Event* BasicEngine::queue_periodic(EventQueue& q, std::string name, double period,
+                                   std::function<void()> fn, double delay, double duration) {
   auto e = std::make_unique<Event>(
-      "enqueue", q.time() + delay, duration, nullptr, nullptr,
+      std::move(name), q.time() + delay, duration, nullptr, nullptr,
       [fn = std::move(fn)](double) { fn(); }, nullptr);
   e->min_update_period(period);
-  q.adopt(std::move(e));
+  return q.adopt(std::move(e));
 }
 
 Event* BasicEngine::start_after_realtime(std::function<void()> fn, double delay) {

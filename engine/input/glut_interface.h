@@ -186,7 +186,8 @@ class GLUTInterface : public Wrapper<kMouse>, public Wrapper<Keyboard> {
   // For glutIgnoreKeyRepeat.
   bool get_ignore_repeat_keys() const { return ignore_repeat_keys_; }
   void ignore_repeat_keys(bool on) { ignore_repeat_keys_ = on; }
-  // 2 for a double-buffered window, else 1 (set by the engine).
+  // Set by the engine when it makes its window: 2 in full-screen game
+  // mode, 1 for a window.
   int buffer_count() const { return buffer_count_; }
   void buffer_count(int n) { buffer_count_ = n; }
   // Target rates, stored only.

@@ -46,9 +46,25 @@ void stroke_character(void* font, int character) {
   if (initialised()) glutStrokeCharacter(font, character);
 }
 
+bool post_redisplay() {
+  if (!window_current()) return false;
+  glutPostRedisplay();
+  return true;
+}
+
+bool swap_buffers() {
+  if (!window_current()) return false;
+  glutSwapBuffers();
+  return true;
+}
+
 std::array<int, 2> screen_size() {
   if (!initialised()) return {0, 0};
   return {glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)};
+}
+
+bool game_mode_active() {
+  return initialised() && glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
 }
 
 }  // namespace platform::glut_guard

@@ -1,7 +1,8 @@
 // The one gate for freeglut calls that end the process when they come too
 // early. freeglut exits when glutGetModifiers, glutForceJoystickFunc or the
-// stroke-font metrics run before glutInit, and when glutSetCursor or
-// glutWarpPointer run with no current window. Code that makes such a call
+// stroke-font metrics run before glutInit, and when glutSetCursor,
+// glutWarpPointer, glutPostRedisplay or glutSwapBuffers run with no current
+// window. Code that makes such a call
 // goes through here: in a running program (freeglut initialised, a window
 // current) each function is the plain call; otherwise it skips the call and
 // answers a neutral value, so start-up paths and tests without a display
@@ -34,8 +35,15 @@ float stroke_length(void* font, const std::string& text);
 // glutStrokeCharacter: draws one character of a stroke font and advances the
 // current matrix by its width; nothing before glutInit.
 void stroke_character(void* font, int character);
+// glutPostRedisplay and glutSwapBuffers on the current window; nothing
+// without one. True when the call was made.
+bool post_redisplay();
+bool swap_buffers();
 // glutGet(GLUT_SCREEN_WIDTH) and glutGet(GLUT_SCREEN_HEIGHT); 0, 0 before
 // glutInit.
 std::array<int, 2> screen_size();
+// glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0: the program runs in game
+// mode; false before glutInit.
+bool game_mode_active();
 
 }  // namespace platform::glut_guard

@@ -25,7 +25,13 @@ PoolEngine::PoolEngine()
       table(&geometry()),
       rules(&eight_ball),
       cue(&geometry(), [this] { return realtime_queue().time(); }),
-      aim_guide(&cue, [this] { return realtime_queue().time(); }) {
+      aim_guide(&cue, [this] { return realtime_queue().time(); }),
+      update_listener([this] {
+        update_listener_audio();
+        listener().apply_state();
+      }),
+      tutorial(std::make_unique<ControllerTutorialPool>(this)) {
+  controller_tutorial() = tutorial.get();
   start_position() = {0.0f, 1.2f, 0.0f};
   // The view starts dark; the intro fades it in.
   overlay_color() = {0.0f, 0.0f, 0.0f, 1.0f};

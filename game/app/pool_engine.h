@@ -6,31 +6,54 @@
 // settings, the shot wizard, sounds), pool_engine_callbacks.cpp (the hooks),
 // pool_engine_simulation.cpp (the per-frame step: forces, contacts, the rest
 // test), pool_engine_pockets.cpp (walls and pockets: the wall check, sinking
-// and its events) and pool_engine_turns.cpp (what the simulation hands to the
-// turn logic: the end of a shot, free spots for the cue ball).
+// and its events), pool_engine_turns.cpp (new games and racks, the end of a
+// shot, the next turn, free spots for the cue ball), pool_engine_status.cpp
+// (the score board and its status lines), pool_engine_init.cpp (start-up
+// once the sounds are set up: the engine's steps and the game's OpenGL
+// state), pool_engine_input.cpp (commands, key bindings, the mouse and the
+// input hooks); in game/shot: shot_flow.cpp (the human's side of a shot:
+// arrow keys, ball and pocket selection, ball in hand, the gates of a
+// stroke), strike.cpp (the aiming update and the strike) and
+// computer_shot.cpp (the start of a turn, the cue's alignment and stroke
+// animations); in game/scene: camera_animations.cpp (the shot power, the
+// centre of the moving balls, the computer shot's camera), wall_text.cpp (the
+// score board's place on the wall facing the viewer), pool_engine_setup.cpp
+// (the start-up once OpenGL is up: settings, camera, model loads, periodic
+// events) and pool_engine_passes.cpp (the game's render scenes and their
+// passes).
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/vector_math.h"
 #include "engine/basic_engine.h"
 #include "game/app/aim_guide.h"
+#include "game/app/controller_tutorial_pool.h"
 #include "game/audio/pool_audio.h"
+#include "game/menus/pool_menus.h"
 #include "game/rules/difficulty.h"
 #include "game/rules/eight_ball.h"
 #include "game/rules/random.h"
 #include "game/shot/cue_stick.h"
 #include "game/table/ball.h"
+#include "game/table/ball_textures.h"
 #include "game/table/table.h"
+#include "models/attrib_selector.h"
+#include "models/obj_renderer.h"
+#include "render/detail_renderer.h"
+#include "render/render_atom.h"
 #include "render/sky.h"
 #include "ui/wizard.h"
 
 class Dialog;
+class TextFrame;
 
 // The names of the two sink faders of a ball: "Sink " + the ball's index,
 // and that followed by " delayed".
@@ -48,13 +71,19 @@ class PoolEngine : public BasicEngine {
   static constexpr double kMaxStep = 1.0 / 30.0;
   // Seconds after the strike before the rest test may end a shot.
   static constexpr double kRestTestDelay = 2.0;
+  // During a shot a frame is split into sub-steps so that no ball moves
+  // more than this fraction of a ball's radius in one, at most
+  // kMaxSubSteps of them.
+  static constexpr double kSubStepTravel = 0.5;
+  static constexpr unsigned int kMaxSubSteps = 64;
   // The shot wizard's steps, in order.
   static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
                                                            "Choose pocket", "Shoot"};
 
-  // Opens nothing. Reads section "video_settings" for the window's
-  // full-screen flag: "fullscreen" read as an integer, non-zero (or a
-  // missing key or section) meaning full screen; nothing is written back.
+  // Opens nothing. Makes the controller tutorial, which the engine keeps as
+  // its own. Reads section "video_settings" for the window's full-screen
+  // flag: "fullscreen" read as an integer, non-zero (or a missing key or
+  // section) meaning full screen; nothing is written back.
   PoolEngine();
   // Waits for the loads in flight, whose targets are members.
   ~PoolEngine() override;
@@ -72,8 +101,23 @@ class PoolEngine : public BasicEngine {
   // may finish the wizard. 0.
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: for now the post-idle
-  // hook (the simulation step) and the pre-idle hook (the guide hit flag).
+  // hook (the simulation step), the pre-idle hook (the aiming update, the
+  // guide hit flag, the listener, the start of a turn), the arrow-key
+  // fallback (on_arrow_key) and the start-game hook (new_game, queued on the
+  // real-time queue).
   void install_callbacks();
+  // The aim guide's periodic step: strikes are allowed (its hit is worked
+  // out from the cue's line) unless a computer's shot is in progress.
+  void tick_aim_guide();
+
+  // ---- Start-up of the game program (pool_engine_init.cpp; a window and
+  // OpenGL from init on)
+
+  // The engine's basics (a non-zero result is returned at once), the hooks,
+  // walking, settings and the window, the game's OpenGL state (each group
+  // checked for GL errors, reported on the error stream), four lights and
+  // the shot wizard. 0.
+  int init();
 
   // ---- The simulation of a shot (GL-free; sounds, shot events and sinking
   // go out through the audio, the rules and the game-time queue)
@@ -83,7 +127,8 @@ class PoolEngine : public BasicEngine {
   // One frame with the game step dt (capped at kMaxStep; a negative or
   // non-finite step counts as 0). Between shots it only runs the human
   // control while a human is to play; during a shot it handles forces and
-  // contacts, integrates the balls in play game_speed_steps() times, and
+  // contacts and integrates the balls in play game_speed_steps() times, in
+  // sub_steps() parts of the step each with its own contacts, and
   // from kRestTestDelay after the strike zeroes the balls that have come to
   // rest and ends the shot once all have.
   void simulation_step(double dt);
@@ -107,20 +152,295 @@ class PoolEngine : public BasicEngine {
   // Every ball at rest, its force sums cleared and its integration on.
   void stop_balls();
 
-  // ---- Hand-offs to the turn logic
+  // ---- Games, turns and the score board (main thread; every entry point
+  // does nothing without rules)
 
-  // All balls have stopped: the rules' verdict on the shot. Nothing
-  // without rules.
+  // A game of humans + computers seats (the last `computers` of them the
+  // computer's): the players, their shot powers, a new rack with the cue
+  // ball at the -x end near the bottom face and the object balls racked at
+  // the +x end, every ball turned at random, the pockets emptied, the wizard
+  // at "Choose ball" with its dialogs hidden, the cue animations and the
+  // pending stroke request called off, a suggested target, and the score
+  // board shown. Safe from inside an event of either queue.
+  void new_game(int humans, int computers);
+  // The balls for the rules' object balls plus the cue ball, numbered and
+  // at rest; the sink events are erased and the aim guide aims at the new
+  // cue ball.
+  void new_rack();
+  // All balls have stopped (also called again by the team choice): teams
+  // for a shooter without one (a human who pocketed balls of both teams is
+  // asked, through "choose_team", and the evaluation waits for the answer),
+  // the rules' verdict, the wizard's step for the player now at the table,
+  // and either the scratch-on-the-break handling or the next turn.
   void end_shot();
-  // The score board's line of sunk balls; nothing while there is no board.
-  void update_sunk_text();
-  // A human's control between shots; nothing yet.
-  void human_control_step();
-  // A spot for the cue ball: up to seven draws inside the box, each kept
-  // when it lies in no pocket and farther than a ball's radius plus
-  // clearance from every object ball; after the seventh its point is taken
-  // as it is.
+  // Hands the table to the current player: the play-again question (or, with
+  // only computers, a new game) when the game is over, the computer's shot
+  // on its turn, and for a human (without VR hand controllers) the cue ball
+  // out of a pocket, a suggested target and, on a gamepad, the choosing
+  // buttons flashed. Then the status lines and the turn's start time.
+  void next_turn();
+  // A spot for the cue ball inside the box (a ball's radius off every wall),
+  // drawn from spot_random: up to seven draws, each kept when it lies in no
+  // pocket and farther than a ball's radius plus clearance from every object
+  // ball; then up to kFreeSpotRetries more before the last draw is taken as
+  // it is.
   Vec3 random_ball_position(double clearance);
+  static constexpr int kFreeSpotRetries = 1000;
+  // The gamepad buttons (XInput masks) a human's turn flashes on the
+  // tutorial's gamepad while the gamepad drives the menus.
+  static constexpr std::array<int, 2> kGamepadHintButtons{0x0004, 0x1000};
+  // The computer's choice for the current player (path test on, cuts up to
+  // 45 degrees) becomes the selected ball and pocket.
+  void choose_computer_shot();
+  // Two "Fade" events on queue (null: the game-time queue) from its time
+  // over duration: the cue's end_a glides to the first VR hand controller,
+  // end_b to the second (each end whose controller exists). Nothing without
+  // hand controllers or for a duration that is not positive.
+  void fade_aim_to_controllers(EventQueue* queue, float duration);
+
+  // The score board's three lines (each only when its frame exists), then
+  // the board on the wall facing the viewer at height 0.
+  void update_status_text();
+  // "<name>'s turn (<team>)." for the current player; after a foul or with
+  // ball in hand, between shots, "<previous player> table scratched!" (a
+  // foul) or "<previous player> scratched!".
+  std::string turn_text();
+  // "Ball-in-hand for <name> (<team>)." after a foul or with ball in hand;
+  // " Aiming for the <n> ball." with a ball and a pocket selected; else " ".
+  void update_aim_text();
+  // Between shots after a foul or a scratch: " " (and "Table scratched" or
+  // "Scratched" on the standard output); otherwise "Sunk " and the list of
+  // the object balls pocketed in this shot, in order, or " ".
+  void update_sunk_text();
+  // The dialog "new_score_board" of info_dialogs, made on first use (by the
+  // menus, which own it): three transparent lines that become turn_text_frame,
+  // aim_text_frame and sunk_text_frame.
+  Dialog* new_score_board();
+  // The "choose_team" buttons read "<Team> (sunk <n> ball[s])".
+  void update_team_choice_texts();
+  // Moves the dialog onto the side wall that faces the view (mouse_look()),
+  // at its own height, facing the viewer, 2 mm off the wall.
+  void place_on_facing_wall(Dialog* dialog);
+
+  // ---- The human's side of a shot (main thread; game/shot/shot_flow.cpp,
+  // strike.cpp)
+
+  // The wizard is at "Ball in hand".
+  bool is_ball_in_hand() const;
+  // Paused, or rules exist, no shot is in progress, the current player is
+  // human and the wizard is active.
+  bool awaiting_human_input() const;
+  // The arrow-key fallback (GLUT special keys 100 left, 101 up, 102 right,
+  // 103 down). Nothing while paused, while the menus are active, on a
+  // computer's turn or during a shot that blocks strikes. In "Shoot" it
+  // goes back to "Choose ball" (a shot requested with the Shoot button and
+  // not yet started is called off) and moves the ball selection in the same
+  // press; in "Choose ball" it moves the ball selection, in "Choose pocket"
+  // the pocket selection.
+  void on_arrow_key(int key);
+  // Moves the ball selection toward the key's direction as the viewer sees
+  // it: among the legal balls in play with a clear path from the cue ball,
+  // else among those with a blocked path; none keeps the selection and
+  // writes "Ball index is -1!". A key of 0 moves nothing. Then shows the
+  // wizard's dialog of the step, takes the suitable pocket for the ball
+  // (writes "Ball index = -1!" without ball or rules), aligns the cue when
+  // both are chosen and refreshes the status text.
+  void select_ball(int key);
+  // Moves the pocket selection toward the key's direction among the pockets
+  // the selected ball can be cut into at less than 90 degrees (any pocket
+  // without a selected ball); with none, the suitable pocket of the ball
+  // (without a ball "ball index = -1" and the pocket stays). Then shows the
+  // "pocket" dialog, aligns the cue when both are chosen and refreshes the
+  // status text.
+  void select_pocket(int key);
+  // Whether a stroke may strike now: there are balls, the step is not "Ball
+  // in hand", no shot that blocks strikes runs, the wizard is active, the
+  // step is "Shoot" (any step with a VR hand controller), and more than 1 s
+  // of game time has passed since the last strike.
+  bool can_shoot() const;
+  // False only on a computer's turn whose aim was set for an earlier shot.
+  bool computer_may_strike() const;
+  // Ball in hand on a human's turn: the cue ball follows the spot held in
+  // front of the view (placement_offset) or, with a VR hand controller, the
+  // first controller, while that spot lies inside the box and off the
+  // pockets and the other balls; otherwise it stays and the placement
+  // marker shows. With the controller, releasing its trigger on a free spot
+  // puts the ball into play and goes to "Choose ball".
+  void human_control_step();
+  // The per-frame aiming: records the cue's pose (on a monitor and on a
+  // computer's turn) and strikes when the tip moves forward along the cue
+  // and a stroke may strike. 1 when it returned early, else the strike's
+  // result.
+  int update_aim();
+  // The strike of the cue's tip at p moving with velocity v (p_prev: the
+  // tip's previous position) on the cue ball. 0: the cue ball moves along
+  // the line from the contact through its centre with the tip's speed
+  // along that line, spinning by the contact's offset; the shot starts.
+  // Otherwise, in the order tested: -1 no stroke may strike, -10 a
+  // computer's aim is stale, -11 the guide does not see the cue's line meet
+  // the ball, -2 the line back from the tip does not meet the ball (the tip
+  // has not passed through it, or the velocity is zero or not finite), -6 a
+  // VR stroke not faster than min_strike_speed, -101 the tip is still
+  // inside the ball, -3 the tip moves away from the ball's centre.
+  int strike_cue_ball(const float* p, const float* v, const float* p_prev);
+
+  // ---- The computer's shot and the cue's animations (main thread;
+  // game/shot/computer_shot.cpp). The animations are events on the
+  // game-time queue, known by these names.
+
+  static constexpr const char* kGlideEvents[2] = {"move_cue_0", "move_cue_1"};
+  static constexpr const char* kStrokeEvent = "shoot_cue";
+  static constexpr const char* kAlignMarkEvent = "set align shot";
+  static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
+
+  // Called each frame by the pre-idle hook and when a turn begins. During a
+  // shot: allows menus (or realigns when the shot does not block strikes).
+  // A human's turn: allows menus; a cue ball lying in a pocket at the first
+  // step goes to a free spot. A computer's turn, while no glide or stroke
+  // runs: a cue ball in a pocket goes to a free spot, the computer chooses
+  // ball and pocket and the cue aligns; once the aim is marked for this
+  // shot the stroke starts.
+  void start_turn();
+  // Glides the cue into the pose that sends the selected ball into the
+  // selected pocket (with the aim error of the computer's level on its
+  // turn), over align_duration (align_duration_running_shot during a shot
+  // that does not block strikes); marks the aim ("set align shot") when the
+  // glide ends. A running glide or stroke is kept unless restart. Nothing
+  // without both selections.
+  void align_shot(bool restart);
+  // The cue's ends glide to target_a = from and target_b 1 m behind it on
+  // the line from `to` through `from` (at once for a duration of 0 or
+  // less). Nothing while a glide runs unless restart.
+  void animate_cue_to_aim(const Vec3& from, const Vec3& to, bool restart, double duration);
+  // The stroke over the cue's stroke_duration: the back end, and with it
+  // the tip, first thrusts forward through the cue ball with the current
+  // player's power, then draws back to reach / 2 behind where it started
+  // (reach = min((power / 0.6)^3, 0.6) m). The step becomes "Shoot". Nothing
+  // while a glide runs.
+  void start_stroke_animation();
+  // Requests the stroke as soon as no glide runs (and, on a computer's
+  // turn, its aim is marked for this shot); one request at a time.
+  void shoot_after_cue_animation();
+  // A glide, or the stroke, is running.
+  bool cue_animation_running() const;
+  bool stroke_pending() const;
+
+  // ---- Camera of a computer's shot and what it reads
+  // (game/scene/camera_animations.cpp)
+
+  // The current player's stored power; the cue's default power when the
+  // player has none.
+  float shot_power() const;
+  // The mass-weighted mean position (and, when asked, velocity) of the
+  // balls in play, from ball 1 when skip_cue_ball; zeros when none is in
+  // play.
+  Vec3 moving_balls_centre(Vec3* mean_velocity, bool skip_cue_ball) const;
+  // Turns the view toward a computer's shot; nothing yet (the camera
+  // animations hand-off).
+  void computer_shot_camera(EventQueue* queue, const Vec3& look_target, double duration);
+
+  // The selected ball and pocket, null when the index names none.
+  Ball* selected_ball_object();
+  Pocket* selected_pocket_object();
+
+  // ---- Scene set-up and render passes (a current OpenGL context)
+
+  // The start-up once OpenGL is up: the "controls" settings (applied, missing
+  // keys written from the current state, the section saved), the camera and
+  // the walker at (0, 0.3, 2) looking at the origin, the "room_model"
+  // defaults, the room, furniture, table and cue loads (asynchronous), the
+  // ball textures, the screen atom and the ball renderer, the key bindings,
+  // the table's pockets, the aim guide's buffers, the periodic events, and
+  // last init_scenes(), whose result it returns. Pending GL errors are
+  // printed ("8: main() Error ...") and cleared on the way.
+  int init_post_glew();
+  // Section "controls": "look_sensitivity" (the view's turn speeds) and
+  // "look_inversion" (the mouse's inverted axes) applied when present and
+  // written from the current state when missing, "show_control_hints"
+  // written as "1" when missing; the section is saved, also when it did not
+  // load.
+  void init_controls();
+  // The scenes "sky", "balls", "cue_stick" and "room", stopping at the first
+  // non-zero step: init_sky, init_balls_scene (1 when the ball program does
+  // not link, and then neither of the last two scenes is made), the cue's
+  // init, init_room_scene.
+  int init_scenes();
+  int init_sky();
+  int init_balls_scene();
+  int init_room_scene();
+  // The balls' lit, textured program; 0, or 1 when it does not link.
+  int init_ball_program();
+  // The room model's completion: the "screen" model cut out of it (the faces
+  // of the "screen_object" of section "room_model", with vertex arrays of
+  // its own); the player volumes are queued on the real-time queue.
+  void room_model_loaded();
+  // One furniture model per "pool_objects" key whose name contains "bench",
+  // "chair" or "stool", loaded asynchronously into furniture[key].
+  void load_furniture();
+  // The icosphere model of a level of detail: "icosphere/icosphere-" + the
+  // level with at least two digits + ".obj", found in the models folder
+  // (empty when there is no such file).
+  std::string ball_model_name(unsigned int level) const;
+  // The sixteen ball textures (asynchronous), the felt and the blank texture.
+  int load_ball_textures();
+  // The shared sphere renderer of the balls: six levels of the icosphere
+  // models scaled to the ball radius.
+  int build_ball_renderer();
+  // The screen atom: a quad 3 high with the render size's aspect, standing
+  // at (-5, 2, 0) facing (0, 0.5, 0), in global coordinates.
+  void build_screen_atom();
+
+  // The game's first render-pass function: "sky", "balls" layer 0,
+  // "cue_stick", "room" layers 0 to 4, then "balls" layer 1.
+  void render_game_scenes();
+  // The balls that are not selected, each at the level of detail of its
+  // distance from the camera.
+  void draw_balls();
+  // The selected ball, half transparent and glowing, both faces.
+  void draw_selected_ball();
+  // Every furniture model in the four quadrants of the room (mirrored in z,
+  // in x and z, in x), each copy only when its centre or a corner of its
+  // box is in view. Pending GL errors are printed and cleared first.
+  void draw_furniture(bool opaque);
+  // Whether the cue is drawn: in VR while the menu is open; otherwise
+  // unless a shot has been running for 2 s or more, or the wizard is in
+  // "Ball in hand".
+  bool cue_stick_visible() const;
+  // The eye point: the view pose's position.
+  std::array<float, 3> camera_position() const;
+
+  // The periodic work of the scenes (on the real-time queue): each ball's
+  // selected flag, the cue pointer pose, the pose that points at dialogs,
+  // and the aim guide's tick.
+  void update_ball_highlights();
+  void update_cue_pointer();
+  void update_pointer_source();
+  void update_aim_guide();
+  // The control hints of the engine's controller tutorial (nothing without
+  // one): the sets for the device in charge, the selection hints while a
+  // human's shot waits (or the game is paused), the choice hints only then
+  // and not paused, laid out 0.75 wide while the tutorial is enabled.
+  void update_control_hints();
+
+  // ---- Input
+
+  // The commands "enter_key_down", "enter_key_up", "toggle_menu",
+  // "backspace_key_up" and "menu_back_or_esc", bound to Enter (13 and 10),
+  // Esc (27, on release) and Delete (127, on release). 0.
+  int bind_keys();
+  // The mouse motion handler: the engine's passive-motion path (the pointer
+  // and its thread, or mouse look with re-centring).
+  void mouse_motion(float x, float y);
+  // Stores the input hooks: mouse button, special key, walking check, menu
+  // and the arrow-key fallback.
+  void install_input_callbacks();
+  // One step of the shot wizard back ("backspace_key_up"); -1.
+  int undo_shot_step();
+  // The menus' side of the keys. Until the game's menus keep a stack of
+  // dialogs: the dialog that takes input is menu_dialog, and going back
+  // leaves no menu to show (null).
+  Dialog* menus_current_dialog();
+  Dialog* menus_back();
 
   // ---- Members, in construction order
 
@@ -130,6 +450,7 @@ class PoolEngine : public BasicEngine {
   std::vector<Ball> balls;
   // The rules of the game; points at eight_ball.
   GameRules* rules = nullptr;
+  PoolMenus menus{this};
 
   Ball* cue_ball = nullptr;
   double spin_force_coefficient = 0.04;
@@ -143,8 +464,38 @@ class PoolEngine : public BasicEngine {
   CueStick cue;
   // Where the cue ball is held in ball in hand, in the view's coordinates.
   Vec3 placement_offset{0.0f, -0.05f, -0.4f};
+  // The target of the shot: indices of a ball and a pocket, -1 for none.
+  int selected_ball = -1;
+  int selected_pocket = -1;
+  // Real time at which a VR player last placed the cue ball; aiming waits a
+  // second after it.
+  double placed_time = 0.0;
+  // With both positive, aiming waits while less than aim_pause_length of
+  // real time has passed since aim_pause_start.
+  double aim_pause_start = 0.0;
+  double aim_pause_length = 1.0;
+  // The cue pose the last alignment aims for, and the cue ball's centre at
+  // the contact that sends the selected ball into the selected pocket.
+  Vec3 target_a{0.0f, 0.0f, 0.0f};
+  Vec3 target_b{0.0f, 0.0f, 0.0f};
+  Vec3 ghost_point{0.0f, 0.0f, 0.0f};
+  float ghost_factor = 1.0f;
+  double align_duration = 3.0;
+  double align_duration_running_shot = 0.0;
+  // The rules' shot count when the last alignment's glide ended.
+  std::uint64_t aim_shot_number = 0;
   RandomReal rack_random;
+  // The draws of random_ball_position.
+  RandomReal spot_random;
   std::vector<float> shot_powers;  // one per player
+  // Where the last rack put the cue ball.
+  Vec3 cue_start{0.0f, 0.0f, 0.0f};
+  // The score board's lines, top to bottom; null until the board is made.
+  TextFrame* turn_text_frame = nullptr;
+  TextFrame* aim_text_frame = nullptr;
+  TextFrame* sunk_text_frame = nullptr;
+  // Real time at which the current turn began.
+  double turn_start_time = 0.0;
   EightBall eight_ball;
   Difficulty difficulty;
   // Paced by the real-time queue's time.
@@ -159,16 +510,18 @@ class PoolEngine : public BasicEngine {
                                                 "Align camera rotation",
                                                 "Align camera shot rotation"};
   std::map<std::string, Dialog*> info_dialogs;
-  std::map<std::string, Dialog*> wizard_dialogs;
   SkySphere sky_sphere;
   SkyBox sky_box;
   Starfield starfield;
   PoolAudio audio;
 
   // Brings the audio listener to the viewer before the first impact sound
-  // of a frame; empty until the start-up points it at the engine's
-  // listener update.
+  // of a frame and in every pre-idle step: the view pose and the walker's
+  // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
+
+  // Made last; the engine's controller_tutorial() points at it.
+  std::unique_ptr<ControllerTutorialPool> tutorial;
 
   // The simulation's own state for the whole run: the order in which balls
   // take their turn in a frame (reshuffled after a frame with a wall
@@ -177,7 +530,36 @@ class PoolEngine : public BasicEngine {
   int wall_contacts = 0;
   RandomInt pair_order_random;
 
+  // The scenes' models: "room" and "screen" (cut out of the room); the
+  // furniture by its "pool_objects" key. Entries are load targets: none is
+  // erased while a load may run.
+  std::map<std::string, OBJRenderer> models;
+  std::map<std::string, OBJRenderer> furniture;
+  unsigned int ball_program = 0;
+  BallTextures ball_textures;
+  // The cue's pose with z inverted: what the cue points at dialogs with.
+  CoordinateSystem cue_pointer;
+  AttribSelector ball_geometry;
+  DetailVertexDataVAO ball_renderer;
+  RenderMolecule screen_molecule;
+  RenderAtom screen_atom;
+  // The dialog of the menu on show (null when none); Enter clicks it.
+  Dialog* menu_dialog = nullptr;
+
  private:
+  // The view pose at the walker's position.
+  CoordinateSystem view_pose() const;
+  // The first pocket (in table order) whose capture sphere holds the point;
+  // -1 for none.
+  int pocket_holding(const Vec3& p) const;
+  // Whether ball i may be chosen with the key; path_check leaves out balls
+  // the cue ball cannot reach on a straight line.
+  bool selectable_ball(unsigned int i, bool path_check, const std::vector<int>& legal) const;
+
+  // The sub-steps of a frame that integrates `span` seconds: 1 unless a
+  // shot is in progress and the fastest ball in play would move more than
+  // kSubStepTravel of a radius.
+  unsigned int sub_steps(double span) const;
   // Calls update_listener once per frame of contacts.
   void listener_for_impact(bool& updated);
   // The rest test of a frame: zeroes the stopped balls; true when all are.
@@ -188,4 +570,6 @@ class PoolEngine : public BasicEngine {
   std::size_t sink_span_ = 0;
   // The balls that have had their turn in the current frame of contacts.
   std::vector<unsigned char> done_;
+  // The first VR controller's trigger as the last ball-in-hand step saw it.
+  bool trigger_was_down_ = false;
 };

@@ -1,5 +1,6 @@
 // PoolEngine: the per-frame simulation of a shot: forces, ball contacts,
 // integration and the rest test.
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -23,18 +24,39 @@ void PoolEngine::simulation_step(double dt) {
   } else {
     return;
   }
-  handle_collisions();
   const bool rest_test = rules->shot_in_progress && shot_speed > 0.0f &&
                          gametime_queue().time() - shot_start_time > kRestTestDelay;
   const unsigned int steps = game_speed_steps();
-  for (unsigned int k = 0; k < steps; ++k)
-    for (Ball& ball : balls)
-      if (ball.enable_update()) ball.Update(dt);
+  // A fast ball is stepped in parts, each with its own contacts, so that
+  // two balls never pass into or through each other between two tests.
+  const unsigned int parts = sub_steps(dt * steps);
+  const double part = dt / parts;
+  for (unsigned int s = 0; s < parts; ++s) {
+    handle_collisions();
+    for (unsigned int k = 0; k < steps; ++k)
+      for (Ball& ball : balls)
+        if (ball.enable_update()) ball.Update(part);
+  }
   if (rest_test && balls_at_rest()) {
     end_shot();
     for (Pocket& pocket : table.pockets) pocket.highlighted = 0;
     shot_speed = 0.0f;
   }
+}
+
+unsigned int PoolEngine::sub_steps(double span) const {
+  if (!rules || !rules->shot_in_progress) return 1;
+  float fastest = 0.0f;
+  float smallest = 0.0f;
+  for (const Ball& ball : balls) {
+    if (!ball.enable_update()) continue;
+    fastest = std::max(fastest, norm(ball.velocity));
+    smallest = smallest > 0.0f ? std::min(smallest, ball.radius) : ball.radius;
+  }
+  const double travel = double(fastest) * span;
+  const double allowed = kSubStepTravel * smallest;
+  if (!(travel > allowed)) return 1;  // also for a speed that is not finite
+  return static_cast<unsigned int>(std::min(std::ceil(travel / allowed), double(kMaxSubSteps)));
 }
 
 bool PoolEngine::balls_at_rest() {

@@ -13,6 +13,8 @@
 class Ball : public PhysObj, public GeomObj {
  public:
   using SphereSet = ParameterizedGeometry::Spheres;
+  // A pool ball's radius, metres (57.15 mm across).
+  static constexpr float kRadius = 0.028575f;
 
   // Number 0, mass 1, the PhysObj radius set to `radius` and the moment of
   // inertia of a solid sphere, 0.4 m r^2.
@@ -35,7 +37,7 @@ class Ball : public PhysObj, public GeomObj {
   void draw_with(const std::function<void()>& draw_sphere);
 
   SphereSet* sphere_set = nullptr;
-  float radius = 0.028575f;  // hides PhysObj::radius, which holds it as double
+  float radius = kRadius;  // hides PhysObj::radius, which holds it as double
   std::uint8_t selected = 0;
   int number = 0;
   bool spin_force = true;

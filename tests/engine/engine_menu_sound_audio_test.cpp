@@ -89,3 +89,31 @@ TEST_F(EngineMenuSound, TheSelectSoundPlaysWhereItIsToldOrAtTheShownSelectedDial
   EXPECT_EQ(playing_buffer(), sound("menu_arrow_sound"));
   EXPECT_EQ(source().coord_sys().position(), (Vec3{0.0f, 1.0f, 0.0f}));
 }
+
+TEST_F(EngineMenuSound, AClickPlaysTheSelectSoundAtTheDialogOnTheRelease) {
+  engine_.dialogs().push_back(&dialog_);
+  int chosen = 0;
+  dialog_.children()[0]->callback() = [&] { ++chosen; };
+  dialog_.cursor_data({0, 1.0f}, false);
+  engine_.listener().gain(0.25f);
+  engine_.mouse_button(0, 0, 0, 0, 0);  // press
+  engine_.update_dialogs();
+  EXPECT_EQ(playing_buffer(), 0u);
+  engine_.mouse_button(0, 1, 0, 0, 0);  // release
+  engine_.update_dialogs();
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(playing_buffer(), sound("menu_select_sound"));
+  EXPECT_EQ(source().coord_sys().position(), dialog_.frame().coord_sys().position());
+  ALfloat gain = 0.0f;
+  alGetListenerf(AL_GAIN, &gain);
+  EXPECT_EQ(gain, 1.0f);
+
+  // With the dialog's sounds off the click still runs, silently.
+  alSourceStop(source().id());
+  dialog_.sounds = false;
+  engine_.mouse_button(0, 0, 0, 0, 0);
+  engine_.mouse_button(0, 1, 0, 0, 0);
+  engine_.update_dialogs();
+  EXPECT_EQ(chosen, 2);
+  EXPECT_EQ(playing_buffer(), 0u);
+}

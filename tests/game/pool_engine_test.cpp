@@ -37,6 +37,10 @@ TEST(PoolEngine, ConstructionOpensNothingAndOwnsTheGame) {
   EXPECT_FALSE(engine.guide_hit);
   EXPECT_EQ(engine.camera_event_names[3], "Align camera shot rotation");
   EXPECT_EQ(engine.start_position(), (std::array<float, 3>{0.0f, 1.2f, 0.0f}));
+  // The engine keeps the game's controller tutorial as its own.
+  ASSERT_NE(engine.tutorial, nullptr);
+  EXPECT_EQ(engine.controller_tutorial(), engine.tutorial.get());
+  EXPECT_TRUE(engine.tutorial->enabled());
   // The view starts dark for the intro to fade in.
   EXPECT_EQ(engine.overlay_color(), (GLUTInterface::Color{0, 0, 0, 1}));
 }

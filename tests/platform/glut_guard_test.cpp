@@ -18,5 +18,8 @@ TEST(GlutGuard, CallsBeforeGlutInitAreSkipped) {
   EXPECT_EQ(guard::stroke_width(nullptr, 'W'), 0.0f);
   EXPECT_EQ(guard::stroke_length(nullptr, "Walk"), 0.0f);
   guard::stroke_character(nullptr, 'W');
+  EXPECT_FALSE(guard::post_redisplay());
+  EXPECT_FALSE(guard::swap_buffers());
   EXPECT_EQ(guard::screen_size(), (std::array<int, 2>{0, 0}));
+  EXPECT_FALSE(guard::game_mode_active());
 }

@@ -1,0 +1,106 @@
+// PoolEngine: the game's commands and key bindings, the mouse, and the input
+// hooks it stores in the engine.
+#include <cmath>
+
+#include "game/app/pool_engine.h"
+#include "ui/dialog.h"
+
+namespace {
+
+// The shot wizard's step indices.
+constexpr int kBallInHand = 0;
+constexpr int kChoosePocket = 2;
+constexpr int kShoot = 3;
+
+}  // namespace
+
+int PoolEngine::bind_keys() {
+  Commands& c = cmds();
+  c["enter_key_down"] = [this](int) { return menu_dialog ? menu_dialog->click(1, true) : 0; };
+  c["enter_key_up"] = [this](int) {
+    Dialog* d = menus_current_dialog();
+    if (d)
+      menu_dialog = d;
+    else
+      d = menu_dialog;
+    if (d && d->enabled()) {
+      if (d->sounds) play_menu_select_sound(nullptr);
+      d->click(0, true);
+    }
+    return 0;
+  };
+  c["toggle_menu"] = [this](int) { return pause_allowed() ? int(toggle_menu()) : 0; };
+  c["backspace_key_up"] = [this](int) { return undo_shot_step(); };
+  c["menu_back_or_esc"] = [this](int) {
+    if (!pause_allowed()) return 0;
+    if (!menu_enabled()) {
+      toggle_menu();
+    } else {
+      play_menu_select_sound(nullptr);
+      if (!menus_back()) set_menu(false);
+    }
+    return 0;
+  };
+  for (unsigned char key : {13, 10}) bind_key_up(key, "enter_key_up", 0);
+  for (unsigned char key : {13, 10}) bind_key_down(key, "enter_key_down", 0);
+  bind_key_up(27, "menu_back_or_esc", 0);
+  bind_key_up(127, "backspace_key_up", 0);
+  return 0;
+}
+
+Dialog* PoolEngine::menus_current_dialog() {
+  return menu_dialog;
+}
+
+Dialog* PoolEngine::menus_back() {
+  return nullptr;
+}
+
+int PoolEngine::undo_shot_step() {
+  if (menus.menus_active && !menus_back() && menu_hook()) menu_hook()(false);
+  // The gate of a strike without its step conditions: can_shoot() holds only
+  // in "Shoot" (on a monitor), which would leave nothing to undo in the
+  // steps before it.
+  if (balls.empty() || !shot_wizard.active()) return -1;
+  if (rules && rules->shot_in_progress && rules->block_strike_while_running) return -1;
+  if (!(gametime_queue().time() - shot_start_time > 1.0)) return -1;
+  if (shot_wizard.current_step_index() >= 1 || (rules && rules->turn_passed)) shot_wizard.back();
+  const int step = shot_wizard.current_step_index();
+  if (step < kShoot) selected_pocket = -1;
+  if (step < kChoosePocket) selected_ball = -1;
+  return -1;
+}
+
+void PoolEngine::mouse_motion(float x, float y) {
+  mouse_passive(x, y, 0.0f);
+}
+
+void PoolEngine::install_input_callbacks() {
+  mouse_button_hook() = [this](int, int state, float, float, float) {
+    if (state == 1) any_key_callback();
+  };
+  key_intercept() = [this](int key, int state, float, float, float) {
+    if (state != 1) return;
+    any_key_callback();
+    arrow_key_up(key);
+  };
+  walking_hook() = [this] {
+    const bool used = mouse_input() || keyboard_input() || gamepad_active();
+    if (!used || active_camera_animation() || hmd_control()) return;
+    for (const std::string& name : camera_event_names) gametime_queue().clear(name);
+    gametime_queue().flush(0, false);
+    walking().stand(&realtime_queue(), 0.5, false);
+  };
+  menu_hook() = [this](bool shown) {
+    if (shown) {
+      if (!pause_allowed()) return;
+      pause(true);
+      audio.game_bank.pause(false);
+      walking().stand_still();
+    } else {
+      unpause();
+      audio.game_bank.resume();
+      menu_dialog = nullptr;
+    }
+  };
+}

@@ -1,0 +1,250 @@
+// PoolEngine: the start-up once OpenGL is up — the "controls" settings, the
+// camera, the models loaded in the background, the ball textures and
+// renderer, the screen atom and the scenes' periodic events.
+#include <array>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/controller_tutorial.h"
+#include "game/app/pool_engine.h"
+#include "render/gl.h"
+#include "render/primitives.h"
+
+namespace {
+
+const char* const kControls = "controls";
+const char* const kRoomModel = "room_model";
+const char* const kPoolObjects = "pool_objects";
+
+// Every pending OpenGL error as "8: main() Error <code>(<text>)", at most 32
+// (without a context some drivers report an error on every call).
+void report_startup_gl_errors() {
+  for (int n = 0; n < 32; ++n) {
+    const GLenum code = glGetError();
+    if (code == GL_NO_ERROR) return;
+    std::cerr << "8: main() Error " << code << "(" << gl_error_string(code) << ")" << std::endl;
+  }
+}
+
+bool names_furniture(const std::string& key) {
+  for (const char* word : {"bench", "chair", "stool"})
+    if (key.find(word) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+int PoolEngine::init_post_glew() {
+  if (ControllerTutorial* tutorial = controller_tutorial()) {
+    if (const int r = tutorial->init(false))
+      std::cerr << "Error " << r << " in controller_tutorial_.init()" << std::endl;
+  }
+  enqueue_periodic([this] { update_ball_highlights(); }, 0.1, 0.0, -1.0, nullptr);
+
+  init_controls();
+
+  camera().init(60.0f, 0.0f);
+  if (!hmd_control()) {
+    mouse_look().up_axis(1);
+    std::cerr << "Debug B: init_camera()" << std::endl;
+    const float eye[3] = {0.0f, 0.3f, 2.0f};
+    const float origin[3] = {0.0f, 0.0f, 0.0f};
+    mouse_look().coord_sys().look_at(eye, origin, nullptr, false);
+    walking().position() = {eye[0], eye[1], eye[2]};
+  }
+
+  EngineSettings& cfg = settings();
+  cfg.load_section(kRoomModel);
+  ProgramCfg& room = cfg[kRoomModel];
+  if (!room.contains("screen_object")) room["screen_object"] = "Screen_Cube.019";
+  if (!room.contains("point_lights_objects")) room["point_lights_objects"] = "point_lights";
+
+  load_obj_async(models["room"], "room_model", kPoolObjects, false,
+                 [this] { room_model_loaded(); });
+  load_furniture();
+  load_obj_async(table.model, "table_model", kPoolObjects, true, {});
+  load_obj_async(cue.model, "cue_stick_model", kPoolObjects, true, {});
+
+  load_ball_textures();
+  build_screen_atom();
+  report_startup_gl_errors();
+
+  build_ball_renderer();
+  bind_keys();
+
+  enqueue_periodic([this] { update_cue_pointer(); }, 1.0 / 24.0, 0.0, -1.0, nullptr);
+  enqueue_periodic([this] { update_pointer_source(); }, 0.5, 0.0, -1.0, nullptr);
+  window().focus();
+
+  table.model_name = [this](unsigned int level) { return ball_model_name(level); };
+  table.init();
+
+  enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
+  aim_guide.init_buffers();
+  enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
+
+  return init_scenes();
+}
+
+void PoolEngine::init_controls() {
+  EngineSettings& cfg = settings();
+  if (cfg.load_section(kControls) == 0) {
+    ProgramCfg& controls = cfg[kControls];
+    if (controls.contains("look_sensitivity")) {
+      const std::array<float, 3> speed = controls["look_sensitivity"];
+      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+    } else {
+      controls["look_sensitivity"] = mouse_look().get_rot_speed();
+    }
+    if (controls.contains("look_inversion"))
+      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
+    else
+      controls["look_inversion"] = mouse().inverted();
+    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+    if (ControllerTutorial* tutorial = controller_tutorial())
+      tutorial->enable(int(controls["show_control_hints"]) != 0);
+  }
+  cfg.save_section(kControls, true);
+}
+
+void PoolEngine::room_model_loaded() {
+  OBJRenderer& room = models["room"];
+  room.excluded_objects().clear();
+  const std::string screen_name = settings()[kRoomModel]["screen_object"].str();
+  OBJRenderer& screen = models["screen"];
+  screen = room.from_faces(room.filter_faces(screen_name, "", "", 0));
+  enqueue([this] { load_player_volume(models["room"], settings()[kRoomModel]); }, 0.0, nullptr);
+  screen.included_objects().push_back(screen_name);
+  screen.default_material_vaos(true);
+  screen.included_objects().clear();
+}
+
+void PoolEngine::load_furniture() {
+  EngineSettings& cfg = settings();
+  if (cfg.contains(kPoolObjects, "basic_engine") == 0) cfg.load_section(kPoolObjects);
+  // The keys first: the section gains no key while the loads start.
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : cfg[kPoolObjects].fields())
+    if (names_furniture(key)) keys.push_back(key);
+  for (const std::string& key : keys) load_obj_async(furniture[key], key, kPoolObjects, true, {});
+}
+
+std::string PoolEngine::ball_model_name(unsigned int level) const {
+  char name[48];
+  std::snprintf(name, sizeof name, "icosphere/icosphere-%02u.obj", level);
+  return settings().find_model(name);
+}
+
+int PoolEngine::load_ball_textures() {
+  return ball_textures.load(settings(), table.felt,
+                            [this](Texture& texture, const std::string& name) {
+                              return load_tex(texture, name, true, {});
+                            });
+}
+
+int PoolEngine::build_ball_renderer() {
+  // The engine's shapes (the walls' quads among them).
+  geometry().init(false);
+  cue.init();
+  const float radius = Ball().radius;
+  ball_renderer.set_render_detail(6, 0.45f, 1);
+  for (unsigned int level = 1; level <= 6; ++level)
+    ball_geometry.files[level] = ball_model_name(level);
+  ball_geometry.transform.scale = {radius, radius, radius};
+  ball_renderer.distance_function(&DetailRenderer::log2_distance2detail);
+  ball_renderer.generator(ball_geometry);
+  return ball_renderer.construct_all_detail();
+}
+
+void PoolEngine::build_screen_atom() {
+  Quad quad;
+  quad.construct(1);
+  // The quad spans -0.5 to 0.5: three units high, the frame's aspect wide.
+  const std::array<int, 2>& size = render_size();
+  const float aspect = size[1] > 0 ? float(size[0]) / float(size[1]) : 16.0f / 9.0f;
+  const float sx = 3.0f * aspect;
+  const float sy = 3.0f;
+  std::vector<float> vertices = quad.vertices();
+  for (std::size_t i = 0; i + 2 < vertices.size(); i += 3) {
+    vertices[i] *= sx;
+    vertices[i + 1] *= sy;
+  }
+  CoordinateSystem pose;
+  const float from[3] = {-5.0f, 2.0f, 0.0f};
+  const float to[3] = {0.0f, 0.5f, 0.0f};
+  pose.look_at(from, to, nullptr, false);
+  vertices = pose.local2global(vertices);
+  std::vector<float> normals = quad.normals();
+  const std::size_t n = normals.size() / 3;
+  pose.local2global_rotation(normals.data(), normals.data(), static_cast<unsigned>(n));
+  const std::vector<float> points = Quad::to_triangles(vertices, 3, 0);
+  const std::vector<float> directions = Quad::to_triangles(normals, 3, 0);
+  const std::vector<float> tex = Quad::to_triangles(quad.tex_coords(), 2, 0);
+  VAO vao;
+  vao.construct(points, directions, tex, 0, 1, 2, 3, 3, 2);
+  Material material;
+  material.set_amb(0.0f, 1.0f);
+  material.set_spec(0.0f, 0.0f, 0.0f);
+  material.set_color(1.0f, 1.0f, 1.0f, 1.0f);
+  screen_atom = RenderAtom(vao, TextureGL(0), material);
+  screen_molecule.atoms().clear();
+  screen_molecule += screen_atom;
+}
+
+void PoolEngine::update_ball_highlights() {
+  for (std::size_t i = 0; i < balls.size(); ++i) {
+    bool selected;
+    if (rules && rules->shot_in_progress && rules->block_strike_while_running)
+      selected = false;
+    else if (rules && positional_control(1) && !rules->current_player().computer)
+      selected = false;
+    else
+      selected = selected_ball >= 0 && selected_pocket >= 0 &&
+                 static_cast<std::size_t>(selected_ball) == i;
+    balls[i].selected = selected ? 1 : 0;
+  }
+}
+
+void PoolEngine::update_cue_pointer() {
+  cue_pointer = cue.coord_sys();
+  cue_pointer.invert_zhat();
+}
+
+void PoolEngine::update_pointer_source() {
+  std::vector<CoordinateSystem*>& pointers = pointer_coordsys();
+  if (!positional_control(1) && !mouse().hidden()) {
+    if (!have_pointer_coordsys(&mouse_pointer())) {
+      pointers.clear();
+      pointers.push_back(&mouse_pointer());
+    }
+  } else if (positional_control(1)) {
+    if (!have_pointer_coordsys(&cue_pointer)) {
+      pointers.clear();
+      pointers.push_back(&cue_pointer);
+    }
+  }
+}
+
+void PoolEngine::update_aim_guide() {
+  const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
+  aim_guide.tick(!computer_shot);
+}
+
+void PoolEngine::update_control_hints() {
+  ControllerTutorial* tutorial = controller_tutorial();
+  if (!tutorial) return;
+  tutorial->update_control_hints(false);
+  const bool on = tutorial->enabled();
+  const bool gamepad = on && tutorial->gamepad_active();
+  const bool keyboard = on && tutorial->keyboard_active();
+  const bool human_turn = rules && !rules->shot_in_progress && !rules->current_player().computer &&
+                          shot_wizard.active();
+  const bool waiting = paused() || human_turn;
+  tutorial->keyboard_select_hints(keyboard && waiting);
+  tutorial->gamepad_select_hints(gamepad && waiting);
+  tutorial->keyboard_choose_hints(keyboard && waiting && !paused());
+  tutorial->gamepad_choose_hints(gamepad && waiting && !paused());
+  if (on) tutorial->distribute_hints(0.75f);
+}

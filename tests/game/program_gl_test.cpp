@@ -1,0 +1,101 @@
+// The game program as a player runs it, on the virtual display with the
+// generated data folder, watched from outside: its window, its message
+// boxes answered with real key presses, its output and its exit code.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "datagen/data_folder.h"
+#include "support/child_process.h"
+#include "support/gl/x_windows.h"
+
+namespace {
+
+using testing_support::ChildProcess;
+
+// The lines of the text that contain any of the words.
+std::string lines_with(const std::string& text, std::initializer_list<const char*> words) {
+  std::istringstream in(text);
+  std::string found;
+  for (std::string line; std::getline(in, line);)
+    for (const char* word : words)
+      if (line.find(word) != std::string::npos) {
+        found += line + "\n";
+        break;
+      }
+  return found;
+}
+
+class GameProgram : public datagen_test::DataFolderTest {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) {
+      if (std::getenv("CI")) FAIL() << "no display";
+      GTEST_SKIP() << "no display";
+    }
+  }
+
+  // The program on the generated folder with silent audio and the extra
+  // environment.
+  static ChildProcess::Environment environment(ChildProcess::Environment extra = {}) {
+    extra.insert(extra.begin(), {{"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}});
+    return extra;
+  }
+
+  static constexpr double kStartSeconds = 90.0;
+};
+
+TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
+  ChildProcess game({TALVORIN_PROGRAM}, environment());
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game.err();
+  // Frames draw the scene into the window: its picture, black at first,
+  // comes to hold many colours.
+  std::set<std::uint32_t> colours;
+  for (int i = 0; i < 300 && colours.size() < 8 && !game.wait(0.1); ++i) {
+    const std::vector<std::uint32_t> grid = testing_support::window_colours(window, 16, 9);
+    colours = std::set<std::uint32_t>(grid.begin(), grid.end());
+  }
+  EXPECT_GE(colours.size(), 8u) << game.err();
+  ASSERT_TRUE(game.running()) << game.err();
+  ASSERT_TRUE(testing_support::request_close(window));
+  const std::optional<int> code = game.wait(30.0);
+  ASSERT_TRUE(code) << game.err();
+  EXPECT_EQ(*code, 0) << game.err();
+  // No OpenGL error in any frame, and the data folder was complete.
+  EXPECT_EQ(lines_with(game.err(), {"pre-call error", "post-call error", "glutPostRedisplay error",
+                                    "rror loading", "not found", "No such file", "missing"}),
+            "");
+  // The engine wrote its settings with their defaults.
+  EXPECT_NE(cfg("basic_engine.ini").fields().count("autostart_newgame"), 0u);
+}
+
+TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"MESA_GL_VERSION_OVERRIDE", "3.3"}}));
+  // The box waits for the player, as it would on a desktop.
+  const unsigned long box = testing_support::wait_for_window("Error", kStartSeconds);
+  ASSERT_NE(box, 0u) << game.err();
+  EXPECT_FALSE(game.wait(0.5));
+  // A key that comes before the box reads its keys is pressed again.
+  std::optional<int> code;
+  for (int attempt = 0; attempt < 20 && !code; ++attempt) {
+    testing_support::press_keys(box, "Return");
+    code = game.wait(1.5);
+  }
+  ASSERT_TRUE(code) << game.err();
+  EXPECT_EQ(*code, 1);
+  EXPECT_NE(game.err().find("Error: OpenGL Error: Version 4.5.0 required (detected version 3.3).\n"
+                            "Please try updating your graphics drivers, or use another hardware "
+                            "configuration. Contact technical support if the problem persists.\n"),
+            std::string::npos)
+      << game.err();
+  // The main loop never ran.
+  EXPECT_EQ(lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "support/gl/x_windows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace testing_support {
+
+namespace {
+
+std::string window_title(Display* display, Window window) {
+  std::string title;
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) && name) {
+    title = name;
+    XFree(name);
+    return title;
+  }
+  const Atom net_name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, net_name, 0, 1024, False, utf8, &type, &format, &count,
+                         &after, &data) == Success &&
+      data) {
+    title.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  return title;
+}
+
+unsigned long find_window(const std::string& title) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 0;
+  unsigned long found = 0;
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    for (unsigned int i = 0; i < count && !found; ++i)
+      if (window_title(display, children[i]) == title) found = children[i];
+    if (children) XFree(children);
+  }
+  XCloseDisplay(display);
+  return found;
+}
+
+}  // namespace
+
+unsigned long wait_for_window(const std::string& title, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    if (const unsigned long w = find_window(title)) return w;
+    if (std::chrono::steady_clock::now() >= deadline) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
+bool request_close(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+  XSync(display, False);
+  XCloseDisplay(display);
+  return sent;
+}
+
+std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows) {
+  std::vector<std::uint32_t> colours;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return colours;
+  XWindowAttributes attributes{};
+  Window child = 0;
+  int x = 0, y = 0;
+  const Window root = DefaultRootWindow(display);
+  if (XGetWindowAttributes(display, window, &attributes) &&
+      XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child)) {
+    // The part of the window on the screen.
+    const int screen_w = DisplayWidth(display, DefaultScreen(display));
+    const int screen_h = DisplayHeight(display, DefaultScreen(display));
+    const int w = std::min(attributes.width, screen_w - x);
+    const int h = std::min(attributes.height, screen_h - y);
+    if (w > 0 && h > 0) {
+      if (XImage* image = XGetImage(display, root, x, y, w, h, AllPlanes, ZPixmap)) {
+        for (int r = 0; r < rows; ++r)
+          for (int c = 0; c < columns; ++c) {
+            const unsigned long p =
+                XGetPixel(image, (2 * c + 1) * w / (2 * columns), (2 * r + 1) * h / (2 * rows));
+            colours.push_back(static_cast<std::uint32_t>(p & 0xFFFFFF));
+          }
+        XDestroyImage(image);
+      }
+    }
+  }
+  XCloseDisplay(display);
+  return colours;
+}
+
+bool press_keys(unsigned long window, const std::string& keys) {
+  const std::string command = "timeout 5 xdotool windowfocus --sync " + std::to_string(window) +
+                              " key " + keys + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,26 @@
+// The windows of the virtual X display as a test sees them from outside:
+// found by title, asked to close as a window manager asks, sent keys.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The first top-level window whose title (WM_NAME or the UTF-8
+// _NET_WM_NAME) is exactly `title`, waiting up to the seconds; 0 when none
+// showed.
+unsigned long wait_for_window(const std::string& title, double seconds);
+// Sends the window the WM_DELETE_WINDOW request of its close button; false
+// without a display.
+bool request_close(unsigned long window);
+// The colours (0xRRGGBB) of a columns x rows grid of points spread evenly
+// over the window's visible part, as the screen shows them; empty without a
+// display or for a window that is gone.
+std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows);
+// Focuses the window and types the xdotool key names ("Return"); true when
+// xdotool did so.
+bool press_keys(unsigned long window, const std::string& keys);
+
+}  // namespace testing_support
