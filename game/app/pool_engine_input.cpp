@@ -49,11 +49,11 @@ int PoolEngine::bind_keys() {
 }
 
 Dialog* PoolEngine::menus_current_dialog() {
-  return menus.current_dialog();
+  return menu_dialog;
 }
 
 Dialog* PoolEngine::menus_back() {
-  return menus.back();
+  return nullptr;
 }
 
 int PoolEngine::undo_shot_step() {
@@ -91,5 +91,16 @@ void PoolEngine::install_input_callbacks() {
     gametime_queue().flush(0, false);
     walking().stand(&realtime_queue(), 0.5, false);
   };
-  menu_hook() = [this](bool shown) { menus.menu_changed(shown); };
+  menu_hook() = [this](bool shown) {
+    if (shown) {
+      if (!pause_allowed()) return;
+      pause(true);
+      audio.game_bank.pause(false);
+      walking().stand_still();
+    } else {
+      unpause();
+      audio.game_bank.resume();
+      menu_dialog = nullptr;
+    }
+  };
 }
