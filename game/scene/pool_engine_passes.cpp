@@ -43,8 +43,8 @@ std::array<float, 3> PoolEngine::camera_position() const {
 }
 
 int PoolEngine::init_scenes() {
-  // The engine's own scenes ("vbos", "dialogs", "ortho_dialogs") come from
-  // its start-up.
+  // The engine's own scenes first: "vbos", "dialogs", "ortho_dialogs".
+  if (const int r = BasicEngine::init_scenes()) return r;
   if (const int r = init_sky()) return r;
   if (const int r = init_balls_scene()) return r;
   cue.init();

@@ -37,6 +37,7 @@ bool names_furniture(const std::string& key) {
 }  // namespace
 
 int PoolEngine::init_post_glew() {
+  if (const int r = BasicEngine::init_post_glew()) return r;
   if (ControllerTutorial* tutorial = controller_tutorial()) {
     if (const int r = tutorial->init(false))
       std::cerr << "Error " << r << " in controller_tutorial_.init()" << std::endl;
@@ -70,6 +71,7 @@ int PoolEngine::init_post_glew() {
   load_ball_textures();
   build_screen_atom();
   report_startup_gl_errors();
+  menus.build_menus();
 
   build_ball_renderer();
   bind_keys();

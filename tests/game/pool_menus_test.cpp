@@ -305,8 +305,8 @@ TEST_F(PoolMenusTest, ControlTipsFollowTheStoredSettingAndStartOnWithoutIt) {
     testing_support::OutputCapture capture;
     Dialog* controls = e.menus.controls();
     EXPECT_EQ(static_cast<ListSelection*>(item(controls, "Control tips:"))->index(), c.on ? 1 : 0);
-    // No tutorial in this engine.
-    EXPECT_EQ(capture.err(), "Controller tutorial is NULL!\n");
+    // The game's engine makes its controller tutorial, which takes the tips.
+    EXPECT_EQ(capture.err().find("Controller tutorial is NULL!"), std::string::npos);
   }
 }
 

@@ -1,7 +1,10 @@
 // The game program as a player runs it, on the virtual display with the
 // generated data folder, watched from outside: its window, its message
 // boxes answered with real key presses, its output and its exit code.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +41,13 @@ class GameProgram : public datagen_test::DataFolderTest {
       if (std::getenv("CI")) FAIL() << "no display";
       GTEST_SKIP() << "no display";
     }
+    // The runs find their windows by title on a shared display: one at a
+    // time, so no run takes another's window for its own.
+    lock_ = ::open("/tmp/talvorin32-program-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (lock_ >= 0) ::flock(lock_, LOCK_EX);
+  }
+  void TearDown() override {
+    if (lock_ >= 0) ::close(lock_);
   }
 
   // The program on the generated folder with silent audio and the extra
@@ -48,6 +58,9 @@ class GameProgram : public datagen_test::DataFolderTest {
   }
 
   static constexpr double kStartSeconds = 90.0;
+
+ private:
+  int lock_ = -1;
 };
 
 TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
