@@ -98,6 +98,8 @@ TEST_F(PoolMenusGLTest, EscThroughTheKeyboardShowsTheMainMenuAndQuitYesEndsTheGa
   auto* logo = dynamic_cast<TexFrame*>(main->children()[0]);
   ASSERT_NE(logo, nullptr);
   EXPECT_TRUE(glIsTexture(logo->tex().id()));
+  // Laid out as its first drawing does.
+  main->arrange_children();
 
   // Down four times from "Resume" reaches "Quit"; Enter there asks, and
   // Enter on its "Yes" sets the quit code that ends the main loop.
@@ -109,6 +111,8 @@ TEST_F(PoolMenusGLTest, EscThroughTheKeyboardShowsTheMainMenuAndQuitYesEndsTheGa
   Dialog* quit = menus.menu("confirm_quit");
   ASSERT_NE(quit, nullptr);
   EXPECT_TRUE(quit->enabled());
+  EXPECT_EQ(engine.menu_dialog, quit);
+  quit->arrange_children();
   EXPECT_EQ(engine.quit(), 0);
   engine.keyboard_callback(13, 1, 0, 0, 0);
   engine.keyboard_callback(13, 0, 0, 0, 0);
