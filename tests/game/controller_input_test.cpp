@@ -1,13 +1,15 @@
 // The VR hand controllers' input of a frame, driven as the headset frame
 // drives it: triggers into the engine's controller records, then the poses,
 // whose update runs the game's hook. Clicks for the dialogs, the cue held
-// by one or two hands, and the hand that holds the front.
+// by one or two hands, the hand that holds the front, and the menu button.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "game/app/pool_engine.h"
+#include "game/app/vr_frame.h"
+#include "input/vr_interface.h"
 #include "support/button_dialog.h"
 #include "support/pool_balls.h"
 
@@ -211,6 +213,20 @@ TEST_F(ControllerInput, ADialogToChooseFromOrAPausedMenuIsTheTarget) {
   EXPECT_EQ(engine.controller_target(), (Vec3{0.0f, 2.0f, 0.0f}));
   engine.menu_dialog = nullptr;
   engine.dialogs().clear();
+}
+
+TEST(VRMenuButton, ButtonZeroTogglesTheMenuOthersDoNothing) {
+  PoolEngine engine;
+  VRInterface vr;
+  VRFrame frame(engine, vr, {});
+  ASSERT_TRUE(engine.pause_allowed());
+  frame.vr_menu_button(3, 1);
+  frame.vr_menu_button(3, 2);
+  EXPECT_FALSE(engine.menu_enabled());
+  frame.vr_menu_button(3, 0);
+  EXPECT_TRUE(engine.menu_enabled());
+  frame.vr_menu_button(4, 0);
+  EXPECT_FALSE(engine.menu_enabled());
 }
 
 }  // namespace
