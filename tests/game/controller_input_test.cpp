@@ -130,40 +130,39 @@ TEST_F(ControllerInput, OnAComputersTurnTheClicksGoOnAndTheCueStays) {
   EXPECT_EQ(engine.cue.end_b, (Vec3{2.0f, 2.0f, 2.0f}));
 }
 
-// With a held trigger the front end stays where the cue's end_a is, so the
-// cue shows which hand holds the front.
-TEST_F(ControllerInput, OfTwoHandsTheOneNearerTheTargetHoldsTheFront) {
-  balls_at_origin();
-  const std::vector<Vec3> hands{{0.6f, 0.0f, 0.0f}, {0.2f, 0.0f, 0.0f}};
-  frame(hands);
-  hold({0.0f, 1.0f});
-  engine.cue.end_a = kKept;
-  frame(hands);
-  expect_near(engine.cue.end_a, kKept);
-  expect_near(engine.cue.end_b, hand(0));
-}
-
-TEST_F(ControllerInput, OfTwoEquallyNearHandsTheFirstHoldsTheFront) {
-  balls_at_origin();
-  const std::vector<Vec3> hands{{0.0f, 0.0f, 0.4f}, {0.0f, 0.0f, -0.4f}};
-  frame(hands);
-  hold({1.0f, 0.0f});
-  engine.cue.end_a = kKept;
-  frame(hands);
-  ASSERT_EQ(norm(hand(0)), norm(hand(1)));
-  expect_near(engine.cue.end_a, kKept);
-  expect_near(engine.cue.end_b, hand(1));
-}
-
-TEST_F(ControllerInput, WithoutBallsTheFirstOfTwoHandsHoldsTheFront) {
-  // The second hand is nearer the origin.
-  const std::vector<Vec3> hands{{3.0f, 0.0f, 0.0f}, {0.1f, 0.0f, 0.0f}};
-  frame(hands);
-  hold({1.0f, 0.0f});
-  engine.cue.end_a = kKept;
-  frame(hands);
-  expect_near(engine.cue.end_a, kKept);
-  expect_near(engine.cue.end_b, hand(1));
+// The front hand's held trigger keeps the front end where the cue's end_a
+// is, so the cue shows which hand holds the front; the other hand is the
+// back end.
+TEST_F(ControllerInput, TheFrontHandIsTheOneNearerTheTargetOrTheFirst) {
+  struct Case {
+    const char* what;
+    bool balls;
+    std::vector<Vec3> hands;
+    std::size_t front;
+  };
+  const Case cases[] = {
+      {"the nearer", true, {{0.6f, 0.0f, 0.0f}, {0.2f, 0.0f, 0.0f}}, 1},
+      {"equally near", true, {{0.0f, 0.0f, 0.4f}, {0.0f, 0.0f, -0.4f}}, 0},
+      {"no balls", false, {{3.0f, 0.0f, 0.0f}, {0.1f, 0.0f, 0.0f}}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PoolEngine engine;
+    engine.install_callbacks();
+    engine.eight_ball.init_players(2, 1);
+    engine.walking().position() = {0.0f, 0.0f, 0.0f};
+    if (c.balls) testing_support::place_balls(engine, {{0, {0.0f, 0.0f, 0.0f}}});
+    std::vector<CoordinateSystem> poses;
+    for (const Vec3& p : c.hands) poses.push_back(pose_at(p));
+    engine.update_controller_poses(poses);
+    std::vector<float> triggers{0.0f, 0.0f};
+    triggers[c.front] = 1.0f;
+    for (int i = 0; i < 3; ++i) engine.input_triggers(triggers);
+    engine.cue.end_a = kKept;
+    engine.update_controller_poses(poses);
+    expect_near(engine.cue.end_a, kKept);
+    expect_near(engine.cue.end_b, to_vec3(engine.controllers()[1 - c.front].pos().x_data()));
+  }
 }
 
 TEST_F(ControllerInput, AHeldBackTriggerSlidesTheBackEndAlongTheCue) {
