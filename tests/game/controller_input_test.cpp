@@ -116,18 +116,25 @@ TEST_F(ControllerInput, PausedOneHandHoldsTheCueAlongItsModelsZAxis) {
   EXPECT_EQ(engine.cue.end_b, before);
 }
 
-TEST_F(ControllerInput, OnAComputersTurnTheClicksGoOnAndTheCueStays) {
+TEST_F(ControllerInput, OnAComputersTurnTheClicksReachTheDialogsAndTheCueStays) {
   balls_at_origin();
   engine.eight_ball.current = 1;
   ASSERT_TRUE(engine.rules->current_player().computer);
+  testing_support::ButtonColumn dialog;
+  int runs = 0;
+  dialog.children()[1]->callback() = [&runs] { ++runs; };
+  engine.dialogs().push_back(&dialog);
   engine.cue.end_a = {1.0f, 1.0f, 1.0f};
   engine.cue.end_b = {2.0f, 2.0f, 2.0f};
+
   frame({{0.2f, 0.0f, 0.0f}});
-  frame({{0.2f, 0.0f, 0.0f}}, {1.0f});
-  frame({{0.2f, 0.0f, 0.0f}}, {1.0f});
-  EXPECT_EQ(clicks(), (Clicks{{0, 1, 0}}));
+  for (float trigger : {1.0f, 1.0f, 0.0f}) frame({{0.2f, 0.0f, 0.0f}}, {trigger});
+  EXPECT_EQ(clicks(), (Clicks{{0, 1, 0}, {0, 0, 0}}));
+  engine.update_dialogs();
+  EXPECT_EQ(runs, 1);
   EXPECT_EQ(engine.cue.end_a, (Vec3{1.0f, 1.0f, 1.0f}));
   EXPECT_EQ(engine.cue.end_b, (Vec3{2.0f, 2.0f, 2.0f}));
+  engine.dialogs().clear();
 }
 
 // The front hand's held trigger keeps the front end where the cue's end_a
