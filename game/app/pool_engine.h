@@ -11,7 +11,8 @@
 // (the score board and its status lines), pool_engine_init.cpp (start-up
 // once the sounds are set up: the engine's steps and the game's OpenGL
 // state), pool_engine_input.cpp (commands, key bindings, the mouse and the
-// input hooks); in game/shot: shot_flow.cpp (the human's side of a shot:
+// input hooks), pool_engine_controllers.cpp (the VR hand controllers' input
+// of a frame); in game/shot: shot_flow.cpp (the human's side of a shot:
 // arrow keys, ball and pocket selection, ball in hand, the gates of a
 // stroke), strike.cpp (the aiming update and the strike) and
 // computer_shot.cpp (the start of a turn, the cue's alignment and stroke
@@ -100,11 +101,12 @@ class PoolEngine : public BasicEngine {
   // The shot wizard's four steps (kWizardSteps); every step but the first
   // may finish the wizard. 0.
   int init_shot_wizard();
-  // Stores the game's functions in the engine's hooks: for now the post-idle
-  // hook (the simulation step), the pre-idle hook (the aiming update, the
-  // guide hit flag, the listener, the start of a turn), the arrow-key
-  // fallback (on_arrow_key) and the start-game hook (new_game, queued on the
-  // real-time queue).
+  // Stores the game's functions in the engine's hooks: the post-idle hook
+  // (the simulation step), the pre-idle hook (the aiming update, the guide
+  // hit flag, the listener, the start of a turn), the arrow-key fallback
+  // (on_arrow_key), the start-game hook (new_game, queued on the real-time
+  // queue), the controller-pose hook (update_controller_input) and the
+  // input hooks (install_input_callbacks).
   void install_callbacks();
   // The aim guide's periodic step: strikes are allowed (its hit is worked
   // out from the cue's line) unless a computer's shot is in progress.
@@ -440,6 +442,32 @@ class PoolEngine : public BasicEngine {
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"); -1.
   int undo_shot_step();
+  // ---- VR hand controllers (pool_engine_controllers.cpp)
+
+  // A trigger counts as held while its value is above this.
+  static constexpr float kTriggerThreshold = 0.5f;
+  // With one hand and no shot to aim (paused, or no balls) the cue runs
+  // this far (m) along the hand's model's z axis.
+  static constexpr float kHeldCueReach = 0.5f;
+  // The engine's controller-pose hook, once a headset frame after the
+  // controller records took their poses and triggers. Each trigger that
+  // crossed kTriggerThreshold since the last update queues a click of
+  // button 0 for the dialogs (state 1 pressed, 0 let go). Then, while
+  // paused, without rules or on a human's turn, the cue follows the hands:
+  // one hand holds it from the hand through the target (paused or without
+  // balls: kHeldCueReach along its model's z axis, nothing without a
+  // model); with two, the hand nearer the target (the first of equally
+  // near ones; the first without balls) holds the front end, where it
+  // stays while that hand's trigger is held, and the other the back end,
+  // which while its trigger is held slides along the cue's line by as far
+  // as that hand lies along it.
+  void update_controller_input();
+  // What the hands aim at: the first enabled dialog with selectable
+  // children when no menu is up; the menu's position when one is up and
+  // the game is paused or has no balls; else the cue ball (the origin
+  // without one).
+  Vec3 controller_target();
+
   // The menus' side of the keys: the dialog that takes input now (the open
   // menu, else the dialog of the wizard's step while a human's shot waits)
   // and the Back of the menus (the menu now shown, null when they closed).
@@ -523,6 +551,10 @@ class PoolEngine : public BasicEngine {
   // of a frame and in every pre-idle step: the view pose and the walker's
   // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
+
+  // The copies of the runtime's controller models that controller_vbos()
+  // lists; kept for the whole run (a registration again adds more).
+  std::vector<std::unique_ptr<VBO>> controller_models;
 
   // Made last; the engine's controller_tutorial() points at it.
   std::unique_ptr<ControllerTutorialPool> tutorial;
