@@ -92,7 +92,10 @@ void drain_gl_errors() {
 }
 
 GameProgram::GameProgram(PoolEngine& engine, VRInterface& vr, FrameBuffer& desktop)
-    : engine_(engine), vr_(vr), desktop_(desktop) {}
+    : second_pass([&engine] { engine.render_overlay_pass(); }),
+      engine_(engine),
+      vr_(vr),
+      desktop_(desktop) {}
 
 GameProgram::~GameProgram() {
   if (active_program == this) active_program = nullptr;
