@@ -164,9 +164,9 @@ class PoolEngine : public BasicEngine {
   // pending stroke request called off, a suggested target, and the score
   // board shown. Safe from inside an event of either queue.
   void new_game(int humans, int computers);
-  // The balls for the rules' object balls plus the cue ball, numbered and
-  // at rest; the sink events are erased and the aim guide aims at the new
-  // cue ball.
+  // The balls for the rules' object balls plus the cue ball, numbered,
+  // with their pictures (ball_textures) and at rest; the sink events are erased and the aim guide
+  // aims at the new cue ball.
   void new_rack();
   // All balls have stopped (also called again by the team choice): teams
   // for a shooter without one (a human who pocketed balls of both teams is

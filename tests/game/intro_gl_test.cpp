@@ -112,6 +112,8 @@ TEST_F(IntroGL, TheLogosAreOverlayDialogsMadeOnce) {
 
 TEST_F(IntroGL, RunsItsTimelineOnRealTime) {
   engine.settings()["controls"]["show_control_hints"] = "1";
+  engine.ball_textures.load(engine.settings(), engine.table.felt,
+                            BallTextures::direct(engine.settings()));
   engine.intro();
   Dialog* maker = engine.maker_logo_dialog();
   Dialog* product = engine.product_logo_dialog();
@@ -151,7 +153,12 @@ TEST_F(IntroGL, RunsItsTimelineOnRealTime) {
   ASSERT_EQ(engine.rules->players.size(), 2u);
   EXPECT_TRUE(engine.rules->players[0].computer);
   EXPECT_TRUE(engine.rules->players[1].computer);
-  EXPECT_EQ(engine.balls.size(), 16u);
+  ASSERT_EQ(engine.balls.size(), 16u);
+  // Each ball with its picture.
+  for (std::size_t i = 0; i < engine.balls.size(); ++i) {
+    EXPECT_NE(engine.balls[i].texture, 0u) << i;
+    EXPECT_EQ(engine.balls[i].texture, engine.ball_textures.balls[i].id()) << i;
+  }
   EXPECT_TRUE(engine.controller_tutorial()->enabled());
   EXPECT_FALSE(pausing_allowed());
   EXPECT_GT(overlay_alpha(), 0.9f);
