@@ -306,8 +306,9 @@ class PoolEngine : public BasicEngine {
   // selected pocket (with the aim error of the computer's level on its
   // turn), over align_duration (align_duration_running_shot during a shot
   // that does not block strikes); marks the aim ("set align shot") when the
-  // glide ends. A running glide or stroke is kept unless restart. Nothing
-  // without both selections.
+  // glide ends; hands the shot camera (computer_shot_camera) the balls'
+  // centre and camera_point = target_b. A running glide or stroke is kept
+  // unless restart. Nothing without both selections.
   void align_shot(bool restart);
   // The cue's ends glide to target_a = from and target_b 1 m behind it on
   // the line from `to` through `from` (at once for a duration of 0 or
