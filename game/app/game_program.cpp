@@ -92,7 +92,11 @@ void drain_gl_errors() {
 }
 
 GameProgram::GameProgram(PoolEngine& engine, VRInterface& vr, FrameBuffer& desktop)
-    : engine_(engine), vr_(vr), desktop_(desktop), vr_frame_(engine, vr, [this] { draw_scene(); }) {
+    : second_pass([&engine] { engine.render_overlay_pass(); }),
+      engine_(engine),
+      vr_(vr),
+      desktop_(desktop),
+      vr_frame_(engine, vr, [this] { draw_scene(); }) {
   load_vr_models = [this] { vr_frame_.load_models(); };
   update_vr_controllers = [this] { vr_frame_.update_vr_controllers(); };
   draw_vr_frame = [this] { vr_frame_.draw_vr_frame(); };

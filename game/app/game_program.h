@@ -94,6 +94,7 @@ class GameProgram {
 
   // The game's drawing after the engine's dialog scenes (display_basic's
   // second function; its first is the game's scenes); skipped while empty.
+  // The engine's overlay pass (render_overlay_pass) unless replaced.
   std::function<void()> second_pass;
 
   // The scene of one frame or one eye: the engine's scenes with the game's

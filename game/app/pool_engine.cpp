@@ -45,6 +45,11 @@ PoolEngine::PoolEngine()
 
 PoolEngine::~PoolEngine() {
   wait_for_loads();
+  // The logos go with their members; the engine's overlay list outlives them.
+  std::vector<Dialog*>& overlay = ortho_dlgs();
+  std::erase_if(overlay, [this](const Dialog* d) {
+    return d && (d == maker_logo.get() || d == product_logo.get());
+  });
 }
 
 int PoolEngine::init_sounds(const std::string& log_file) {

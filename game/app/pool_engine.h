@@ -17,7 +17,8 @@
 // stroke), strike.cpp (the aiming update and the strike) and
 // computer_shot.cpp (the start of a turn, the cue's alignment and stroke
 // animations); in game/scene: camera_animations.cpp (the shot power, the
-// centre of the moving balls, the computer shot's camera), wall_text.cpp (the
+// centre of the moving balls, the computer shot's camera), intro.cpp (the
+// intro, its logos and the overlay pass), wall_text.cpp (the
 // score board's place on the wall facing the viewer), pool_engine_setup.cpp
 // (the start-up once OpenGL is up: settings, camera, model loads, periodic
 // events) and pool_engine_passes.cpp (the game's render scenes and their
@@ -165,9 +166,9 @@ class PoolEngine : public BasicEngine {
   // pending stroke request called off, a suggested target, and the score
   // board shown. Safe from inside an event of either queue.
   void new_game(int humans, int computers);
-  // The balls for the rules' object balls plus the cue ball, numbered and
-  // at rest; the sink events are erased and the aim guide aims at the new
-  // cue ball.
+  // The balls for the rules' object balls plus the cue ball, numbered,
+  // with their pictures (ball_textures) and at rest; the sink events are erased and the aim guide
+  // aims at the new cue ball.
   void new_rack();
   // All balls have stopped (also called again by the team choice): teams
   // for a shooter without one (a human who pocketed balls of both teams is
@@ -300,8 +301,8 @@ class PoolEngine : public BasicEngine {
   static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
 
   // Called each frame by the pre-idle hook and when a turn begins. During a
-  // shot: allows menus (or realigns when the shot does not block strikes).
-  // A human's turn: allows menus; a cue ball lying in a pocket at the first
+  // shot: allows menus (allow_pausing; or realigns when the shot does not
+  // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
   // step goes to a free spot. A computer's turn, while no glide or stroke
   // runs: a cue ball in a pocket goes to a free spot, the computer chooses
   // ball and pocket and the cue aligns; once the aim is marked for this
@@ -311,8 +312,9 @@ class PoolEngine : public BasicEngine {
   // selected pocket (with the aim error of the computer's level on its
   // turn), over align_duration (align_duration_running_shot during a shot
   // that does not block strikes); marks the aim ("set align shot") when the
-  // glide ends. A running glide or stroke is kept unless restart. Nothing
-  // without both selections.
+  // glide ends; hands the shot camera (computer_shot_camera) the balls'
+  // centre and camera_point = target_b. A running glide or stroke is kept
+  // unless restart. Nothing without both selections.
   void align_shot(bool restart);
   // The cue's ends glide to target_a = from and target_b 1 m behind it on
   // the line from `to` through `from` (at once for a duration of 0 or
@@ -338,12 +340,63 @@ class PoolEngine : public BasicEngine {
   // player has none.
   float shot_power() const;
   // The mass-weighted mean position (and, when asked, velocity) of the
-  // balls in play, from ball 1 when skip_cue_ball; zeros when none is in
-  // play.
+  // balls in play, from ball 1 when skip_cue_ball; the table's centre (the
+  // origin) and a zero velocity when none is in play.
   Vec3 moving_balls_centre(Vec3* mean_velocity, bool skip_cue_ball) const;
-  // Turns the view toward a computer's shot; nothing yet (the camera
-  // animations hand-off).
+  // Carries the viewer to camera_point + camera_offset while the view turns
+  // to look_target, over duration from the queue's time (null: the
+  // game-time queue): the events "Align camera position", "Align camera
+  // target" and "Align camera rotation" (camera_event_names), which replace
+  // a running set. Nothing in head-mounted mode, before align_delay of real
+  // time has passed since the last key, mouse or gamepad input, on a
+  // human's turn (when there are rules), while a camera animation runs or
+  // once a device has looked around (look_controller() not none).
   void computer_shot_camera(EventQueue* queue, const Vec3& look_target, double duration);
+  // The real time of the latest key, mouse or gamepad input (0: none).
+  double last_input_time() const;
+  // The point the rotation of the computer shot's camera looks at; one for
+  // the whole process.
+  static inline Vec3 align_look_target{0.0f, 0.0f, 0.0f};
+
+  // ---- The intro (game/scene/intro.cpp; a current OpenGL context)
+
+  // The whole intro as events on the real-time queue from its time: the
+  // maker's logo fading in (0 to 2.5 s), out and in again to the product
+  // logo (2.5 to 7.5 s), out again (7.5 to 10 s); at 10 s the logo goes,
+  // the control hints follow "show_control_hints" of section "controls"
+  // (off when missing) and a game of two computers starts behind the
+  // clearing overlay; at 12.5 s the score board shows, pausing is allowed
+  // again and, with a gamepad, its A and D-pad left flash. Pausing is
+  // refused until then. Outside head-mounted mode the viewer walks along
+  // intro_waypoints() (kIntroSegment seconds per segment) looking at the
+  // table's centre ("intro look", listed as a camera look event; no turn
+  // while a VR hand controller is connected).
+  void intro();
+  // Lets a pause request take effect, except while the intro runs (it
+  // allows pausing at its end).
+  void allow_pausing();
+  // Set from the intro's start until its end (12.5 s).
+  bool in_intro = false;
+  // The overlay dialogs of the logos, made on the first call (hidden, with
+  // no background) and kept for the rest of the run: the maker's logo with
+  // the word "presents", and the product logo.
+  Dialog* maker_logo_dialog();
+  Dialog* product_logo_dialog();
+  static constexpr const char* kMakerLogo = "merivane(R)-ecl-transp.png";
+  static constexpr const char* kProductLogo = "tlv-transp.png";
+  static constexpr double kIntroFade = 2.5;
+  static constexpr double kIntroSegment = 6.25;
+  // Where the viewer passes during the intro: beside and above the table,
+  // out into the room, and in front of the table's -x end, just below its
+  // top; and the tangents there.
+  std::array<Vec3, 3> intro_waypoints() const;
+  static constexpr std::array<Vec3, 3> kIntroTangents{
+      Vec3{0.0f, 0.0f, 0.0f}, Vec3{-0.3f, -0.1f, 0.5f}, Vec3{0.0f, 0.0f, 0.0f}};
+  // The game's second render-pass function, after the engine's dialog
+  // scenes: the menus' hint decals (while the menus are active or a human's
+  // shot awaits input), then the fade overlay blended over the view without
+  // depth writes. The GL state is as before afterwards.
+  void render_overlay_pass();
 
   // The selected ball and pocket, null when the index names none.
   Ball* selected_ball_object();
@@ -356,8 +409,8 @@ class PoolEngine : public BasicEngine {
   // the walker at (0, 0.3, 2) looking at the origin, the "room_model"
   // defaults, the room, furniture, table and cue loads (asynchronous), the
   // ball textures, the screen atom and the ball renderer, the key bindings,
-  // the table's pockets, the aim guide's buffers, the periodic events, and
-  // last init_scenes(), whose result it returns. Pending GL errors are
+  // the table's pockets, the intro, the aim guide's buffers, the periodic
+  // events, and last init_scenes(), whose result it returns. Pending GL errors are
   // printed ("8: main() Error ...") and cleared on the way.
   int init_post_glew();
   // Section "controls": "look_sensitivity" (the view's turn speeds) and
@@ -535,6 +588,8 @@ class PoolEngine : public BasicEngine {
   // The aim guide's hit as the last pre-idle step saw it.
   bool guide_hit = false;
 
+  // The computer's shot is watched from camera_offset above camera_point.
+  Vec3 camera_point{0.0f, 0.0f, 0.0f};
   Vec3 camera_offset{0.0f, 0.3f, 0.0f};
   double camera_duration_factor = 1.25;
   double align_delay = 3.0;
@@ -581,6 +636,16 @@ class PoolEngine : public BasicEngine {
   RenderAtom screen_atom;
   // The dialog of the menu on show (null when none); Enter clicks it.
   Dialog* menu_dialog = nullptr;
+
+  // Frees a dialog with its children.
+  struct DialogDeleter {
+    void operator()(Dialog* d) const;
+  };
+  std::unique_ptr<Dialog, DialogDeleter> maker_logo;
+  std::unique_ptr<Dialog, DialogDeleter> product_logo;
+  // The intro's turn of the view toward the table; listed among the camera
+  // look events while it runs, so it is the engine's and not the queue's.
+  Event intro_look;
 
  private:
   // The view pose at the walker's position.

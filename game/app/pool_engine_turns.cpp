@@ -105,6 +105,7 @@ void PoolEngine::new_rack() {
     Ball& ball = balls[i];
     ball.init();
     ball.number = static_cast<int>(i);
+    if (i < ball_textures.balls.size()) ball.texture = ball_textures.balls[i].id();
   }
   cue_ball->enable_update(true);
   stop_balls();

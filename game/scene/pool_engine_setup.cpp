@@ -82,6 +82,7 @@ int PoolEngine::init_post_glew() {
 
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
   table.init();
+  intro();
 
   enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();

@@ -41,6 +41,10 @@ class PoolSceneGL : public Base {
     engine_->lights().resize(1);
     testing_support::OutputCapture capture;
     ASSERT_EQ(engine_->init_post_glew(), 0);
+    // The view as start-up leaves it, before the intro's walk moves it.
+    start_eye_ = engine_->camera_position();
+    start_body_ = engine_->walking().position();
+    start_ahead_ = engine_->mouse_look().coord_sys().zhat_array();
     engine_->wait_for_loads();
     // The completions run at the next frames, and what they queue after them.
     for (int i = 0; i < 3; ++i) {
@@ -68,6 +72,9 @@ class PoolSceneGL : public Base {
   static inline FrameClock clock_{[] { return now_; }};
   static inline std::unique_ptr<PoolEngine> engine_;
   static inline std::string errors_;
+  static inline std::array<float, 3> start_eye_{};
+  static inline Vec3 start_body_{};
+  static inline Vec3 start_ahead_{};
 };
 
 std::size_t pass_count(const RenderScene& scene, unsigned int layer) {
@@ -114,9 +121,14 @@ TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
 
   // The view from (0, 0.3, 2) at the table, 60 m deep.
   EXPECT_EQ(e.camera().far(), 60.0f);
-  EXPECT_EQ(e.camera_position(), (std::array<float, 3>{0.0f, 0.3f, 2.0f}));
-  EXPECT_EQ(e.walking().position(), (Vec3{0.0f, 0.3f, 2.0f}));
-  EXPECT_NEAR(e.mouse_look().coord_sys().zhat()[2], 1.0f, 0.05f);
+  EXPECT_EQ(start_eye_, (std::array<float, 3>{0.0f, 0.3f, 2.0f}));
+  EXPECT_EQ(start_body_, (Vec3{0.0f, 0.3f, 2.0f}));
+  EXPECT_NEAR(start_ahead_[2], 1.0f, 0.05f);
+  // Then the intro runs: the maker's logo over the view, pausing refused,
+  // the viewer carried toward the table.
+  EXPECT_TRUE(e.maker_logo_dialog()->enabled());
+  EXPECT_FALSE(e.pause_allowed());
+  EXPECT_TRUE(e.active_camera_animation());
   // The look settings were read and the section saved.
   EXPECT_EQ(e.mouse_look().base_speed(), (std::array<float, 3>{0.005f, 0.005f, 0.005f}));
   EXPECT_EQ(e.key_up_bindings().at(27).first, "menu_back_or_esc");
@@ -252,6 +264,8 @@ TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
   EXPECT_FALSE(shown("arrows_select"));
   EXPECT_FALSE(shown("enter_choose"));
   // Paused, the selection keys show (for the menus) but not the choice.
+  // (The intro refuses pausing until its end.)
+  e.pause_allowed(true);
   e.pause(true);
   e.update_control_hints();
   EXPECT_TRUE(shown("arrows_select"));
