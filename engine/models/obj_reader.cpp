@@ -1,5 +1,6 @@
 // The Wavefront OBJ reader of OBJRenderer and the loading of its MTL files.
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -121,29 +122,40 @@ class LineReader {
   bool done_ = false;
 };
 
-// Asks the kernel to back the whole 2 MiB pages inside a block with huge
-// pages: a list of millions of numbers then costs a few hundred first
-// touches of memory instead of thousands.
+constexpr std::size_t kHugePage = std::size_t{1} << 21;
+
+// Asks the kernel to back the memory pages of a block with huge pages
+// wherever they cover whole 2 MiB pages: a list of millions of numbers then
+// costs a few first touches of memory instead of thousands. Only advice: the
+// contents stay as they are.
 void advise_huge_pages(const void* data, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto first = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t start = (first + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t end = (first + bytes) & ~(kHuge - 1);
-  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+  const std::uintptr_t start = first & ~(page - 1);
+  const std::uintptr_t end = (first + bytes + page - 1) & ~(page - 1);
+  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 #else
   (void)data;
   (void)bytes;
 #endif
 }
 
-// Appends x, y, z, doubling the list's room when it is full; the new room
-// is advised before the entries move into it.
+// Appends x, y, z; a full list doubles its room. From 2 MiB on the room is
+// whole huge pages less a little for the allocator's bookkeeping, so that
+// the block can start on a huge page, and it is advised before the entries
+// move into it.
 void append3(std::vector<float>& list, const float* xyz) {
   if (list.capacity() - list.size() < 3) {
+    const std::size_t bytes = 2 * list.capacity() * sizeof(float);
     std::vector<float> larger;
-    larger.reserve(std::max<std::size_t>(2 * list.capacity(), 3 << 10));
-    advise_huge_pages(larger.data(), larger.capacity() * sizeof(float));
+    if (bytes < kHugePage) {
+      larger.reserve(std::max<std::size_t>(2 * list.capacity(), 3 << 10));
+    } else {
+      const std::size_t pages = (bytes + kHugePage - 1) / kHugePage;
+      larger.reserve((pages * kHugePage - 2048) / sizeof(float));
+      advise_huge_pages(larger.data(), larger.capacity() * sizeof(float));
+    }
     larger.assign(list.begin(), list.end());
     list.swap(larger);
   }
