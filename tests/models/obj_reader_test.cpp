@@ -228,6 +228,41 @@ TEST(OBJReaderTest, ReadingTheSameTextTwiceAppends) {
   EXPECT_EQ(relative.faces()[1].vn, (Indices{1, 1, 1}));
 }
 
+// Lists of several MiB grow in large blocks of their own: every entry stays
+// in place and in order across the moves, also behind entries read before.
+TEST(OBJReaderTest, LongListsKeepEveryEntryInOrder) {
+  constexpr int kCount = 150000;
+  std::string text;
+  for (int i = 0; i < kCount; ++i) {
+    const std::string n = std::to_string(i);
+    text += "v " + n + " -" + n + " 0.5\nvt " + n + " 0.25 1\nvn 0 1 " + n + "\n";
+  }
+  text += "f 1/1/1 2/2/2 " + std::to_string(kCount) + "/1/1\n";
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(read_text(model, kTriangle + "f 1 2 3\n"), 0);
+  ASSERT_EQ(read_text(model, text), 0);
+
+  const std::size_t before = 3;  // the triangle's vertices and its one normal
+  ASSERT_EQ(model.vertices().size(), 3 * (before + kCount));
+  ASSERT_EQ(model.tex_coords().size(), 3u * kCount);
+  ASSERT_EQ(model.normals().size(), 3 * (1 + kCount));
+  EXPECT_EQ(std::vector<float>(model.vertices().begin(), model.vertices().begin() + 9),
+            (Floats{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+  int wrong = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const float f = static_cast<float>(i);
+    const float* v = &model.vertices()[3 * (before + i)];
+    const float* vt = &model.tex_coords()[3 * i];
+    const float* vn = &model.normals()[3 * (1 + i)];
+    wrong += v[0] != f || v[1] != -f || v[2] != 0.5f || vt[0] != f || vt[1] != 0.25f ||
+             vt[2] != 1 || vn[0] != 0 || vn[1] != 1 || vn[2] != f;
+  }
+  EXPECT_EQ(wrong, 0);
+  ASSERT_EQ(model.faces().size(), 2u);
+  EXPECT_EQ(model.faces()[1].v, (Indices{0, 1, kCount - 1}));
+}
+
 TEST(OBJReaderTest, MalformedLines) {
   const struct {
     const char* name;
