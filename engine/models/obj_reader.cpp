@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string_view>
 
 #include "core/files.h"
@@ -76,11 +77,12 @@ class Words {
 // A line stays valid until the next call.
 class LineReader {
  public:
-  explicit LineReader(std::istream& in) : in_(in), buffer_(kBlock) {}
+  explicit LineReader(std::istream& in)
+      : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kBlock)), size_(kBlock) {}
 
   bool next(std::string_view& line) {
     for (;;) {
-      const char* start = buffer_.data() + begin_;
+      const char* start = buffer_.get() + begin_;
       const void* hit = std::memchr(start, '\n', end_ - begin_);
       if (hit) {
         const std::size_t length = static_cast<const char*>(hit) - start;
@@ -102,21 +104,30 @@ class LineReader {
   static constexpr std::size_t kBlock = 1 << 20;
 
   // Keeps the unfinished line at the front and reads behind it; a line
-  // longer than the buffer grows it.
+  // longer than the buffer grows it. The buffer is not cleared first: only
+  // the pages that a text fills are ever touched, so a small model costs a
+  // few pages, not the whole block.
   void refill() {
     const std::size_t kept = end_ - begin_;
-    std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+    if (size_ - kept < kBlock / 2) {
+      auto larger = std::make_unique_for_overwrite<char[]>(2 * size_);
+      std::memcpy(larger.get(), buffer_.get() + begin_, kept);
+      buffer_ = std::move(larger);
+      size_ *= 2;
+    } else {
+      std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
+    }
     begin_ = 0;
     end_ = kept;
-    if (buffer_.size() - end_ < kBlock / 2) buffer_.resize(buffer_.size() * 2);
-    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(size_ - end_));
     const std::streamsize got = in_.gcount();
     end_ += static_cast<std::size_t>(got);
     if (got == 0 || !in_) done_ = true;
   }
 
   std::istream& in_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t size_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool done_ = false;

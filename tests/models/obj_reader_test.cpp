@@ -263,6 +263,21 @@ TEST(OBJReaderTest, LongListsKeepEveryEntryInOrder) {
   EXPECT_EQ(model.faces()[1].v, (Indices{0, 1, kCount - 1}));
 }
 
+// The text is read in blocks of 1 MiB; a line of several blocks, and one
+// that starts near the end of a block, are read whole.
+TEST(OBJReaderTest, LinesLongerThanTheReadBlockStayWhole) {
+  const std::string name(3 << 20, 'n');
+  const std::string filler = "# " + std::string((1 << 20) - 10, '-') + "\n";
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(read_text(model, filler + kTriangle + "g " + name + "\nf 1 2 3\nf 3 2 1"), 0);
+  ASSERT_EQ(model.faces().size(), 2u);
+  EXPECT_EQ(model.faces()[0].group_name.size(), name.size());
+  EXPECT_EQ(model.faces()[1].group_name, name);
+  EXPECT_EQ(model.faces()[1].v, (Indices{2, 1, 0}));
+  EXPECT_EQ(model.vertices().size(), 9u);
+}
+
 TEST(OBJReaderTest, MalformedLines) {
   const struct {
     const char* name;
