@@ -78,7 +78,7 @@ class Words {
 class LineReader {
  public:
   explicit LineReader(std::istream& in)
-      : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kBlock)), size_(kBlock) {}
+      : in_(in), size_(first_size(in)), buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
   bool next(std::string_view& line) {
     for (;;) {
@@ -102,18 +102,30 @@ class LineReader {
 
  private:
   static constexpr std::size_t kBlock = 1 << 20;
+  static constexpr std::size_t kSmallest = 4096;
 
-  // Keeps the unfinished line at the front and reads behind it; a line
-  // longer than the buffer grows it. The buffer is not cleared first: only
-  // the pages that a text fills are ever touched, so a small model costs a
-  // few pages, not the whole block.
+  // A text that tells its length (a string, a file) and is shorter than a
+  // block is read into a buffer of its size, with a byte more to meet its
+  // end in one read: a small model costs no block of memory.
+  static std::size_t first_size(std::istream& in) {
+    const std::streamsize known = in.rdbuf() ? in.rdbuf()->in_avail() : 0;
+    if (known == 0 || known >= static_cast<std::streamsize>(kBlock)) return kBlock;
+    if (known < 0) return kSmallest;
+    return std::max(static_cast<std::size_t>(known) + 1, kSmallest);
+  }
+
+  // Keeps the unfinished line at the front and reads behind it; a text that
+  // goes on past a small buffer, or a line longer than half the buffer,
+  // grows it. The buffer is not cleared first: only the pages that a text
+  // fills are ever touched.
   void refill() {
     const std::size_t kept = end_ - begin_;
     if (size_ - kept < kBlock / 2) {
-      auto larger = std::make_unique_for_overwrite<char[]>(2 * size_);
+      const std::size_t size = std::max(2 * size_, kBlock);
+      auto larger = std::make_unique_for_overwrite<char[]>(size);
       std::memcpy(larger.get(), buffer_.get() + begin_, kept);
       buffer_ = std::move(larger);
-      size_ *= 2;
+      size_ = size;
     } else {
       std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
     }
@@ -126,8 +138,8 @@ class LineReader {
   }
 
   std::istream& in_;
-  std::unique_ptr<char[]> buffer_;
   std::size_t size_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool done_ = false;

@@ -2,8 +2,10 @@
 // names, MTL files, malformed input, messages and the load path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <sstream>
+#include <streambuf>
 
 #include "models/obj_renderer.h"
 #include "support/capture.h"
@@ -24,6 +26,32 @@ int read_text(OBJRenderer& model, const std::string& text, OBJTransform* transfo
 }
 
 const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+
+// Hands out its text in pieces of 100 characters, so that a stream on it
+// tells only the first piece's length when reading starts.
+class PiecewiseText : public std::streambuf {
+ public:
+  explicit PiecewiseText(std::string text) : text_(std::move(text)) { next_piece(); }
+
+ protected:
+  int_type underflow() override {
+    if (gptr() == egptr() && !next_piece()) return traits_type::eof();
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  bool next_piece() {
+    if (at_ == text_.size()) return false;
+    const std::size_t n = std::min<std::size_t>(100, text_.size() - at_);
+    char* piece = text_.data() + at_;
+    setg(piece, piece, piece + n);
+    at_ += n;
+    return true;
+  }
+
+  std::string text_;
+  std::size_t at_ = 0;
+};
 
 }  // namespace
 
@@ -276,6 +304,22 @@ TEST(OBJReaderTest, LinesLongerThanTheReadBlockStayWhole) {
   EXPECT_EQ(model.faces()[1].group_name, name);
   EXPECT_EQ(model.faces()[1].v, (Indices{2, 1, 0}));
   EXPECT_EQ(model.vertices().size(), 9u);
+}
+
+// A stream that tells less than its whole text still gives every line.
+TEST(OBJReaderTest, TextLongerThanTheStreamTellsIsReadWhole) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "v " + std::to_string(i) + " 0 0\n";
+  PiecewiseText pieces(text + "f 1 2 3000");
+  std::istream in(&pieces);
+  ASSERT_EQ(in.rdbuf()->in_avail(), 100);
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(model.load(in, nullptr, false), 0);
+  ASSERT_EQ(model.vertices().size(), 9000u);
+  EXPECT_EQ(model.vertices()[3 * 2999], 2999.0f);
+  ASSERT_EQ(model.faces().size(), 1u);
+  EXPECT_EQ(model.faces()[0].v, (Indices{0, 1, 2999}));
 }
 
 TEST(OBJReaderTest, MalformedLines) {
