@@ -114,13 +114,13 @@ class LineReader {
     return std::max(static_cast<std::size_t>(known) + 1, kSmallest);
   }
 
-  // Keeps the unfinished line at the front and reads behind it; a text that
-  // goes on past a small buffer, or a line longer than half the buffer,
-  // grows it. The buffer is not cleared first: only the pages that a text
-  // fills are ever touched.
+  // Keeps the unfinished line at the front and reads behind it. The buffer
+  // grows when a text goes on past a buffer smaller than a block, or when
+  // the unfinished line leaves less than half a block free. It is not
+  // cleared first: only the pages that a text fills are ever touched.
   void refill() {
     const std::size_t kept = end_ - begin_;
-    if (size_ - kept < kBlock / 2) {
+    if (size_ < kBlock ? read_before_ : size_ - kept < kBlock / 2) {
       const std::size_t size = std::max(2 * size_, kBlock);
       auto larger = std::make_unique_for_overwrite<char[]>(size);
       std::memcpy(larger.get(), buffer_.get() + begin_, kept);
@@ -132,6 +132,7 @@ class LineReader {
     begin_ = 0;
     end_ = kept;
     in_.read(buffer_.get() + end_, static_cast<std::streamsize>(size_ - end_));
+    read_before_ = true;
     const std::streamsize got = in_.gcount();
     end_ += static_cast<std::size_t>(got);
     if (got == 0 || !in_) done_ = true;
@@ -142,6 +143,7 @@ class LineReader {
   std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  bool read_before_ = false;
   bool done_ = false;
 };
 
