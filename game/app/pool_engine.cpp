@@ -24,7 +24,8 @@ PoolEngine::PoolEngine()
     : BasicEngine(nullptr, "TALVORIN_ROOT"),
       table(&geometry()),
       rules(&eight_ball),
-      cue(&geometry(), [this] { return realtime_queue().time(); }),
+      cue(
+          &geometry(), [this] { return realtime_queue().time(); }, &realtime_queue()),
       aim_guide(&cue, [this] { return realtime_queue().time(); }),
       update_listener([this] {
         update_listener_audio();
@@ -45,6 +46,8 @@ PoolEngine::PoolEngine()
 
 PoolEngine::~PoolEngine() {
   wait_for_loads();
+  // The cue's label goes with the cue, before the engine's lists.
+  remove_dialog(cue.label.get());
 }
 
 int PoolEngine::init_sounds(const std::string& log_file) {

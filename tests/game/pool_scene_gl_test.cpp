@@ -3,6 +3,7 @@
 // passes, what a frame shows, and the furniture in the room's four quadrants.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -120,6 +121,12 @@ TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
   // The look settings were read and the section saved.
   EXPECT_EQ(e.mouse_look().base_speed(), (std::array<float, 3>{0.005f, 0.005f, 0.005f}));
   EXPECT_EQ(e.key_up_bindings().at(27).first, "menu_back_or_esc");
+  // The cue's name tag is one of the engine's dialogs, hidden.
+  Dialog* tag = e.cue.label.get();
+  EXPECT_EQ(std::count(e.dialogs().begin(), e.dialogs().end(), tag), 1);
+  EXPECT_FALSE(tag->enabled());
+  ASSERT_EQ(tag->text_frames().size(), 1u);
+  EXPECT_EQ(tag->text_frames()[0]->text(), "Cue stick");
 }
 
 TEST_F(PoolSceneGL, TheGameScenesDrawInTheirOrderWithTheSelectedBallLast) {
