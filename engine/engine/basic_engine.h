@@ -578,7 +578,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void draw_all_objects();
   void draw_all_functions();
   // Takes each controller model's first entry out of draw_vbos() and
-  // empties controller_vbos(); the VBOs themselves stay.
+  // empties controller_vbos() and button_locations(); the VBOs themselves
+  // stay.
   void clear_controller_vbos();
 
   // ---- Frame step

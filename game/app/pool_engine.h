@@ -267,6 +267,10 @@ class PoolEngine : public BasicEngine {
   // step is "Shoot" (any step with a VR hand controller), and more than 1 s
   // of game time has passed since the last strike.
   bool can_shoot() const;
+  // can_shoot() without its step conditions: there are balls, no shot that
+  // blocks strikes runs, the wizard is active and more than 1 s of game time
+  // has passed since the last strike. Undoing a step asks this.
+  bool strike_gate_open() const;
   // False only on a computer's turn whose aim was set for an earlier shot.
   bool computer_may_strike() const;
   // Ball in hand on a human's turn: the cue ball follows the spot held in
@@ -446,9 +450,9 @@ class PoolEngine : public BasicEngine {
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"); -1.
   int undo_shot_step();
-  // The menus' side of the keys. Until the game's menus keep a stack of
-  // dialogs: the dialog that takes input is menu_dialog, and going back
-  // leaves no menu to show (null).
+  // The menus' side of the keys: the dialog that takes input now (the open
+  // menu, else the dialog of the wizard's step while a human's shot waits)
+  // and the Back of the menus (the menu now shown, null when they closed).
   Dialog* menus_current_dialog();
   Dialog* menus_back();
 

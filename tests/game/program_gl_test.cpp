@@ -67,6 +67,8 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   ChildProcess game({TALVORIN_PROGRAM}, environment());
   const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
   ASSERT_NE(window, 0u) << game.err();
+  // Not full screen, at the size "video_settings" stores.
+  EXPECT_EQ(testing_support::window_size(window), (std::array<int, 2>{1280, 720}));
   // Frames draw the scene into the window: its picture, black at first,
   // comes to hold many colours.
   std::set<std::uint32_t> colours;
@@ -81,9 +83,10 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   ASSERT_TRUE(code) << game.err();
   EXPECT_EQ(*code, 0) << game.err();
   // No OpenGL error in any frame, and the data folder was complete.
-  EXPECT_EQ(lines_with(game.err(), {"pre-call error", "post-call error", "glutPostRedisplay error",
-                                    "rror loading", "not found", "No such file", "missing"}),
-            "");
+  EXPECT_EQ(
+      lines_with(game.err(), {"pre-call error", "post-call error", "glutPostRedisplay error",
+                              "rror loading", "not found", "No such file", "missing", "error:"}),
+      "");
   // The engine wrote its settings with their defaults.
   EXPECT_NE(cfg("basic_engine.ini").fields().count("autostart_newgame"), 0u);
 }
