@@ -36,6 +36,7 @@
 
 #include "core/vector_math.h"
 #include "engine/basic_engine.h"
+#include "engine/owned_dialogs.h"
 #include "game/app/aim_guide.h"
 #include "game/app/controller_tutorial_pool.h"
 #include "game/audio/pool_audio.h"
@@ -154,6 +155,14 @@ class PoolEngine : public BasicEngine {
   void clear_sink_events();
   // Every ball at rest, its force sums cleared and its integration on.
   void stop_balls();
+  // The number label of ball index i: made on first use, registered once
+  // with the engine and kept, at one address, for the engine's whole life,
+  // so that racks of any size reuse the labels and none is registered twice
+  // or freed while the engine still lists it. A new rack lends each ball
+  // the label of its index.
+  Dialog* ball_label(std::size_t i);
+  // The height above a sunk ball's centre at which its label floats.
+  static constexpr float kLabelHeight = 0.075f;
 
   // ---- Games, turns and the score board (main thread; every entry point
   // does nothing without rules)
@@ -408,9 +417,10 @@ class PoolEngine : public BasicEngine {
   // keys written from the current state, the section saved), the camera and
   // the walker at (0, 0.3, 2) looking at the origin, the "room_model"
   // defaults, the room, furniture, table and cue loads (asynchronous), the
-  // ball textures, the screen atom and the ball renderer, the key bindings,
-  // the table's pockets, the intro, the aim guide's buffers, the periodic
-  // events, and last init_scenes(), whose result it returns. Pending GL errors are
+  // ball textures, the screen atom, the menus, the cue's label among the
+  // engine's dialogs, the ball renderer, the key bindings, the table's
+  // pockets, the intro, the aim guide's buffers, the periodic events, and
+  // last init_scenes(), whose result it returns. Pending GL errors are
   // printed ("8: main() Error ...") and cleared on the way.
   int init_post_glew();
   // Section "controls": "look_sensitivity" (the view's turn speeds) and
@@ -661,11 +671,17 @@ class PoolEngine : public BasicEngine {
   // shot is in progress and the fastest ball in play would move more than
   // kSubStepTravel of a radius.
   unsigned int sub_steps(double span) const;
+  // Ball i's label shows its number, and the endless event
+  // label_event_name(i) on the game-time queue holds it kLabelHeight above
+  // the sunk ball until the ball is back in play, which hides it.
+  void show_label(int i);
   // Calls update_listener once per frame of contacts.
   void listener_for_impact(bool& updated);
   // The rest test of a frame: zeroes the stopped balls; true when all are.
   bool balls_at_rest();
 
+  // The balls' number labels by ball index (ball_label).
+  OwnedDialogs ball_labels_{this};
   // One more than the highest ball index that ever sank, so that
   // clear_sink_events reaches the events of a larger rack that is gone.
   std::size_t sink_span_ = 0;

@@ -72,6 +72,7 @@ int PoolEngine::init_post_glew() {
   build_screen_atom();
   report_startup_gl_errors();
   menus.build_menus();
+  add_dialog(cue.label.get());
 
   build_ball_renderer();
   bind_keys();
