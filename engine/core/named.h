@@ -80,7 +80,9 @@ class DataChunk {
  public:
   DataChunk(const void* data, unsigned long long size, std::string name);
   DataChunk(const std::string& text, std::string name);
-  DataChunk() : DataChunk(nullptr, 0, "DataChunk") {}
+  // An empty chunk named "DataChunk": the value a wizard step inserts for a
+  // new key, so no error is reported for it.
+  DataChunk() : name_("DataChunk") {}
 
   // Replaces the name when one is given; copies size bytes from data, or
   // reports the error and keeps the bytes when data is null or size 0.

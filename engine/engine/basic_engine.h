@@ -25,6 +25,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -424,8 +425,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // clicks handed to them every update period ("Update dialogs"), the
   // enabled ones are sorted far to near every sort period ("Sort
   // dialogs"), and the scenes "dialogs" and "ortho_dialogs" draw the sorted
-  // list and the overlay dialogs. The dialogs are borrowed: they must
-  // outlive the engine's events, and the engine never drops one.
+  // list and the overlay dialogs. The dialogs are borrowed: each must stay
+  // alive until it is taken off with remove_dialog (or the engine is gone).
 
   // add_dialog(d, dialogs(), 0.8); the engine.
   BasicEngine& add_dialog(Dialog* d);
@@ -439,6 +440,10 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // enabled, and whenever its height (along the walker's up axis, y when it
   // has none) differs from the viewer's by more than height_tolerance.
   BasicEngine& add_dialog(Dialog* d, std::list<Dialog*>& list, float height_tolerance);
+  // Takes d off dialogs(), sorted_dialogs(), ortho_dlgs() and the
+  // selection, and ends every "auto orient" event of its registrations, so
+  // that its owner may free it; the engine never reads d again.
+  void remove_dialog(const Dialog* d);
   // Queue the endless events "Update dialogs" and "Sort dialogs" on the
   // real-time queue, at most once a period; each call queues one more.
   //
@@ -573,7 +578,8 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   void draw_all_objects();
   void draw_all_functions();
   // Takes each controller model's first entry out of draw_vbos() and
-  // empties controller_vbos(); the VBOs themselves stay.
+  // empties controller_vbos() and button_locations(); the VBOs themselves
+  // stay.
   void clear_controller_vbos();
 
   // ---- Frame step
@@ -923,6 +929,9 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   mutable Lock mouse_events_lock_;
   bool mouse_events_busy_ = false;
   std::list<Dialog*> dialogs_;
+  // What each registration's "auto orient" event keeps, by dialog.
+  struct DialogOrientState;
+  std::multimap<const Dialog*, std::shared_ptr<DialogOrientState>> dialog_orient_states_;
   StartGameHook start_game_hook_;
   std::vector<CoordinateSystem*> pointer_coordsys_;
   CoordinateSystem mouse_pointer_;

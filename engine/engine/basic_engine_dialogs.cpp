@@ -9,16 +9,19 @@
 #include "engine/basic_engine.h"
 #include "ui/dialog.h"
 
-namespace {
-
-// What the orientation event of one dialog keeps between its runs.
-struct OrientState {
+// What the orientation event of one registration keeps between its runs.
+struct BasicEngine::DialogOrientState {
+  // Cleared by remove_dialog: the event ends at its next run without
+  // touching the dialog.
+  bool registered = true;
   // The dialog was enabled at the last run; starts as the negation of its
   // state at registration, so an enabled dialog is forced at the first run.
   bool was_enabled = false;
   float height_tolerance = 0.0f;
   Dialog::OrientFunc orient;
 };
+
+namespace {
 
 // Farther first; a distance that is not a number after every other.
 bool farther(float a, float b) {
@@ -44,12 +47,19 @@ BasicEngine& BasicEngine::add_dialog(Dialog* d, std::list<Dialog*>& list, float 
   d->billboard_callback(mouse_look_.coord_sys(), {0.0f, 0.0f, 0.0f}, nullptr);
   d->orient_func()(true);
 
-  auto state = std::make_shared<OrientState>();
+  auto state = std::make_shared<DialogOrientState>();
   state->was_enabled = !d->enabled();
   state->height_tolerance = height_tolerance;
   state->orient = d->orient_func();
+  dialog_orient_states_.emplace(d, state);
   const double period = std::min(0.5, d->move_time);
-  queue_periodic(realtime_queue(), "auto orient", period, [this, d, state] {
+  Event* e = queue_periodic(realtime_queue(), "auto orient", period, {});
+  // The event ends itself through its own link once the dialog is removed.
+  e->update_callback() = [this, d, state, e](double) {
+    if (!state->registered) {
+      e->clear();
+      return;
+    }
     const bool enabled = d->enabled();
     if (enabled && state->height_tolerance > 0.0f) {
       const float height = dot(
@@ -57,8 +67,19 @@ BasicEngine& BasicEngine::add_dialog(Dialog* d, std::list<Dialog*>& list, float 
       state->orient(!state->was_enabled || std::fabs(height) > state->height_tolerance);
     }
     state->was_enabled = enabled;
-  });
+  };
   return *this;
+}
+
+void BasicEngine::remove_dialog(const Dialog* d) {
+  if (!d) return;
+  const auto [first, last] = dialog_orient_states_.equal_range(d);
+  for (auto it = first; it != last; ++it) it->second->registered = false;
+  dialog_orient_states_.erase(first, last);
+  dialogs_.remove_if([d](const Dialog* x) { return x == d; });
+  std::erase(sorted_dialogs_, d);
+  std::erase(ortho_dlgs_, d);
+  if (selected_dialog_ == d) selected_dialog_ = nullptr;
 }
 
 void BasicEngine::update_dialogs_periodically(double period) {

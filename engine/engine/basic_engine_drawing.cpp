@@ -244,6 +244,8 @@ void BasicEngine::clear_controller_vbos() {
   for (VBO* vbo : controller_vbos_)
     if (vbo) draw_vbos_.remove(vbo);
   controller_vbos_.clear();
+  // Table k belongs to model k: the tables go with their models.
+  button_locations_.clear();
 }
 
 // ---- The dialog scenes

@@ -9,6 +9,7 @@
 #include "core/engine_settings.h"
 #include "core/program_cfg.h"
 #include "engine/basic_engine.h"
+#include "engine/owned_dialogs.h"
 #include "ui/dialog.h"
 #include "ui/tex_frame.h"
 
@@ -275,4 +276,36 @@ void ControllerTutorial::init_gamepad_labels(float, bool on_model) {
     add_ctl_hint(gamepad_hints_, gamepad_hint_names_, row.label, row.key, row.picture, position);
   }
   add_hint_dlgs(gamepad_hints_, -0.18f, 0.0f);
+}
+
+// ---- Text hints on the gamepad model
+
+Dialog* ControllerTutorial::new_controller_hint(std::string name, std::string text, Vec3 point,
+                                                int layout, float text_size, float gap) {
+  if (!engine_) return nullptr;
+  if (!button_hint_dialogs_) button_hint_dialogs_ = std::make_shared<OwnedDialogs>(engine_);
+  DialogPtr made(new Dialog());
+  made->rename(name);
+  // It stays at its point of the model; the engine only turns it.
+  made->follow_player(0);
+  made->layout_dimension(layout);
+  made->gap = gap;
+  if (text_size > 0.0f) made->frame().text_size(text_size, true);
+  made->add_text(std::move(text), false);
+  Dialog* d = button_hint_dialogs_->adopt(std::move(made));
+  button_hints_.push_back(d);
+  add_endless_event("orient " + name, [this, d, point](double) {
+    if (engine_->controllers().empty() || !d->enabled()) return;
+    d->frame().coord_sys().position() = gamepad().coord_sys().local2global(point);
+  });
+  return d;
+}
+
+void ControllerTutorial::controller_button_hint(std::string name, std::string text) {
+  for (Dialog* d : button_hints_) {
+    if (!d || d->name() != name) continue;
+    const std::vector<TextFrame*> lines = d->text_frames();
+    if (!lines.empty()) lines.front()->set_text(std::move(text));
+    return;
+  }
 }

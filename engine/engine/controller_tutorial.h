@@ -25,15 +25,18 @@
 class BasicEngine;
 class Dialog;
 class EngineSettings;
+class OwnedDialogs;
 
 // Main thread only. Building the hints and the model's vertex arrays needs
 // the OpenGL context.
 //
 // The hint dialogs are made by the tutorial and never freed by it: the
 // engine's overlay list borrows them for the rest of the run, and copies
-// share them. Copies and moves take every field member-wise; the events and
-// the update function the tutorial puts on the engine act on the object
-// that made them and do nothing once it is destroyed.
+// share them. The text hints on the gamepad model (new_controller_hint) are
+// shared by copies too, and freed, off the engine, with the last of them.
+// Copies and moves take every field member-wise; the events and the update
+// function the tutorial puts on the engine act on the object that made them
+// and do nothing once it is destroyed.
 class ControllerTutorial : public Option {
  public:
   using Hints = std::map<std::string, Dialog*>;
@@ -212,6 +215,19 @@ class ControllerTutorial : public Option {
   std::string gamepad_flashing_event_name(std::string part) const;
   std::string gamepad_flashing_event_name(int code) const;
 
+  // A text hint fixed to `point` of the gamepad model: a dialog named name
+  // with text as one line (text_size when positive, children stacked along
+  // layout, gap apart), registered with the engine, listed in
+  // button_hints(), turned toward the viewer where it stands. The endless
+  // event "orient <name>" on the real-time queue puts it at the model's
+  // pose applied to point while the engine lists a VR hand controller and
+  // the hint is enabled. Null without an engine.
+  Dialog* new_controller_hint(std::string name, std::string text, Vec3 point, int layout,
+                              float text_size, float gap);
+  // The text line of the first hint of button_hints() named name gets
+  // text; nothing when there is none.
+  void controller_button_hint(std::string name, std::string text);
+
  private:
   // Alive as long as the object; the work it puts on the engine holds it
   // weakly. Copies and moves get one of their own.
@@ -246,6 +262,8 @@ class ControllerTutorial : public Option {
   std::function<void(int)> gamepad_callback_;
   ControllerButtonLocations gamepad_locations_{"gamepad_v1"};
   std::vector<Dialog*> button_hints_;
+  // Owner of the dialogs of new_controller_hint, made with the first.
+  std::shared_ptr<OwnedDialogs> button_hint_dialogs_;
   Hints keyboard_hints_;
   Hints gamepad_hints_;
   std::vector<std::string> keyboard_hint_names_;

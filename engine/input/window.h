@@ -108,9 +108,11 @@ class kWindow {
   // aspect within 0.1 %), logging to log_file with the tag "kwindow"; then
   // lists each mode once and returns the list.
   //
-  // In both, when no mode is known afterwards, the screen's current size
-  // counts as the one possible mode: the desktop already runs it, though
-  // freeglut may answer no mode at all (under Xvfb and on some desktops).
+  // freeglut may answer no mode at all (under Xvfb and on some desktops),
+  // though the desktop runs at the screen's size. When no mode is known
+  // afterwards, init_game_modes takes the screen's size as the one mode, and
+  // detect_game_modes every candidate pair that fits on the screen (the
+  // screen's size last), so a window of the stored "resolution" can open.
   std::vector<std::string> detect_game_modes(bool match_aspect, std::string log_file);
   // The probe; by default freeglut's answer (glutGameModeString, then
   // glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) == 1; false before glutInit).

@@ -132,19 +132,21 @@ std::vector<std::string> kWindow::detect_game_modes(bool match_aspect, std::stri
   for (int size : sizes) detected += std::to_string(size) + ", ";
   log_modes(detected, log_file);
 
-  for (int w : sizes) {
-    for (int h : sizes) {
-      if (match_aspect && !(std::fabs(float(w) / float(h) - aspect) <= aspect * 0.001f)) continue;
-      const std::string mode = game_mode_string(unsigned(w), unsigned(h));
-      log_modes("detect_game_modes() Querying " + mode + "... ", log_file);
-      std::cout << "Querying " << mode << "...";
-      const bool possible = mode_probe_(mode);
-      if (possible) game_modes_.push_back(mode);
-      std::cout << (possible ? "success" : "failed") << std::endl;
-      log_modes(std::string("detect_game_modes()") + " Mode " + mode +
-                    (possible ? " success" : " failed"),
-                log_file);
-    }
+  std::vector<std::array<int, 2>> pairs;
+  for (int w : sizes)
+    for (int h : sizes)
+      if (!match_aspect || std::fabs(float(w) / float(h) - aspect) <= aspect * 0.001f)
+        pairs.push_back({w, h});
+  for (const auto& [w, h] : pairs) {
+    const std::string mode = game_mode_string(unsigned(w), unsigned(h));
+    log_modes("detect_game_modes() Querying " + mode + "... ", log_file);
+    std::cout << "Querying " << mode << "...";
+    const bool possible = mode_probe_(mode);
+    if (possible) game_modes_.push_back(mode);
+    std::cout << (possible ? "success" : "failed") << std::endl;
+    log_modes(
+        std::string("detect_game_modes()") + " Mode " + mode + (possible ? " success" : " failed"),
+        log_file);
   }
 
   log_modes("detect_game_modes() Finding unique game modes", log_file);
@@ -152,9 +154,18 @@ std::vector<std::string> kWindow::detect_game_modes(bool match_aspect, std::stri
   for (const std::string& mode : game_modes_)
     if (std::find(unique.begin(), unique.end(), mode) == unique.end()) unique.push_back(mode);
   game_modes_ = std::move(unique);
-  if (add_screen_mode_if_none())
-    log_modes("detect_game_modes() No mode answered: the screen's own size " + game_modes_.back(),
-              log_file);
+  if (game_modes_.empty()) {
+    // The desktop runs at the screen's size and shows a window of any size
+    // that fits on it: those sizes count, in the same order, so the screen's
+    // own size is the last.
+    for (const auto& [w, h] : pairs)
+      if (w <= screen[0] && h <= screen[1])
+        game_modes_.push_back(game_mode_string(unsigned(w), unsigned(h)));
+    if (!game_modes_.empty())
+      log_modes("detect_game_modes() No mode answered: the sizes that fit on the screen, up to " +
+                    game_modes_.back(),
+                log_file);
+  }
   std::string found = "detect_game_modes() Found game modes: ";
   for (const std::string& mode : game_modes_) found += mode + ", ";
   log_modes(found, log_file);

@@ -1,9 +1,13 @@
 // The Wavefront OBJ reader of OBJRenderer and the loading of its MTL files.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string_view>
 
 #include "core/files.h"
@@ -73,11 +77,12 @@ class Words {
 // A line stays valid until the next call.
 class LineReader {
  public:
-  explicit LineReader(std::istream& in) : in_(in), buffer_(kBlock) {}
+  explicit LineReader(std::istream& in)
+      : in_(in), size_(first_size(in)), buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
   bool next(std::string_view& line) {
     for (;;) {
-      const char* start = buffer_.data() + begin_;
+      const char* start = buffer_.get() + begin_;
       const void* hit = std::memchr(start, '\n', end_ - begin_);
       if (hit) {
         const std::size_t length = static_cast<const char*>(hit) - start;
@@ -97,27 +102,90 @@ class LineReader {
 
  private:
   static constexpr std::size_t kBlock = 1 << 20;
+  static constexpr std::size_t kSmallest = 4096;
 
-  // Keeps the unfinished line at the front and reads behind it; a line
-  // longer than the buffer grows it.
+  // A text that tells its length (a string, a file) and is shorter than a
+  // block is read into a buffer of its size, with a byte more to meet its
+  // end in one read: a small model costs no block of memory.
+  static std::size_t first_size(std::istream& in) {
+    const std::streamsize known = in.rdbuf() ? in.rdbuf()->in_avail() : 0;
+    if (known == 0 || known >= static_cast<std::streamsize>(kBlock)) return kBlock;
+    if (known < 0) return kSmallest;
+    return std::max(static_cast<std::size_t>(known) + 1, kSmallest);
+  }
+
+  // Keeps the unfinished line at the front and reads behind it. The buffer
+  // grows when a text goes on past a buffer smaller than a block, or when
+  // the unfinished line leaves less than half a block free. It is not
+  // cleared first: only the pages that a text fills are ever touched.
   void refill() {
     const std::size_t kept = end_ - begin_;
-    std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+    if (size_ < kBlock ? read_before_ : size_ - kept < kBlock / 2) {
+      const std::size_t size = std::max(2 * size_, kBlock);
+      auto larger = std::make_unique_for_overwrite<char[]>(size);
+      std::memcpy(larger.get(), buffer_.get() + begin_, kept);
+      buffer_ = std::move(larger);
+      size_ = size;
+    } else {
+      std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
+    }
     begin_ = 0;
     end_ = kept;
-    if (buffer_.size() - end_ < kBlock / 2) buffer_.resize(buffer_.size() * 2);
-    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(size_ - end_));
+    read_before_ = true;
     const std::streamsize got = in_.gcount();
     end_ += static_cast<std::size_t>(got);
     if (got == 0 || !in_) done_ = true;
   }
 
   std::istream& in_;
-  std::vector<char> buffer_;
+  std::size_t size_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  bool read_before_ = false;
   bool done_ = false;
 };
+
+constexpr std::size_t kHugePage = std::size_t{1} << 21;
+
+// Asks the kernel to back the memory pages of a block with huge pages
+// wherever they cover whole 2 MiB pages: a list of millions of numbers then
+// costs a few first touches of memory instead of thousands. Only advice: the
+// contents stay as they are.
+void advise_huge_pages(const void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto first = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t start = first & ~(page - 1);
+  const std::uintptr_t end = (first + bytes + page - 1) & ~(page - 1);
+  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+// Appends x, y, z; a full list doubles its room. From 2 MiB on the room is
+// whole huge pages less a little for the allocator's bookkeeping, so that
+// the block can start on a huge page, and it is advised before the entries
+// move into it.
+void append3(std::vector<float>& list, const float* xyz) {
+  if (list.capacity() - list.size() < 3) {
+    const std::size_t bytes = 2 * list.capacity() * sizeof(float);
+    std::vector<float> larger;
+    if (bytes < kHugePage) {
+      larger.reserve(std::max<std::size_t>(2 * list.capacity(), 3 << 10));
+    } else {
+      const std::size_t pages = (bytes + kHugePage - 1) / kHugePage;
+      larger.reserve((pages * kHugePage - 2048) / sizeof(float));
+      advise_huge_pages(larger.data(), larger.capacity() * sizeof(float));
+    }
+    larger.assign(list.begin(), list.end());
+    list.swap(larger);
+  }
+  list.insert(list.end(), xyz, xyz + 3);
+}
 
 // What the reader passed over, reported once per text.
 struct Dropped {
@@ -227,10 +295,7 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
             ++dropped.numbers;
           }
         }
-        std::vector<float>& list = *lists[keyword];
-        list.push_back(buffer[0]);
-        list.push_back(buffer[1]);
-        list.push_back(buffer[2]);
+        append3(*lists[keyword], buffer);
         ++*counts[keyword];
         break;
       }

@@ -1,4 +1,4 @@
-// OpenGL error texts.
+// OpenGL error texts and whether the entry points are loaded.
 #include "render/gl.h"
 
 #include <iostream>
@@ -13,4 +13,8 @@ int report_gl_errors(const std::string& prefix) {
   for (GLenum e = glGetError(); e != GL_NO_ERROR && n < 32; e = glGetError(), ++n)
     std::cerr << prefix << e << ": " << gl_error_string(e) << std::endl;
   return n;
+}
+
+bool gl_entry_points_loaded() {
+  return glGenBuffers != nullptr && glGenVertexArrays != nullptr;
 }

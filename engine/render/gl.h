@@ -14,3 +14,9 @@ std::string gl_error_string(unsigned int code);
 // end to the error stream, stopping after 32 (without a context some drivers
 // report an error on every call). Returns the number written.
 int report_gl_errors(const std::string& prefix);
+
+// GLEW has loaded the entry points past OpenGL 1.1 (glewInit ran with a
+// context). Before that they are null pointers: the GL object handles then do
+// no GL work at all, so panels and models can be built with no context (CPU
+// tests, start-up before the window).
+bool gl_entry_points_loaded();

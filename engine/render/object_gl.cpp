@@ -1,4 +1,5 @@
-// OpenGL object handles.
+// OpenGL object handles. Every call is skipped while GLEW has not loaded the
+// entry points (no context yet), so handles can be made and built headless.
 #include "render/object_gl.h"
 
 #include <cstdint>
@@ -6,50 +7,54 @@
 #include <iostream>
 
 unsigned int BufferGL::create() {
+  if (!gl_entry_points_loaded()) return id_;
   glGenBuffers(1, &id_);
   return id_;
 }
 
 void BufferGL::clear() {
-  if (id_) glDeleteBuffers(1, &id_);
+  if (id_ && gl_entry_points_loaded()) glDeleteBuffers(1, &id_);
 }
 
 void BufferGL::bind() {
+  if (!gl_entry_points_loaded()) return;
   if (id_ == 0) create();
   if (id_) glBindBuffer(target, id_);
 }
 
 void BufferGL::release() {
-  glBindBuffer(target, 0);
+  if (gl_entry_points_loaded()) glBindBuffer(target, 0);
 }
 
 void BufferGL::transfer(const void* data, unsigned long long bytes, unsigned int usage) {
-  if (!data || bytes == 0) return;
+  if (!data || bytes == 0 || !gl_entry_points_loaded()) return;
   bind();
   glBufferData(target, static_cast<GLsizeiptr>(bytes), data, usage);
 }
 
 unsigned int TextureGL::create() {
+  if (!gl_entry_points_loaded()) return id_;
   glGenTextures(1, &id_);
   return id_;
 }
 
 void TextureGL::clear() {
-  if (id_) glDeleteTextures(1, &id_);
+  if (id_ && gl_entry_points_loaded()) glDeleteTextures(1, &id_);
 }
 
 void TextureGL::bind() {
+  if (!gl_entry_points_loaded()) return;
   if (id_ == 0) create();
   if (id_) glBindTexture(target, id_);
 }
 
 void TextureGL::release() {
-  glBindTexture(target, 0);
+  if (gl_entry_points_loaded()) glBindTexture(target, 0);
 }
 
 void TextureGL::transfer(const void* data, unsigned long long bytes, int w, int h, int format,
                          int type) {
-  if (!data || bytes == 0) return;
+  if (!data || bytes == 0 || !gl_entry_points_loaded()) return;
   bind();
   if (w) width = w;
   if (h) height = h;
@@ -57,11 +62,13 @@ void TextureGL::transfer(const void* data, unsigned long long bytes, int w, int 
 }
 
 unsigned int VAO::create() {
+  if (!gl_entry_points_loaded()) return id_;
   glGenVertexArrays(1, &id_);
   return id_;
 }
 
 void VAO::clear() {
+  if (!gl_entry_points_loaded()) return;
   glDeleteVertexArrays(1, &id_);
   if (!owned_buffers_.empty())
     glDeleteBuffers(static_cast<GLsizei>(owned_buffers_.size()), owned_buffers_.data());
@@ -70,6 +77,7 @@ void VAO::clear() {
 }
 
 void VAO::bind() {
+  if (!gl_entry_points_loaded()) return;
   if (id_ == 0) {
     create();
     if (id_ == 0) return;
@@ -80,10 +88,11 @@ void VAO::bind() {
 }
 
 void VAO::release() {
-  glBindVertexArray(0);
+  if (gl_entry_points_loaded()) glBindVertexArray(0);
 }
 
 void VAO::draw_arrays() const {
+  if (!gl_entry_points_loaded()) return;
   glBindVertexArray(id_);
   options_.draw_arrays();
   glBindVertexArray(0);
@@ -133,6 +142,8 @@ VAO& VAO::construct(const std::vector<float>& vertices, const std::vector<float>
     std::cerr << "VAO::construct(): vertex size " << vertex_size << " refused" << std::endl;
     return *this;
   }
+  // Nothing to build into without OpenGL; the draw count stays 0.
+  if (!gl_entry_points_loaded()) return *this;
   if (id_ == 0) create();
   bind();
   const int sum = vertex_location + normal_location + tex_coord_location;
@@ -204,6 +215,7 @@ int VAO::color_array(const std::vector<float>& colors, int location, int size) {
     std::cerr << "VAO::color_array(): colour size " << size << " refused" << std::endl;
     return -1;
   }
+  if (!gl_entry_points_loaded()) return 0;
   if (id_ == 0) create();
   bind();
   const std::size_t n = colors.size() / static_cast<std::size_t>(size);
@@ -225,7 +237,7 @@ int VAO::color_array(const std::vector<float>& colors, int location, int size) {
 void VAO::attribute_buffer(unsigned int location, unsigned int buffer, unsigned int size,
                            unsigned int type, unsigned int offset, unsigned int stride,
                            bool normalized) {
-  if (buffer == 0) return;
+  if (buffer == 0 || !gl_entry_points_loaded()) return;
   bind();
   attribute_buffers_[location] = buffer;
   glBindBuffer(GL_ARRAY_BUFFER, buffer);

@@ -1,6 +1,8 @@
 // Handles of OpenGL objects: buffers, textures, vertex-array objects and
 // display lists. A name is made lazily by the first bind; copies share the
-// name; nothing is deleted unless clear() is called.
+// name; nothing is deleted unless clear() is called. Buffers, textures and
+// vertex arrays make no GL call before GLEW has loaded the entry points
+// (gl_entry_points_loaded()): they stay name 0 and empty.
 #pragma once
 
 #include <map>

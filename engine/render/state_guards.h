@@ -5,15 +5,18 @@
 #include "render/gl.h"
 
 // Reads the three bindings at construction and binds them again at
-// destruction, early returns included.
+// destruction, early returns included. Before GLEW has loaded the entry
+// points it does nothing (there is nothing bound to keep).
 class BindingsGuard {
  public:
-  BindingsGuard() {
+  BindingsGuard() : loaded_(gl_entry_points_loaded()) {
+    if (!loaded_) return;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertex_array_);
     glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &array_buffer_);
   }
   ~BindingsGuard() {
+    if (!loaded_) return;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_));
     glBindVertexArray(static_cast<GLuint>(vertex_array_));
     glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(array_buffer_));
@@ -22,6 +25,7 @@ class BindingsGuard {
   BindingsGuard& operator=(const BindingsGuard&) = delete;
 
  private:
+  bool loaded_;
   GLint texture_ = 0, vertex_array_ = 0, array_buffer_ = 0;
 };
 

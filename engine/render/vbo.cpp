@@ -119,6 +119,10 @@ bool VBO::set_vbo(unsigned long long count, const float* data, int array_type, i
   unsigned int& name = buffers_[arraytype2ind(array_type)];
   if (name == 0) {
     if (check("b. Error ")) return true;
+    if (!gl_entry_points_loaded()) {
+      std::cerr << "Error creating VBO: OpenGL is not loaded" << std::endl;
+      return true;
+    }
     glGenBuffers(1, &name);
     const GLenum e = glGetError();
     if (name == 0 || e != GL_NO_ERROR) {

@@ -88,6 +88,12 @@ void Dialog::delete_children() {
   rearrange_ = true;
 }
 
+void DialogDeleter::operator()(Dialog* d) const {
+  if (!d) return;
+  d->delete_children();
+  delete d;
+}
+
 // Layout and geometry.
 
 void Dialog::arrange_children() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -261,3 +262,10 @@ class Dialog : public Named, public PointerTree<Frame>, public Frame, public Fra
   Event placement_event_;
   bool rearrange_ = true;
 };
+
+// Frees a dialog together with its children: the deleter of a dialog's one
+// owner, which never copies it.
+struct DialogDeleter {
+  void operator()(Dialog* d) const;
+};
+using DialogPtr = std::unique_ptr<Dialog, DialogDeleter>;

@@ -12,7 +12,7 @@ namespace {
 
 // A window's context is current and GLEW has loaded the vertex-array calls.
 bool gl_ready() {
-  return platform::glut_guard::window_current() && glGenVertexArrays != nullptr;
+  return platform::glut_guard::window_current() && gl_entry_points_loaded();
 }
 
 }  // namespace

@@ -92,7 +92,16 @@ void drain_gl_errors() {
 }
 
 GameProgram::GameProgram(PoolEngine& engine, VRInterface& vr, FrameBuffer& desktop)
-    : engine_(engine), vr_(vr), desktop_(desktop) {}
+    : second_pass([&engine] { engine.render_overlay_pass(); }),
+      engine_(engine),
+      vr_(vr),
+      desktop_(desktop),
+      vr_frame_(engine, vr, [this] { draw_scene(); }) {
+  load_vr_models = [this] { vr_frame_.load_models(); };
+  update_vr_controllers = [this] { vr_frame_.update_vr_controllers(); };
+  draw_vr_frame = [this] { vr_frame_.draw_vr_frame(); };
+  vr_menu_button = [this](int device, int button) { vr_frame_.vr_menu_button(device, button); };
+}
 
 GameProgram::~GameProgram() {
   if (active_program == this) active_program = nullptr;
@@ -279,11 +288,13 @@ void GameProgram::display() {
     if (draw_vr_frame) draw_vr_frame();
   } else {
     engine_.monitor_texture(desktop_.resolve_texture());
-    engine_.draw_desktop_mode(&desktop_, [this] {
-      engine_.display_basic([this] { engine_.render_game_scenes(); }, second_pass);
-    });
+    engine_.draw_desktop_mode(&desktop_, [this] { draw_scene(); });
   }
   report_gl_error("DisplayF() post-call error ");
+}
+
+void GameProgram::draw_scene() {
+  engine_.display_basic([this] { engine_.render_game_scenes(); }, second_pass);
 }
 
 void GameProgram::keyboard(unsigned char key, int x, int y) {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "game/app/vr_frame.h"
+
 class FrameBuffer;
 class PoolEngine;
 class VRInterface;
@@ -92,10 +94,16 @@ class GameProgram {
 
   // The game's drawing after the engine's dialog scenes (display_basic's
   // second function; its first is the game's scenes); skipped while empty.
+  // The engine's overlay pass (render_overlay_pass) unless replaced.
   std::function<void()> second_pass;
 
-  // ---- What the headset frame plugs in (all empty by default: the
-  // program then runs on the monitor only)
+  // The scene of one frame or one eye: the engine's scenes with the game's
+  // between "vbos" and "dialogs" (render_game_scenes) and second_pass after
+  // them.
+  void draw_scene();
+
+  // ---- The headset's side of the frame: the program's own VRFrame's
+  // operations from construction on; a slot left empty is skipped.
 
   // At start-up, once the runtime is up: the controllers' and the base
   // stations' models.
@@ -125,6 +133,8 @@ class GameProgram {
   PoolEngine& engine_;
   VRInterface& vr_;
   FrameBuffer& desktop_;
+  // After the engine and the interface it acts on.
+  VRFrame vr_frame_;
   bool hmd_in_use_ = false;
   bool upgrade_chosen_ = false;
   std::array<unsigned, 2> headset_size_{0, 0};

@@ -24,7 +24,8 @@ PoolEngine::PoolEngine()
     : BasicEngine(nullptr, "TALVORIN_ROOT"),
       table(&geometry()),
       rules(&eight_ball),
-      cue(&geometry(), [this] { return realtime_queue().time(); }),
+      cue(
+          &geometry(), [this] { return realtime_queue().time(); }, &realtime_queue()),
       aim_guide(&cue, [this] { return realtime_queue().time(); }),
       update_listener([this] {
         update_listener_audio();
@@ -45,6 +46,9 @@ PoolEngine::PoolEngine()
 
 PoolEngine::~PoolEngine() {
   wait_for_loads();
+  // The logos and the cue's label go with their members, before the
+  // engine's lists.
+  for (const Dialog* d : {maker_logo.get(), product_logo.get(), cue.label.get()}) remove_dialog(d);
 }
 
 int PoolEngine::init_sounds(const std::string& log_file) {

@@ -11,12 +11,14 @@
 // (the score board and its status lines), pool_engine_init.cpp (start-up
 // once the sounds are set up: the engine's steps and the game's OpenGL
 // state), pool_engine_input.cpp (commands, key bindings, the mouse and the
-// input hooks); in game/shot: shot_flow.cpp (the human's side of a shot:
+// input hooks), pool_engine_controllers.cpp (the VR hand controllers' input
+// of a frame); in game/shot: shot_flow.cpp (the human's side of a shot:
 // arrow keys, ball and pocket selection, ball in hand, the gates of a
 // stroke), strike.cpp (the aiming update and the strike) and
 // computer_shot.cpp (the start of a turn, the cue's alignment and stroke
 // animations); in game/scene: camera_animations.cpp (the shot power, the
-// centre of the moving balls, the computer shot's camera), wall_text.cpp (the
+// centre of the moving balls, the computer shot's camera), intro.cpp (the
+// intro, its logos and the overlay pass), wall_text.cpp (the
 // score board's place on the wall facing the viewer), pool_engine_setup.cpp
 // (the start-up once OpenGL is up: settings, camera, model loads, periodic
 // events) and pool_engine_passes.cpp (the game's render scenes and their
@@ -34,6 +36,7 @@
 
 #include "core/vector_math.h"
 #include "engine/basic_engine.h"
+#include "engine/owned_dialogs.h"
 #include "game/app/aim_guide.h"
 #include "game/app/controller_tutorial_pool.h"
 #include "game/audio/pool_audio.h"
@@ -100,11 +103,12 @@ class PoolEngine : public BasicEngine {
   // The shot wizard's four steps (kWizardSteps); every step but the first
   // may finish the wizard. 0.
   int init_shot_wizard();
-  // Stores the game's functions in the engine's hooks: for now the post-idle
-  // hook (the simulation step), the pre-idle hook (the aiming update, the
-  // guide hit flag, the listener, the start of a turn), the arrow-key
-  // fallback (on_arrow_key) and the start-game hook (new_game, queued on the
-  // real-time queue).
+  // Stores the game's functions in the engine's hooks: the post-idle hook
+  // (the simulation step), the pre-idle hook (the aiming update, the guide
+  // hit flag, the listener, the start of a turn), the arrow-key fallback
+  // (on_arrow_key), the start-game hook (new_game, queued on the real-time
+  // queue), the controller-pose hook (update_controller_input) and the
+  // input hooks (install_input_callbacks).
   void install_callbacks();
   // The aim guide's periodic step: strikes are allowed (its hit is worked
   // out from the cue's line) unless a computer's shot is in progress.
@@ -151,6 +155,14 @@ class PoolEngine : public BasicEngine {
   void clear_sink_events();
   // Every ball at rest, its force sums cleared and its integration on.
   void stop_balls();
+  // The number label of ball index i: made on first use, registered once
+  // with the engine and kept, at one address, for the engine's whole life,
+  // so that racks of any size reuse the labels and none is registered twice
+  // or freed while the engine still lists it. A new rack lends each ball
+  // the label of its index.
+  Dialog* ball_label(std::size_t i);
+  // The height above a sunk ball's centre at which its label floats.
+  static constexpr float kLabelHeight = 0.075f;
 
   // ---- Games, turns and the score board (main thread; every entry point
   // does nothing without rules)
@@ -163,9 +175,9 @@ class PoolEngine : public BasicEngine {
   // pending stroke request called off, a suggested target, and the score
   // board shown. Safe from inside an event of either queue.
   void new_game(int humans, int computers);
-  // The balls for the rules' object balls plus the cue ball, numbered and
-  // at rest; the sink events are erased and the aim guide aims at the new
-  // cue ball.
+  // The balls for the rules' object balls plus the cue ball, numbered,
+  // with their pictures (ball_textures) and at rest; the sink events are erased and the aim guide
+  // aims at the new cue ball.
   void new_rack();
   // All balls have stopped (also called again by the team choice): teams
   // for a shooter without one (a human who pocketed balls of both teams is
@@ -258,6 +270,10 @@ class PoolEngine : public BasicEngine {
   // step is "Shoot" (any step with a VR hand controller), and more than 1 s
   // of game time has passed since the last strike.
   bool can_shoot() const;
+  // can_shoot() without its step conditions: there are balls, no shot that
+  // blocks strikes runs, the wizard is active and more than 1 s of game time
+  // has passed since the last strike. Undoing a step asks this.
+  bool strike_gate_open() const;
   // False only on a computer's turn whose aim was set for an earlier shot.
   bool computer_may_strike() const;
   // Ball in hand on a human's turn: the cue ball follows the spot held in
@@ -294,8 +310,8 @@ class PoolEngine : public BasicEngine {
   static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
 
   // Called each frame by the pre-idle hook and when a turn begins. During a
-  // shot: allows menus (or realigns when the shot does not block strikes).
-  // A human's turn: allows menus; a cue ball lying in a pocket at the first
+  // shot: allows menus (allow_pausing; or realigns when the shot does not
+  // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
   // step goes to a free spot. A computer's turn, while no glide or stroke
   // runs: a cue ball in a pocket goes to a free spot, the computer chooses
   // ball and pocket and the cue aligns; once the aim is marked for this
@@ -305,8 +321,9 @@ class PoolEngine : public BasicEngine {
   // selected pocket (with the aim error of the computer's level on its
   // turn), over align_duration (align_duration_running_shot during a shot
   // that does not block strikes); marks the aim ("set align shot") when the
-  // glide ends. A running glide or stroke is kept unless restart. Nothing
-  // without both selections.
+  // glide ends; hands the shot camera (computer_shot_camera) the balls'
+  // centre and camera_point = target_b. A running glide or stroke is kept
+  // unless restart. Nothing without both selections.
   void align_shot(bool restart);
   // The cue's ends glide to target_a = from and target_b 1 m behind it on
   // the line from `to` through `from` (at once for a duration of 0 or
@@ -332,12 +349,63 @@ class PoolEngine : public BasicEngine {
   // player has none.
   float shot_power() const;
   // The mass-weighted mean position (and, when asked, velocity) of the
-  // balls in play, from ball 1 when skip_cue_ball; zeros when none is in
-  // play.
+  // balls in play, from ball 1 when skip_cue_ball; the table's centre (the
+  // origin) and a zero velocity when none is in play.
   Vec3 moving_balls_centre(Vec3* mean_velocity, bool skip_cue_ball) const;
-  // Turns the view toward a computer's shot; nothing yet (the camera
-  // animations hand-off).
+  // Carries the viewer to camera_point + camera_offset while the view turns
+  // to look_target, over duration from the queue's time (null: the
+  // game-time queue): the events "Align camera position", "Align camera
+  // target" and "Align camera rotation" (camera_event_names), which replace
+  // a running set. Nothing in head-mounted mode, before align_delay of real
+  // time has passed since the last key, mouse or gamepad input, on a
+  // human's turn (when there are rules), while a camera animation runs or
+  // once a device has looked around (look_controller() not none).
   void computer_shot_camera(EventQueue* queue, const Vec3& look_target, double duration);
+  // The real time of the latest key, mouse or gamepad input (0: none).
+  double last_input_time() const;
+  // The point the rotation of the computer shot's camera looks at; one for
+  // the whole process.
+  static inline Vec3 align_look_target{0.0f, 0.0f, 0.0f};
+
+  // ---- The intro (game/scene/intro.cpp; a current OpenGL context)
+
+  // The whole intro as events on the real-time queue from its time: the
+  // maker's logo fading in (0 to 2.5 s), out and in again to the product
+  // logo (2.5 to 7.5 s), out again (7.5 to 10 s); at 10 s the logo goes,
+  // the control hints follow "show_control_hints" of section "controls"
+  // (off when missing) and a game of two computers starts behind the
+  // clearing overlay; at 12.5 s the score board shows, pausing is allowed
+  // again and, with a gamepad, its A and D-pad left flash. Pausing is
+  // refused until then. Outside head-mounted mode the viewer walks along
+  // intro_waypoints() (kIntroSegment seconds per segment) looking at the
+  // table's centre ("intro look", listed as a camera look event; no turn
+  // while a VR hand controller is connected).
+  void intro();
+  // Lets a pause request take effect, except while the intro runs (it
+  // allows pausing at its end).
+  void allow_pausing();
+  // Set from the intro's start until its end (12.5 s).
+  bool in_intro = false;
+  // The overlay dialogs of the logos, made on the first call (hidden, with
+  // no background) and kept for the rest of the run: the maker's logo with
+  // the word "presents", and the product logo.
+  Dialog* maker_logo_dialog();
+  Dialog* product_logo_dialog();
+  static constexpr const char* kMakerLogo = "merivane(R)-ecl-transp.png";
+  static constexpr const char* kProductLogo = "tlv-transp.png";
+  static constexpr double kIntroFade = 2.5;
+  static constexpr double kIntroSegment = 6.25;
+  // Where the viewer passes during the intro: beside and above the table,
+  // out into the room, and in front of the table's -x end, just below its
+  // top; and the tangents there.
+  std::array<Vec3, 3> intro_waypoints() const;
+  static constexpr std::array<Vec3, 3> kIntroTangents{
+      Vec3{0.0f, 0.0f, 0.0f}, Vec3{-0.3f, -0.1f, 0.5f}, Vec3{0.0f, 0.0f, 0.0f}};
+  // The game's second render-pass function, after the engine's dialog
+  // scenes: the menus' hint decals (while the menus are active or a human's
+  // shot awaits input), then the fade overlay blended over the view without
+  // depth writes. The GL state is as before afterwards.
+  void render_overlay_pass();
 
   // The selected ball and pocket, null when the index names none.
   Ball* selected_ball_object();
@@ -349,8 +417,9 @@ class PoolEngine : public BasicEngine {
   // keys written from the current state, the section saved), the camera and
   // the walker at (0, 0.3, 2) looking at the origin, the "room_model"
   // defaults, the room, furniture, table and cue loads (asynchronous), the
-  // ball textures, the screen atom and the ball renderer, the key bindings,
-  // the table's pockets, the aim guide's buffers, the periodic events, and
+  // ball textures, the screen atom, the menus, the cue's label among the
+  // engine's dialogs, the ball renderer, the key bindings, the table's
+  // pockets, the intro, the aim guide's buffers, the periodic events, and
   // last init_scenes(), whose result it returns. Pending GL errors are
   // printed ("8: main() Error ...") and cleared on the way.
   int init_post_glew();
@@ -436,9 +505,35 @@ class PoolEngine : public BasicEngine {
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"); -1.
   int undo_shot_step();
-  // The menus' side of the keys. Until the game's menus keep a stack of
-  // dialogs: the dialog that takes input is menu_dialog, and going back
-  // leaves no menu to show (null).
+  // ---- VR hand controllers (pool_engine_controllers.cpp)
+
+  // A trigger counts as held while its value is above this.
+  static constexpr float kTriggerThreshold = 0.5f;
+  // With one hand and no shot to aim (paused, or no balls) the cue runs
+  // this far (m) along the hand's model's z axis.
+  static constexpr float kHeldCueReach = 0.5f;
+  // The engine's controller-pose hook, once a headset frame after the
+  // controller records took their poses and triggers. Each trigger that
+  // crossed kTriggerThreshold since the last update queues a click of
+  // button 0 for the dialogs (state 1 pressed, 0 let go). Then, while
+  // paused, without rules or on a human's turn, the cue follows the hands:
+  // one hand holds it from the hand through the target (paused or without
+  // balls: kHeldCueReach along its model's z axis, nothing without a
+  // model); with two, the hand nearer the target (the first of equally
+  // near ones; the first without balls) holds the front end, where it
+  // stays while that hand's trigger is held, and the other the back end,
+  // which while its trigger is held slides along the cue's line by as far
+  // as that hand lies along it.
+  void update_controller_input();
+  // What the hands aim at: the first enabled dialog with selectable
+  // children when no menu is up; the menu's position when one is up and
+  // the game is paused or has no balls; else the cue ball (the origin
+  // without one).
+  Vec3 controller_target();
+
+  // The menus' side of the keys: the dialog that takes input now (the open
+  // menu, else the dialog of the wizard's step while a human's shot waits)
+  // and the Back of the menus (the menu now shown, null when they closed).
   Dialog* menus_current_dialog();
   Dialog* menus_back();
 
@@ -503,6 +598,8 @@ class PoolEngine : public BasicEngine {
   // The aim guide's hit as the last pre-idle step saw it.
   bool guide_hit = false;
 
+  // The computer's shot is watched from camera_offset above camera_point.
+  Vec3 camera_point{0.0f, 0.0f, 0.0f};
   Vec3 camera_offset{0.0f, 0.3f, 0.0f};
   double camera_duration_factor = 1.25;
   double align_delay = 3.0;
@@ -519,6 +616,10 @@ class PoolEngine : public BasicEngine {
   // of a frame and in every pre-idle step: the view pose and the walker's
   // velocity, into the engine's listener and OpenAL's.
   std::function<void()> update_listener;
+
+  // The copies of the runtime's controller models that controller_vbos()
+  // lists; kept for the whole run (a registration again adds more).
+  std::vector<std::unique_ptr<VBO>> controller_models;
 
   // Made last; the engine's controller_tutorial() points at it.
   std::unique_ptr<ControllerTutorialPool> tutorial;
@@ -546,6 +647,16 @@ class PoolEngine : public BasicEngine {
   // The dialog of the menu on show (null when none); Enter clicks it.
   Dialog* menu_dialog = nullptr;
 
+  // Frees a dialog with its children.
+  struct DialogDeleter {
+    void operator()(Dialog* d) const;
+  };
+  std::unique_ptr<Dialog, DialogDeleter> maker_logo;
+  std::unique_ptr<Dialog, DialogDeleter> product_logo;
+  // The intro's turn of the view toward the table; listed among the camera
+  // look events while it runs, so it is the engine's and not the queue's.
+  Event intro_look;
+
  private:
   // The view pose at the walker's position.
   CoordinateSystem view_pose() const;
@@ -560,11 +671,17 @@ class PoolEngine : public BasicEngine {
   // shot is in progress and the fastest ball in play would move more than
   // kSubStepTravel of a radius.
   unsigned int sub_steps(double span) const;
+  // Ball i's label shows its number, and the endless event
+  // label_event_name(i) on the game-time queue holds it kLabelHeight above
+  // the sunk ball until the ball is back in play, which hides it.
+  void show_label(int i);
   // Calls update_listener once per frame of contacts.
   void listener_for_impact(bool& updated);
   // The rest test of a frame: zeroes the stopped balls; true when all are.
   bool balls_at_rest();
 
+  // The balls' number labels by ball index (ball_label).
+  OwnedDialogs ball_labels_{this};
   // One more than the highest ball index that ever sank, so that
   // clear_sink_events reaches the events of a larger rack that is gone.
   std::size_t sink_span_ = 0;

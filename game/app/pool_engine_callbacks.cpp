@@ -19,6 +19,8 @@ void PoolEngine::install_callbacks() {
   // After the event queues and the engine's own idle step, once a frame,
   // paused or not.
   idle_hook() = [this] { simulation_step(); };
+  // After the engine took a headset frame's controller poses.
+  controller_pose_hook() = [this] { update_controller_input(); };
   install_input_callbacks();
 }
 

@@ -49,11 +49,11 @@ int PoolEngine::bind_keys() {
 }
 
 Dialog* PoolEngine::menus_current_dialog() {
-  return menu_dialog;
+  return menus.current_dialog();
 }
 
 Dialog* PoolEngine::menus_back() {
-  return nullptr;
+  return menus.back();
 }
 
 int PoolEngine::undo_shot_step() {
@@ -61,9 +61,7 @@ int PoolEngine::undo_shot_step() {
   // The gate of a strike without its step conditions: can_shoot() holds only
   // in "Shoot" (on a monitor), which would leave nothing to undo in the
   // steps before it.
-  if (balls.empty() || !shot_wizard.active()) return -1;
-  if (rules && rules->shot_in_progress && rules->block_strike_while_running) return -1;
-  if (!(gametime_queue().time() - shot_start_time > 1.0)) return -1;
+  if (!strike_gate_open()) return -1;
   if (shot_wizard.current_step_index() >= 1 || (rules && rules->turn_passed)) shot_wizard.back();
   const int step = shot_wizard.current_step_index();
   if (step < kShoot) selected_pocket = -1;
@@ -91,16 +89,5 @@ void PoolEngine::install_input_callbacks() {
     gametime_queue().flush(0, false);
     walking().stand(&realtime_queue(), 0.5, false);
   };
-  menu_hook() = [this](bool shown) {
-    if (shown) {
-      if (!pause_allowed()) return;
-      pause(true);
-      audio.game_bank.pause(false);
-      walking().stand_still();
-    } else {
-      unpause();
-      audio.game_bank.resume();
-      menu_dialog = nullptr;
-    }
-  };
+  menu_hook() = [this](bool shown) { menus.menu_changed(shown); };
 }

@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "core/bezier_fader.h"
+#include "core/event.h"
 #include "game/app/pool_engine.h"
 #include "game/table/ball_physics.h"
+#include "ui/dialog.h"
 
 namespace {
 
@@ -91,6 +93,7 @@ void PoolEngine::ball_sunk(int i, int k) {
         ball.position.data(), mouth.data(), rest.data(), end_tangent.data(), nullptr,
         now + kSinkGlide, kSinkGlide, names[1]));
     pocket.balls.push_back(i);
+    show_label(i);
     update_sunk_text();
     return;
   }
@@ -124,4 +127,44 @@ void PoolEngine::clear_sink_events() {
       while (queue.contains(name)) queue.erase(name);
   }
   sink_span_ = 0;
+  // The labels those events held go with them.
+  for (std::size_t i = 0; i < ball_labels_.size(); ++i) ball_labels_[i]->enable(false);
+}
+
+Dialog* PoolEngine::ball_label(std::size_t i) {
+  while (ball_labels_.size() <= i) {
+    DialogPtr label(new Dialog());
+    // Ready before it is registered: hidden and standing where it is put,
+    // the engine's first orientation leaves it alone.
+    Ball::init_label(*label);
+    ball_labels_.adopt(std::move(label));
+  }
+  return ball_labels_[i];
+}
+
+void PoolEngine::show_label(int i) {
+  const auto index = static_cast<std::size_t>(i);
+  if (Dialog* label = balls[index].label) {
+    label->set_text(std::to_string(i), 0);
+    label->enable(true);
+  }
+  EventQueue& queue = gametime_queue();
+  const std::string name = label_event_name(static_cast<unsigned int>(i));
+  while (queue.contains(name)) queue.erase(name);
+  auto hold = std::make_unique<Event>(name, queue.time(), -1.0, nullptr, nullptr, nullptr, nullptr);
+  Event* self = hold.get();
+  // The ball is looked up at each step: a new rack may have replaced it.
+  self->update_callback() = [this, index, self](double) {
+    if (index >= balls.size()) return;
+    Ball& ball = balls[index];
+    if (ball.enable_update()) {
+      // Back in play: the label goes, and so does this event.
+      if (ball.label) ball.label->enable(false);
+      self->clear();
+      return;
+    }
+    if (ball.label)
+      ball.label->frame().coord_sys().position() = ball.position + Vec3{0.0f, kLabelHeight, 0.0f};
+  };
+  queue.adopt(std::move(hold));
 }

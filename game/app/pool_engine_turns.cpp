@@ -103,8 +103,10 @@ void PoolEngine::new_rack() {
   aim_guide.aim_at(cue_ball);
   for (std::size_t i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
+    ball.label = ball_label(i);
     ball.init();
     ball.number = static_cast<int>(i);
+    if (i < ball_textures.balls.size()) ball.texture = ball_textures.balls[i].id();
   }
   cue_ball->enable_update(true);
   stop_balls();

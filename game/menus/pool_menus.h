@@ -98,7 +98,8 @@ class PoolMenus {
 
   // Hides every menu and, with remember, first puts each one that was open
   // on the back stack; then shows `menu` (taken off the stack), facing the
-  // player, as the engine's selected dialog, drawn without depth test
+  // player, as the engine's selected dialog and current menu (menu_dialog,
+  // which Enter clicks), drawn without depth test
   // unless a VR hand controller is connected (with depth_control); enters
   // menu mode when it was off. Null closes every menu. The index of the
   // selected item, -1 when none (or for null).
@@ -115,8 +116,8 @@ class PoolMenus {
   // Menu mode on with an empty back stack; the main menu when no menu is
   // open.
   void open_menus();
-  // Menu mode off, every menu hidden; the engine's selected dialog is
-  // cleared when it is one of the menus.
+  // Menu mode off, every menu hidden; the engine's selected dialog and
+  // current menu are each cleared when they are one of the menus.
   void hide_menus();
   // The first enabled menu in name order while in menu mode, else null.
   Dialog* first_open_menu() const;

@@ -31,7 +31,8 @@ int PoolMenus::show_menu(Dialog* menu, bool remember) {
   menu->enable(true);
   if (!menus_active) open_menus();
   if (menu->orient_func()) menu->orient_func()(true);
-  if (engine) engine->selected_dialog() = menu;
+  // Arrow keys move in the selected dialog; Enter clicks the current menu.
+  if (engine) engine->selected_dialog() = engine->menu_dialog = menu;
   // On a monitor a menu is drawn over the table and the room.
   if (depth_control)
     menu->depth_test(menu->depth_test() && engine && engine->positional_control(1));
@@ -86,8 +87,10 @@ void PoolMenus::hide_menus() {
   for (auto& [name, menu] : menus) menu->disable();
   if (!engine) return;
   Dialog*& selected = engine->selected_dialog();
-  for (auto& [name, menu] : menus)
+  for (auto& [name, menu] : menus) {
     if (selected == menu) selected = nullptr;
+    if (engine->menu_dialog == menu) engine->menu_dialog = nullptr;
+  }
 }
 
 Dialog* PoolMenus::first_open_menu() const {

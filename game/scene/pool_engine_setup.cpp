@@ -72,6 +72,7 @@ int PoolEngine::init_post_glew() {
   build_screen_atom();
   report_startup_gl_errors();
   menus.build_menus();
+  add_dialog(cue.label.get());
 
   build_ball_renderer();
   bind_keys();
@@ -82,6 +83,7 @@ int PoolEngine::init_post_glew() {
 
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
   table.init();
+  intro();
 
   enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();

@@ -58,7 +58,7 @@ void PoolEngine::start_turn() {
   GameRules& game = *rules;
   if (game.shot_in_progress) {
     if (game.block_strike_while_running) {
-      pause_allowed(true);
+      allow_pausing();
       return;
     }
     if (selected_ball_object() && selected_pocket_object()) align_shot(true);
@@ -72,7 +72,7 @@ void PoolEngine::start_turn() {
     return true;
   };
   if (!game.current_player().computer) {
-    pause_allowed(true);
+    allow_pausing();
     if (shot_wizard.current_step_index() == 0 && free_cue_ball()) menus.ball_in_hand();
     return;
   }
@@ -140,6 +140,8 @@ void PoolEngine::align_shot(bool restart) {
         if (rules) aim_shot_number = rules->shot_count;
       },
       nullptr));
+  // The shot is watched from above the cue's back end in the aiming pose.
+  camera_point = target_b;
   computer_shot_camera(&queue, moving_balls_centre(nullptr, false),
                        camera_duration_factor * duration);
 }

@@ -6,8 +6,9 @@
 #include "input/frame_clock.h"
 #include "render/gl.h"
 
-CueStick::CueStick(ParameterizedGeometry* geometry, Clock c)
+CueStick::CueStick(ParameterizedGeometry* geometry, Clock c, EventQueue* queue)
     : PhysObj(nullptr), GeomObj(geometry), clock(std::move(c)) {
+  label->frame().queue(queue);
   if (!clock) clock = [] { return FrameClock::steady().now(); };
   tip_buffer.keep_velocities = true;
   for (PoseBuffer* b : {&buffers[0], &buffers[1], &tip_buffer}) b->min_interval = 1.0 / 30.0;
@@ -20,6 +21,11 @@ void CueStick::init() {
   colour = {1.0f, 1.0f, 1.0f, 1.0f};
   const float wood[4] = {0.4f, 0.4f, 0.1f, 1.0f};
   material.set_color(wood, 0.1f, 1.0f, 0.05f, 50.0f);
+  label->frame().text_size(0.04f, true);
+  label->follow_player(0);
+  // Once: a second init keeps the one line.
+  if (label->text_frames().empty()) label->add_text("Cue stick", false);
+  label->frame().disable();
 }
 
 void CueStick::set_observer(const float* observer, const float*) {

@@ -11,6 +11,9 @@
 #include "models/obj_renderer.h"
 #include "render/geometry.h"
 #include "render/material.h"
+#include "ui/dialog.h"
+
+class EventQueue;
 
 class CueStick : public PhysObj, public GeomObj {
  public:
@@ -19,8 +22,9 @@ class CueStick : public PhysObj, public GeomObj {
 
   // The pose buffers keep one sample per 1/30 s; the tip's also keeps
   // velocities. Without a clock the poses are stamped with the engine's
-  // steady frame clock.
-  explicit CueStick(ParameterizedGeometry* geometry = nullptr, Clock clock = {});
+  // steady frame clock. The label's text animations run on queue.
+  explicit CueStick(ParameterizedGeometry* geometry = nullptr, Clock clock = {},
+                    EventQueue* queue = nullptr);
 
   // No point is valid for the cue: nothing collides with it.
   bool ValidPoint(const float*) const override { return false; }
@@ -29,7 +33,8 @@ class CueStick : public PhysObj, public GeomObj {
   // no culling. Nothing while not visible. Attributes and the matrix are
   // restored.
   void draw() override;
-  // Zero ends and tip, the radii, and the material's colour.
+  // Zero ends and tip, the radii, the material's colour, and the label: one
+  // line "Cue stick" at text size 0.04, standing where it is put, hidden.
   void init() override;
   // The shaft's level of detail from the distance of the observer (the
   // origin when null) to the cue's position.
@@ -66,5 +71,8 @@ class CueStick : public PhysObj, public GeomObj {
   PoseBuffer tip_buffer;
   float stroke_duration = 1.5f;  // seconds of the computer's stroke
   float default_power = 0.6f;    // a player's shot power before one is set
+  // The cue's name tag. The cue owns it (so the cue is not copied); whoever
+  // registers it with an engine takes it off again before the cue goes.
+  DialogPtr label{new Dialog()};
   Clock clock;
 };

@@ -159,10 +159,14 @@ void PoolEngine::select_pocket(int key) {
 }
 
 bool PoolEngine::can_shoot() const {
-  if (balls.empty() || is_ball_in_hand()) return false;
+  if (!strike_gate_open() || is_ball_in_hand()) return false;
+  return positional_control(1) || named(shot_wizard, kWizardSteps[3]);
+}
+
+bool PoolEngine::strike_gate_open() const {
+  if (balls.empty()) return false;
   if (rules && rules->shot_in_progress && rules->block_strike_while_running) return false;
   if (!shot_wizard.active()) return false;
-  if (!positional_control(1) && !named(shot_wizard, kWizardSteps[3])) return false;
   return gametime_queue().time() - shot_start_time > kStrikeInterval;
 }
 

@@ -2,6 +2,7 @@
 
 #include "game/table/detail_level.h"
 #include "render/gl.h"
+#include "ui/dialog.h"
 
 Ball::Ball(ParameterizedGeometry* geometry) : PhysObj(nullptr, ""), GeomObj(geometry) {
   PhysObj::radius = radius;
@@ -18,6 +19,21 @@ void Ball::init() {
   material.enable();
   material.set_amb(0.2f, 1.0f);
   enable_update(true);
+  if (label) init_label(*label);
+}
+
+void Ball::init_label(Dialog& label) {
+  TextFrame& frame = label.frame();
+  frame.text_size(0.04f, true);
+  frame.bg_color()[3] = 0.0f;
+  frame.text_style().line_width(2.0f);
+  // The line copies the frame's size, stroke and background.
+  if (label.text_frames().empty())
+    label.add_text("Ball", false);
+  else
+    label.set_text("Ball", 0);
+  label.follow_player(0);
+  label.enable(false);
 }
 
 void Ball::set_observer(const float* observer, const float*) {

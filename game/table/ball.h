@@ -10,6 +10,8 @@
 #include "render/geometry.h"
 #include "render/material.h"
 
+class Dialog;
+
 class Ball : public PhysObj, public GeomObj {
  public:
   using SphereSet = ParameterizedGeometry::Spheres;
@@ -24,8 +26,14 @@ class Ball : public PhysObj, public GeomObj {
   bool ValidPoint(const float* p) const override;
 
   void draw() override { draw_with({}); }
-  // The material and integration switched on.
+  // The material, integration switched on and, when the ball has one, its
+  // label made ready (init_label).
   void init() override;
+  // A number label as a new ball has it: one unselectable line "Ball" at
+  // text size 0.04, stroked 2.0 wide, on no background, standing where it is
+  // put (turned toward the viewer only), hidden. A label that has its line
+  // already gets the text back; no line is added.
+  static void init_label(Dialog& label);
   // The level of the sphere set (and of sphere_set) from radius over the
   // distance to position (to the origin when null).
   void set_observer(const float* position, const float* direction) override;
@@ -44,4 +52,8 @@ class Ball : public PhysObj, public GeomObj {
   Material material;
   unsigned int texture = 0;  // OpenGL texture name, 0 for none
   int contacts = 0;
+  // The number label shown above the ball once it is pocketed. Borrowed:
+  // the engine owns the labels, one per ball index, for the whole run, so
+  // copies of the ball and a new rack never free or register one.
+  Dialog* label = nullptr;
 };

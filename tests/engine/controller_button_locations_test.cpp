@@ -119,3 +119,22 @@ TEST(BasicEngineControllers, EachRegisteredModelGetsItsTableInControllerOrder) {
   const BasicEngine copy(engine);
   EXPECT_EQ(copy.button_locations().size(), 2u);
 }
+
+TEST(BasicEngineControllers, ClearingTheModelsTakesTheirTablesAlong) {
+  BasicEngine engine;
+  VBO left, right, vive;
+  engine.add_controller_vbo(&left, "oculus_cv1_controller_left");
+  engine.draw_vbos().add(&left);  // listed twice
+  engine.add_controller_vbo(&right, "oculus_cv1_controller_right");
+  engine.clear_controller_vbos();
+  EXPECT_TRUE(engine.controller_vbos().empty());
+  EXPECT_TRUE(engine.button_locations().empty());
+  // Only the first listing of a model leaves the drawn VBOs.
+  ASSERT_EQ(engine.draw_vbos().size(), 1u);
+  EXPECT_EQ(engine.draw_vbos()[0], &left);
+
+  // A model registered afterwards gets its own table at index 0.
+  engine.add_controller_vbo(&vive, "vive_controller");
+  ASSERT_EQ(engine.button_locations().size(), 1u);
+  EXPECT_EQ(engine.button_locations()[0].name(), "vive_controller");
+}

@@ -31,10 +31,12 @@ using Vec3 = std::array<float, 3>;
 class Tutorial : public ControllerTutorial {
  public:
   using ControllerTutorial::add_hint_dlgs;
+  using ControllerTutorial::controller_button_hint;
   using ControllerTutorial::ControllerTutorial;
   using ControllerTutorial::gamepad_emission;
   using ControllerTutorial::gamepad_key2object;
   using ControllerTutorial::load_gamepad;
+  using ControllerTutorial::new_controller_hint;
 };
 
 // A hint stand-in: a dialog of one panel `width` wide, freeing it.
@@ -438,4 +440,59 @@ TEST_F(TutorialGamepad, TheModelSitsAtTheOffsetInTheCameraFrameFacingTheWalker) 
   tutorial_.gamepad().enable(true);
   tutorial_.orient_gamepad();
   expect_near(pose.position(), {1.0f, 1.9f, 3.4f});
+}
+
+// ---- Text hints on the gamepad model
+
+TEST_F(EngineFrame, TextHintsStandAtTheirPointOfThePadWhileAHandControllerIsThere) {
+  frame_at(100.0);
+  EXPECT_EQ(Tutorial().new_controller_hint("a", "A", {0, 0, 0}, 0, 0.01f, 0.0f), nullptr);
+  auto tutorial = std::make_unique<Tutorial>(&engine_);
+  Dialog* a =
+      tutorial->new_controller_hint("hint_A", "Choose", {0.1f, 0.0f, 0.0f}, 1, 0.01f, 0.02f);
+  Dialog* b = tutorial->new_controller_hint("hint_B", "Back", {-0.1f, 0.0f, 0.0f}, 0, 0.0f, 0.0f);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(tutorial->button_hints(), (std::vector<Dialog*>{a, b}));
+  EXPECT_EQ(engine_.dialogs(), (std::list<Dialog*>{a, b}));
+  EXPECT_EQ(a->name(), "hint_A");
+  EXPECT_EQ(a->layout_dimension(), 1);
+  EXPECT_EQ(a->gap, 0.02f);
+  ASSERT_EQ(a->text_frames().size(), 1u);
+  EXPECT_EQ(a->text_frames()[0]->text(), "Choose");
+  EXPECT_FLOAT_EQ(a->text_frames()[0]->text_size(), 0.01f);
+  EXPECT_EQ(a->follow_player(), 0);
+  EXPECT_TRUE(engine_.realtime_queue().contains("orient hint_A"));
+
+  // The pad turned half round about y and moved: the hints follow only
+  // with a hand controller listed, and only while shown.
+  CoordinateSystem& pad = tutorial->gamepad().coord_sys();
+  pad.look_at(Vec3{1.0f, 2.0f, 3.0f}, Vec3{1.0f, 2.0f, 4.0f});
+  const Vec3 at_a = pad.local2global(Vec3{0.1f, 0.0f, 0.0f});
+  a->frame().coord_sys().position() = {9, 9, 9};
+  b->enable(false);
+  b->frame().coord_sys().position() = {9, 9, 9};
+  frame_at(100.1);
+  EXPECT_EQ(a->frame().coord_sys().position(), (Vec3{9, 9, 9}));
+  engine_.update_controller_poses(std::vector<CoordinateSystem>(1));
+  frame_at(100.2);
+  expect_near(a->frame().coord_sys().position(), at_a);
+  EXPECT_EQ(b->frame().coord_sys().position(), (Vec3{9, 9, 9}));
+
+  tutorial->controller_button_hint("hint_B", "Cancel");
+  tutorial->controller_button_hint("hint_C", "nobody");
+  EXPECT_EQ(b->text_frames()[0]->text(), "Cancel");
+  EXPECT_EQ(a->text_frames()[0]->text(), "Choose");
+
+  // A copy shares the hints; the last one to go takes them off the engine
+  // and frees them, and the work left on the engine reads nothing freed.
+  auto copy = std::make_unique<Tutorial>(*tutorial);
+  tutorial.reset();
+  EXPECT_EQ(engine_.dialogs().size(), 2u);
+  copy->controller_button_hint("hint_A", "Select");
+  EXPECT_EQ(a->text_frames()[0]->text(), "Select");
+  copy.reset();
+  EXPECT_TRUE(engine_.dialogs().empty());
+  frame_at(100.3);
+  frame_at(100.8);
 }

@@ -1,15 +1,18 @@
 // The engine's registered dialogs without a window: registration and the
-// orientation events, the pointer tests and clicks of "Update dialogs", the
-// far-to-near order of "Sort dialogs", and texts changed between frames.
+// orientation events, removal and dialogs owned for the engine, the pointer
+// tests and clicks of "Update dialogs", the far-to-near order of "Sort
+// dialogs", and texts changed between frames.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/basic_engine.h"
+#include "engine/owned_dialogs.h"
 #include "support/button_dialog.h"
 #include "support/capture.h"
 #include "support/engine_frame.h"
@@ -129,6 +132,62 @@ TEST_F(EngineDialogs, AHiddenDialogIsForcedWhenShownAndNoToleranceNeverOrients) 
   frame_at(100.2);
   frame_at(100.3);
   EXPECT_EQ(position(still), (Vec3{0.5f, 5.0f, -0.8f}));
+}
+
+TEST_F(EngineDialogs, ARemovedDialogIsForgottenAndItsOrientationEventsEnd) {
+  auto gone = std::make_unique<ButtonColumn>();
+  ButtonColumn kept, stranger;
+  add(*gone);
+  engine_.add_dialog(gone.get());  // twice: both events end
+  add(kept);
+  engine_.ortho_dlgs().push_back(gone.get());
+  engine_.sort_dialogs_periodically(0.5);
+  frame_at(100.0);
+  ASSERT_EQ(engine_.sorted_dialogs().size(), 3u);
+  engine_.selected_dialog() = gone.get();
+
+  engine_.remove_dialog(gone.get());
+  engine_.remove_dialog(nullptr);
+  engine_.remove_dialog(&stranger);  // never registered: nothing
+  EXPECT_EQ(engine_.dialogs(), std::list<Dialog*>{&kept});
+  EXPECT_EQ(engine_.sorted_dialogs(), std::vector<Dialog*>{&kept});
+  EXPECT_TRUE(engine_.ortho_dlgs().empty());
+  EXPECT_EQ(engine_.selected_dialog(), nullptr);
+
+  // Freed: the sanitizer reports any later read of it.
+  gone.reset();
+  frame_at(100.5);
+  frame_at(101.0);
+  EXPECT_EQ(count("auto orient"), 1);
+  // The other registration goes on.
+  position(kept) = {0.5f, 0.9f, -0.8f};
+  frame_at(101.5);
+  EXPECT_EQ(position(kept), placed_);
+}
+
+TEST_F(EngineDialogs, OwnedDialogsAreRegisteredOnceAndTakenOffWhenTheOwnerGoes) {
+  {
+    OwnedDialogs owned(&engine_);
+    EXPECT_EQ(owned.adopt(nullptr), nullptr);
+    Dialog* a = owned.adopt(DialogPtr(new ButtonColumn(0, -1)));
+    DialogPtr with_children(new Dialog());
+    with_children->add_text("line", false);
+    Dialog* b = owned.adopt(std::move(with_children));
+    EXPECT_EQ(owned.size(), 2u);
+    EXPECT_EQ(owned[1], b);
+    EXPECT_EQ(engine_.dialogs(), (std::list<Dialog*>{a, b}));
+    EXPECT_EQ(count("auto orient"), 2);
+  }
+  // Off the engine, freed with their children (the leak check sees them).
+  EXPECT_TRUE(engine_.dialogs().empty());
+  frame_at(100.5);
+  frame_at(101.0);
+  EXPECT_EQ(count("auto orient"), 0);
+
+  OwnedDialogs alone;
+  Dialog* d = alone.adopt(DialogPtr(new Dialog()));
+  EXPECT_EQ(alone[0], d);
+  EXPECT_TRUE(engine_.dialogs().empty());
 }
 
 // ---- Pointer tests and clicks

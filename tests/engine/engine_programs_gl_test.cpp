@@ -139,4 +139,10 @@ TEST_F(EnginePrograms, UnderXvfbTheScreenSizeIsTheModeFreeglutIsHanded) {
   EXPECT_EQ(glutGameModeGet(GLUT_GAME_MODE_WIDTH), 1280);
   EXPECT_EQ(glutGameModeGet(GLUT_GAME_MODE_HEIGHT), 720);
   EXPECT_EQ(glutGameModeGet(GLUT_GAME_MODE_ACTIVE), 0);
+
+  // With freeglut's own probe again, the stored size fits on the screen and
+  // is taken: the window opens at 1280 x 720.
+  BasicEngine windowed;
+  ASSERT_EQ(windowed.auto_game_mode(true, ""), 0);
+  EXPECT_EQ(windowed.window().get_resolution(), (std::array<int, 2>{1280, 720}));
 }

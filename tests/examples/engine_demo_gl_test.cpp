@@ -56,7 +56,14 @@ w=$(xdotool search --name '^Varnox demo$' 2>/dev/null | head -1)
 if [ -n "$w" ]; then
   sleep 0.5; xdotool mousemove --window "$w" 300 200 2>/dev/null
   sleep 0.3; xdotool mousemove --window "$w" 320 220 2>/dev/null
-  sleep 2; import -window root shot.png
+  # A loaded machine may take a while for the first drawn frame: look again
+  # until the shot shows more than the clear colour, for up to 30 s.
+  j=0
+  while :; do
+    sleep 1; import -window root shot.png
+    n=$(identify -format %k shot.png 2>/dev/null || echo 0)
+    j=$((j + 1)); if [ "$n" -gt 10 ] || [ $j -ge 30 ]; then break; fi
+  done
   xdotool key --window "$w" Escape 2>/dev/null
 fi
 wait $pid

@@ -1,22 +1,49 @@
 // The game program's start-up in this process, with the simulated headset
 // as the VR runtime and the generated data folder: the desktop path without
 // a headset or when the headset's runtime fails, the headset path when it
-// works, and what a frame then does.
+// works, and what its frames draw, submit and show in the window.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "datagen/data_folder.h"
 #include "game/app/game_program.h"
 #include "game/app/pool_engine.h"
+#include "game/app/vr_frame.h"
 #include "input/vr_interface.h"
 #include "platform/message_box.h"
 #include "render/frame_buffer.h"
+#include "support/capture.h"
 #include "support/gl/gl_test.h"
+#include "support/gl/window_pixels.h"
 #include "support/vr_headset.h"
 
 // After GLEW's header.
 #include <GL/freeglut.h>
 
 namespace {
+
+using Pixel = std::array<unsigned char, 4>;
+
+// The pixels of a texture's level 0, RGBA, bottom row first.
+std::vector<Pixel> texture_pixels(GLuint name) {
+  GLint bound = 0, width = 0, height = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  std::vector<Pixel> pixels(std::size_t(width) * height);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+  return pixels;
+}
+
+Pixel texture_pixel(GLuint name) {
+  const std::vector<Pixel> pixels = texture_pixels(name);
+  return pixels.empty() ? Pixel{0, 0, 0, 0} : pixels[0];
+}
 
 class GameStartUp : public datagen_test::DataFolderFixture<
                         testing_support::HeadsetTest<testing_support::GLTest>> {
@@ -51,6 +78,14 @@ class GameStartUp : public datagen_test::DataFolderFixture<
     const int r = program_->start_up(true);
     testing_support::drain_gl_errors();
     return r;
+  }
+
+  // The window pixel at the centre of the mirror, as shown: the mirror
+  // covers the render size (the eye's) from the window's lower left corner.
+  Pixel mirror_centre() {
+    glFinish();
+    return testing_support::shown_pixel(engine_->render_size()[0] / 2,
+                                        engine_->render_size()[1] / 2);
   }
 
   VRInterface vr_{nullptr, 1200, 1080};
@@ -113,6 +148,93 @@ TEST_F(GameStartUp, AWorkingHeadsetTakesTheFrameAndStandsTheWalkerBelowTheOffset
   program_->draw_vr_frame = [&] { ++headset_frames; };
   program_->display();
   EXPECT_EQ(headset_frames, 1);
+  vr_.release_gl();
+}
+
+TEST_F(GameStartUp, AHeadsetRunDrawsBothEyesEveryFrameWithoutGLErrors) {
+  headset_.add_render_model("ctl", testing_support::square_model(-1));
+  headset_.add_controller(
+      3, "ctl",
+      {vr::k_eControllerAxis_TrackPad, vr::k_eControllerAxis_Trigger, vr::k_eControllerAxis_None,
+       vr::k_eControllerAxis_None, vr::k_eControllerAxis_None});
+  headset_.set_pose(3,
+                    vr::SimulatedHeadset::matrix({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0.25f, 1, -0.5f}));
+  headset_.add_render_model("lighthouse", testing_support::square_model(-1));
+  headset_.add_device(5, vr::TrackedDeviceClass_TrackingReference, "lighthouse");
+  ASSERT_EQ(start(), 0) << boxes_;
+  ASSERT_TRUE(vr_.enabled());
+  // The models of start-up.
+  ASSERT_EQ(engine_->controller_vbos().size(), 1u);
+  EXPECT_EQ(engine_->controller_vbos().at(0)->name(), "ctl");
+  EXPECT_EQ(engine_->base_stations().count(5), 1u);
+
+  headset_.clear_records();
+  testing_support::OutputCapture capture;
+  for (int i = 0; i < 3; ++i) program_->display();
+  EXPECT_EQ(capture.err().find("rror"), std::string::npos) << capture.err();
+  EXPECT_TRUE(testing_support::drain_gl_errors().empty());
+
+  ASSERT_EQ(headset_.submits().size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) {
+    const vr::SubmitRecord& s = headset_.submits()[i];
+    EXPECT_EQ(s.eye, VRInterface::eye(int(i % 2)));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(s.texture.handle),
+              vr_.get_eye_data()[i % 2].resolve_texture());
+  }
+  // Each eye shows the scene, not only the cleared target.
+  for (const FrameBuffer& eye : vr_.get_eye_data()) {
+    const std::vector<Pixel> pixels = texture_pixels(eye.resolve_texture());
+    ASSERT_EQ(pixels.size(), 800u * 600u);
+    EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels[0]), std::ptrdiff_t(pixels.size()));
+  }
+  // The hand controller's model follows it, at the walker.
+  EXPECT_EQ(engine_->controllers().size(), 1u);
+  EXPECT_EQ(engine_->controller_vbos().at(0)->coord_sys().position(),
+            (Vec3{0.25f, 1.0f - 1.2f, -0.5f}));
+
+  // The menu button opens the menu on its release.
+  engine_->pause_allowed(true);
+  const bool menu = engine_->menu_enabled();
+  headset_.press(3, vr::k_EButton_ApplicationMenu);
+  program_->display();
+  EXPECT_EQ(engine_->menu_enabled(), menu);
+  headset_.unpress(3, vr::k_EButton_ApplicationMenu);
+  program_->display();
+  EXPECT_EQ(engine_->menu_enabled(), !menu);
+  vr_.release_gl();
+}
+
+TEST_F(GameStartUp, TheWindowMirrorsTheRightEyeOnlyWhileMirroring) {
+  ASSERT_EQ(start(), 0) << boxes_;
+  // Each eye cleared to its own colour: left red, right green; the window's
+  // clear before the mirror blue.
+  VRFrame frame(*engine_, vr_, [this] {
+    const bool right = engine_->eye_info().eye() == 1;
+    glClearColor(right ? 0.0f : 1.0f, right ? 1.0f : 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+  });
+  ASSERT_TRUE(testing_support::show_window());
+  glViewport(0, 0, engine_->window().width(), engine_->window().height());
+  glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glFlush();
+  const Pixel magenta{255, 0, 255, 255};
+  ASSERT_EQ(mirror_centre(), magenta);
+
+  headset_.clear_records();
+  vr_.mirror(false);
+  frame.draw_vr_frame();
+  EXPECT_EQ(headset_.submits().size(), 2u);
+  EXPECT_EQ(texture_pixel(vr_.get_eye_data()[0].resolve_texture()), (Pixel{255, 0, 0, 255}));
+  EXPECT_EQ(texture_pixel(vr_.get_eye_data()[1].resolve_texture()), (Pixel{0, 255, 0, 255}));
+  EXPECT_EQ(mirror_centre(), magenta);
+
+  vr_.mirror(true);
+  frame.draw_vr_frame();
+  EXPECT_EQ(headset_.submits().size(), 4u);
+  EXPECT_EQ(mirror_centre(), (Pixel{0, 255, 0, 255}));
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   vr_.release_gl();
 }
 

@@ -11,6 +11,7 @@
 #include "input/frame_clock.h"
 #include "support/button_dialog.h"
 #include "support/data_root.h"
+#include "ui/dialog.h"
 
 namespace {
 
@@ -98,6 +99,41 @@ TEST_F(PoolInput, EscOpensTheMenuAndClosesItWhenMenusAreAllowed) {
   EXPECT_FALSE(engine_.menu_enabled());
   EXPECT_EQ(engine_.cmds()["toggle_menu"](0), 0);
   EXPECT_FALSE(engine_.menu_enabled());
+}
+
+TEST_F(PoolInput, EscBuildsAndShowsTheMainMenuWithoutOpenGLAndTheKeysWorkIt) {
+  // No context and no GLEW here: the menus' images and quads are built
+  // without any OpenGL call.
+  EXPECT_EQ(engine_.key_up(27), 0);
+  Dialog* main = engine_.menus.menu("main_menu");
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(main->enabled());
+  EXPECT_TRUE(engine_.menus.menus_active);
+  EXPECT_TRUE(engine_.paused());
+  EXPECT_EQ(engine_.selected_dialog(), main);
+  EXPECT_EQ(engine_.menu_dialog, main);
+  EXPECT_EQ(engine_.menus_current_dialog(), main);
+
+  // Esc once more leaves the menus and resumes the game.
+  engine_.key_up(27);
+  EXPECT_FALSE(engine_.menu_enabled());
+  EXPECT_FALSE(engine_.paused());
+  EXPECT_TRUE(main->disabled());
+  EXPECT_EQ(engine_.selected_dialog(), nullptr);
+  EXPECT_EQ(engine_.menu_dialog, nullptr);
+
+  // The first Enter after opening clicks the item selected by default,
+  // "Resume", once the menu is laid out as its first drawing does. (Arrow
+  // keys move by the items' places, which need freeglut's font metrics: the
+  // GL tests drive them.)
+  engine_.key_up(27);
+  EXPECT_TRUE(main->enabled());
+  main->arrange_children();
+  engine_.key_down(13);
+  engine_.key_up(13);
+  EXPECT_FALSE(engine_.menu_enabled());
+  EXPECT_FALSE(engine_.paused());
+  EXPECT_TRUE(main->disabled());
 }
 
 TEST_F(PoolInput, DeleteStepsTheShotWizardBackAndClearsTheChoicesBeforeIt) {

@@ -82,6 +82,43 @@ TEST_F(PoolMenusGLTest, MenuModeOpensTheMainMenuAndBackWalksOutOfIt) {
   EXPECT_FALSE(menus.menus_active);
 }
 
+TEST_F(PoolMenusGLTest, EscThroughTheKeyboardShowsTheMainMenuAndQuitYesEndsTheGame) {
+  // The engine as start-up leaves it: the game's hooks and keys.
+  engine.install_callbacks();
+  engine.bind_keys();
+  engine.keyboard_callback(27, 1, 0, 0, 0);
+  engine.keyboard_callback(27, 0, 0, 0, 0);
+  Dialog* main = menus.menu("main_menu");
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(main->enabled());
+  EXPECT_TRUE(engine.menu_enabled());
+  EXPECT_TRUE(engine.paused());
+  EXPECT_EQ(engine.selected_dialog(), main);
+  EXPECT_EQ(engine.menu_dialog, main);
+  auto* logo = dynamic_cast<TexFrame*>(main->children()[0]);
+  ASSERT_NE(logo, nullptr);
+  EXPECT_TRUE(glIsTexture(logo->tex().id()));
+  // Laid out as its first drawing does.
+  main->arrange_children();
+
+  // Down four times from "Resume" reaches "Quit"; Enter there asks, and
+  // Enter on its "Yes" sets the quit code that ends the main loop.
+  constexpr int kDownArrow = 103;
+  for (int i = 0; i < 4; ++i) engine.special_key(kDownArrow, 1, 0, 0, 0);
+  EXPECT_EQ(main->cursor_data().index, index_of(main, "Quit"));
+  engine.keyboard_callback(13, 1, 0, 0, 0);
+  engine.keyboard_callback(13, 0, 0, 0, 0);
+  Dialog* quit = menus.menu("confirm_quit");
+  ASSERT_NE(quit, nullptr);
+  EXPECT_TRUE(quit->enabled());
+  EXPECT_EQ(engine.menu_dialog, quit);
+  quit->arrange_children();
+  EXPECT_EQ(engine.quit(), 0);
+  engine.keyboard_callback(13, 1, 0, 0, 0);
+  engine.keyboard_callback(13, 0, 0, 0, 0);
+  EXPECT_NE(engine.quit(), 0);
+}
+
 TEST_F(PoolMenusGLTest, TheAboutButtonOpensTheHomePage) {
   std::vector<std::string> opened;
   menus.open_address = [&](const std::string& address) {

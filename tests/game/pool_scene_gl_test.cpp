@@ -1,8 +1,11 @@
 // The game's scene set-up on the generated data folder with a real context:
 // the models loaded in the background, the scenes and the order of their
-// passes, what a frame shows, and the furniture in the room's four quadrants.
+// passes, what a frame shows, the furniture in the room's four quadrants, and
+// a sunk ball's number label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,6 +44,10 @@ class PoolSceneGL : public Base {
     engine_->lights().resize(1);
     testing_support::OutputCapture capture;
     ASSERT_EQ(engine_->init_post_glew(), 0);
+    // The view as start-up leaves it, before the intro's walk moves it.
+    start_eye_ = engine_->camera_position();
+    start_body_ = engine_->walking().position();
+    start_ahead_ = engine_->mouse_look().coord_sys().zhat_array();
     engine_->wait_for_loads();
     // The completions run at the next frames, and what they queue after them.
     for (int i = 0; i < 3; ++i) {
@@ -68,6 +75,9 @@ class PoolSceneGL : public Base {
   static inline FrameClock clock_{[] { return now_; }};
   static inline std::unique_ptr<PoolEngine> engine_;
   static inline std::string errors_;
+  static inline std::array<float, 3> start_eye_{};
+  static inline Vec3 start_body_{};
+  static inline Vec3 start_ahead_{};
 };
 
 std::size_t pass_count(const RenderScene& scene, unsigned int layer) {
@@ -114,12 +124,23 @@ TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
 
   // The view from (0, 0.3, 2) at the table, 60 m deep.
   EXPECT_EQ(e.camera().far(), 60.0f);
-  EXPECT_EQ(e.camera_position(), (std::array<float, 3>{0.0f, 0.3f, 2.0f}));
-  EXPECT_EQ(e.walking().position(), (Vec3{0.0f, 0.3f, 2.0f}));
-  EXPECT_NEAR(e.mouse_look().coord_sys().zhat()[2], 1.0f, 0.05f);
+  EXPECT_EQ(start_eye_, (std::array<float, 3>{0.0f, 0.3f, 2.0f}));
+  EXPECT_EQ(start_body_, (Vec3{0.0f, 0.3f, 2.0f}));
+  EXPECT_NEAR(start_ahead_[2], 1.0f, 0.05f);
+  // Then the intro runs: the maker's logo over the view, pausing refused,
+  // the viewer carried toward the table.
+  EXPECT_TRUE(e.maker_logo_dialog()->enabled());
+  EXPECT_FALSE(e.pause_allowed());
+  EXPECT_TRUE(e.active_camera_animation());
   // The look settings were read and the section saved.
   EXPECT_EQ(e.mouse_look().base_speed(), (std::array<float, 3>{0.005f, 0.005f, 0.005f}));
   EXPECT_EQ(e.key_up_bindings().at(27).first, "menu_back_or_esc");
+  // The cue's name tag is one of the engine's dialogs, hidden.
+  Dialog* tag = e.cue.label.get();
+  EXPECT_EQ(std::count(e.dialogs().begin(), e.dialogs().end(), tag), 1);
+  EXPECT_FALSE(tag->enabled());
+  ASSERT_EQ(tag->text_frames().size(), 1u);
+  EXPECT_EQ(tag->text_frames()[0]->text(), "Cue stick");
 }
 
 TEST_F(PoolSceneGL, TheGameScenesDrawInTheirOrderWithTheSelectedBallLast) {
@@ -252,6 +273,8 @@ TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
   EXPECT_FALSE(shown("arrows_select"));
   EXPECT_FALSE(shown("enter_choose"));
   // Paused, the selection keys show (for the menus) but not the choice.
+  // (The intro refuses pausing until its end.)
+  e.pause_allowed(true);
   e.pause(true);
   e.update_control_hints();
   EXPECT_TRUE(shown("arrows_select"));
@@ -262,6 +285,65 @@ TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
   e.update_functions().erase("orient controller tutorial");
   e.ortho_dlgs().clear();
   e.controller_tutorial() = nullptr;
+}
+
+TEST_F(PoolSceneGL, ASunkBallsNumberIsDrawnAboveItUntilTheBallIsBackInPlay) {
+  PoolEngine& e = *engine_;
+  const std::function<void()> listener = e.update_listener;
+  e.update_listener = [] {};
+  e.eight_ball.init_players(1, 1);
+  e.new_rack();
+  Ball& ball = e.balls[5];
+  ball.position = e.table.pockets[0].position * 0.9f;
+  e.eight_ball.shot_in_progress = true;
+  e.ball_sunk(5, 0);
+  Dialog* label = ball.label;
+  ASSERT_TRUE(label->enabled());
+
+  EventQueue& game = e.gametime_queue();
+  const double sunk_at = game.time();
+  game.update(sunk_at + 0.6, -1);
+  game.update(sunk_at + 1.2, -1);
+  const Vec3 at = label->frame().coord_sys().position();
+  const Vec3 above = ball.position + Vec3{0.0f, PoolEngine::kLabelHeight, 0.0f};
+  for (int a = 0; a < 3; ++a) EXPECT_FLOAT_EQ(at[a], above[a]) << a;
+
+  // A close look at the label, drawn as a frame draws the engine's
+  // dialogs: sorted in by "Sort dialogs", turned toward the viewer.
+  const float eye[3] = {at[0], at[1], at[2] + 0.3f};
+  e.mouse_look().coord_sys().look_at(eye, at.data(), nullptr, false);
+  double real = e.realtime_queue().time();
+  const auto lit_pixels = [&] {
+    real += 0.6;
+    e.realtime_queue().update(real);
+    testing_support::OffscreenTarget target(64, 64);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    load_view();
+    e.scenes()["dialogs"].render();
+    int lit = 0;
+    for (int y = 0; y < target.height(); ++y)
+      for (int x = 0; x < target.width(); ++x) {
+        const auto p = target.pixel(x, y);
+        if (p[0] > 60 || p[1] > 60 || p[2] > 60) ++lit;
+      }
+    return lit;
+  };
+  EXPECT_GT(lit_pixels(), 20);
+  EXPECT_EQ(label->text_frames()[0]->text(), "5");
+
+  // Put back into play, the ball takes its label away.
+  ball.enable_update(true);
+  game.update(sunk_at + 1.3, -1);
+  EXPECT_FALSE(label->enabled());
+  EXPECT_EQ(lit_pixels(), 0);
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  e.eight_ball.shot_in_progress = false;
+  e.update_listener = listener;
 }
 
 }  // namespace

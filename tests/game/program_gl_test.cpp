@@ -54,6 +54,8 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   ChildProcess game({TALVORIN_PROGRAM}, environment());
   const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
   ASSERT_NE(window, 0u) << game.err();
+  // Not full screen, at the size "video_settings" stores.
+  EXPECT_EQ(testing_support::window_size(window), (std::array<int, 2>{1280, 720}));
   // Frames draw the scene into the window: its picture, black at first,
   // comes to hold many colours.
   std::set<std::uint32_t> colours;

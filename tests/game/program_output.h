@@ -22,13 +22,13 @@ inline std::string lines_with(const std::string& text, std::initializer_list<con
 }
 
 // The frame's own checks, and every report that carries GLU's text for an
-// OpenGL error.
+// OpenGL error, and the "<what> error: <why>" reports.
 inline std::string gl_error_lines(const std::string& err) {
-  return lines_with(err,
-                    {"pre-call error", "post-call error", "glutPostRedisplay error", "pre-error",
-                     "main() Error", "shader compile error", "link error", "invalid enumerant",
-                     "invalid value", "invalid operation", "stack overflow", "stack underflow",
-                     "out of memory", "invalid framebuffer operation"});
+  return lines_with(
+      err, {"pre-call error", "post-call error", "glutPostRedisplay error", "pre-error",
+            "main() Error", "error:", "shader compile error", "link error", "invalid enumerant",
+            "invalid value", "invalid operation", "stack overflow", "stack underflow",
+            "out of memory", "invalid framebuffer operation"});
 }
 
 // Reports of files of the data folder that are not there or do not load.

@@ -154,16 +154,28 @@ TEST_F(WindowGLTest, DetectionKeepsModesOfTheScreensAspectOnce) {
   EXPECT_EQ(w.game_modes(), (Modes{"1280x720", "1920x1080", "1024x768"}));
 }
 
-TEST_F(WindowGLTest, WithoutAnyModeTheScreensOwnSizeIsTheMode) {
+TEST_F(WindowGLTest, WithoutAnyModeTheSizesThatFitOnTheScreenAreTheModes) {
   TempDataRoot root;
   kWindow w;  // freeglut's own probe: under Xvfb it answers no mode
   OutputCapture capture;
-  EXPECT_EQ(w.detect_game_modes(true, "modes.log"), (Modes{"1920x1080"}));
+  const Modes wide{"256x144",  "270x152",  "416x234",   "480x270",  "512x288",  "640x360",
+                   "854x480",  "960x540",  "1024x576",  "1280x720", "1334x750", "1366x768",
+                   "1536x864", "1600x900", "1776x1000", "1920x1080"};
+  EXPECT_EQ(w.detect_game_modes(true, "modes.log"), wide);
   EXPECT_NE(capture.out().find("Querying 1920x1080...failed\n"), std::string::npos);
   EXPECT_NE(root.read("modes.log")
-                .find("No mode answered: the screen's own size 1920x1080\n"
-                      "kwindow\tdetect_game_modes() Found game modes: 1920x1080, \n"),
+                .find("No mode answered: the sizes that fit on the screen, up to 1920x1080\n"
+                      "kwindow\tdetect_game_modes() Found game modes: 256x144, 270x152, "),
             std::string::npos);
+  // Without the aspect filter too, the screen's own size comes last, and
+  // nothing wider or taller than the screen is listed.
+  kWindow any;
+  const Modes all = any.detect_game_modes(false, "");
+  EXPECT_EQ(all.back(), "1920x1080");
+  for (const std::string& mode : all) {
+    const std::array<int, 2> size = kWindow::game_mode_resolution(mode);
+    EXPECT_TRUE(size[0] <= 1920 && size[1] <= 1080) << mode;
+  }
 
   // Entering game mode: the fixed list is probed first, and the screen's size
   // is chosen; freeglut cannot switch Xvfb's mode, so no window results.

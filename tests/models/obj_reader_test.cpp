@@ -2,8 +2,10 @@
 // names, MTL files, malformed input, messages and the load path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <sstream>
+#include <streambuf>
 
 #include "models/obj_renderer.h"
 #include "support/capture.h"
@@ -24,6 +26,32 @@ int read_text(OBJRenderer& model, const std::string& text, OBJTransform* transfo
 }
 
 const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+
+// Hands out its text in pieces of 100 characters, so that a stream on it
+// tells only the first piece's length when reading starts.
+class PiecewiseText : public std::streambuf {
+ public:
+  explicit PiecewiseText(std::string text) : text_(std::move(text)) { next_piece(); }
+
+ protected:
+  int_type underflow() override {
+    if (gptr() == egptr() && !next_piece()) return traits_type::eof();
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  bool next_piece() {
+    if (at_ == text_.size()) return false;
+    const std::size_t n = std::min<std::size_t>(100, text_.size() - at_);
+    char* piece = text_.data() + at_;
+    setg(piece, piece, piece + n);
+    at_ += n;
+    return true;
+  }
+
+  std::string text_;
+  std::size_t at_ = 0;
+};
 
 }  // namespace
 
@@ -226,6 +254,72 @@ TEST(OBJReaderTest, ReadingTheSameTextTwiceAppends) {
   ASSERT_EQ(relative.faces().size(), 2u);
   EXPECT_EQ(relative.faces()[1].v, (Indices{3, 4, 5}));
   EXPECT_EQ(relative.faces()[1].vn, (Indices{1, 1, 1}));
+}
+
+// Lists of several MiB grow in large blocks of their own: every entry stays
+// in place and in order across the moves, also behind entries read before.
+TEST(OBJReaderTest, LongListsKeepEveryEntryInOrder) {
+  constexpr int kCount = 150000;
+  std::string text;
+  for (int i = 0; i < kCount; ++i) {
+    const std::string n = std::to_string(i);
+    text += "v " + n + " -" + n + " 0.5\nvt " + n + " 0.25 1\nvn 0 1 " + n + "\n";
+  }
+  text += "f 1/1/1 2/2/2 " + std::to_string(kCount) + "/1/1\n";
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(read_text(model, kTriangle + "f 1 2 3\n"), 0);
+  ASSERT_EQ(read_text(model, text), 0);
+
+  const std::size_t before = 3;  // the triangle's vertices and its one normal
+  ASSERT_EQ(model.vertices().size(), 3 * (before + kCount));
+  ASSERT_EQ(model.tex_coords().size(), 3u * kCount);
+  ASSERT_EQ(model.normals().size(), 3 * (1 + kCount));
+  EXPECT_EQ(std::vector<float>(model.vertices().begin(), model.vertices().begin() + 9),
+            (Floats{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+  int wrong = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const float f = static_cast<float>(i);
+    const float* v = &model.vertices()[3 * (before + i)];
+    const float* vt = &model.tex_coords()[3 * i];
+    const float* vn = &model.normals()[3 * (1 + i)];
+    wrong += v[0] != f || v[1] != -f || v[2] != 0.5f || vt[0] != f || vt[1] != 0.25f ||
+             vt[2] != 1 || vn[0] != 0 || vn[1] != 1 || vn[2] != f;
+  }
+  EXPECT_EQ(wrong, 0);
+  ASSERT_EQ(model.faces().size(), 2u);
+  EXPECT_EQ(model.faces()[1].v, (Indices{0, 1, kCount - 1}));
+}
+
+// The text is read in blocks of 1 MiB; a line of several blocks, and one
+// that starts near the end of a block, are read whole.
+TEST(OBJReaderTest, LinesLongerThanTheReadBlockStayWhole) {
+  const std::string name(3 << 20, 'n');
+  const std::string filler = "# " + std::string((1 << 20) - 10, '-') + "\n";
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(read_text(model, filler + kTriangle + "g " + name + "\nf 1 2 3\nf 3 2 1"), 0);
+  ASSERT_EQ(model.faces().size(), 2u);
+  EXPECT_EQ(model.faces()[0].group_name.size(), name.size());
+  EXPECT_EQ(model.faces()[1].group_name, name);
+  EXPECT_EQ(model.faces()[1].v, (Indices{2, 1, 0}));
+  EXPECT_EQ(model.vertices().size(), 9u);
+}
+
+// A stream that tells less than its whole text still gives every line.
+TEST(OBJReaderTest, TextLongerThanTheStreamTellsIsReadWhole) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "v " + std::to_string(i) + " 0 0\n";
+  PiecewiseText pieces(text + "f 1 2 3000");
+  std::istream in(&pieces);
+  ASSERT_EQ(in.rdbuf()->in_avail(), 100);
+  OBJRenderer model;
+  OutputCapture quiet;
+  ASSERT_EQ(model.load(in, nullptr, false), 0);
+  ASSERT_EQ(model.vertices().size(), 9000u);
+  EXPECT_EQ(model.vertices()[3 * 2999], 2999.0f);
+  ASSERT_EQ(model.faces().size(), 1u);
+  EXPECT_EQ(model.faces()[0].v, (Indices{0, 1, 2999}));
 }
 
 TEST(OBJReaderTest, MalformedLines) {

@@ -10,12 +10,14 @@
 
 namespace testing_support {
 
-// Sixteen balls: those given are in play at rest, the others parked out of
-// play far away; ball 0 is the engine's cue ball.
+// Sixteen balls with their labels, as a rack lends them: those given are in
+// play at rest, the others parked out of play far away; ball 0 is the
+// engine's cue ball.
 inline void place_balls(PoolEngine& engine, const std::map<int, Vec3>& placed) {
   engine.balls.assign(16, Ball(&engine.geometry()));
   for (int i = 0; i < 16; ++i) {
     Ball& b = engine.balls[i];
+    b.label = engine.ball_label(i);
     b.init();
     b.number = i;
     b.position = {5.0f, 5.0f, 5.0f + 0.2f * float(i)};

@@ -91,6 +91,17 @@ bool request_close(unsigned long window) {
   return sent;
 }
 
+std::array<int, 2> window_size(unsigned long window) {
+  Display* display = open_display();
+  if (!display) return {0, 0};
+  XWindowAttributes attributes{};
+  std::array<int, 2> size{0, 0};
+  if (XGetWindowAttributes(display, window, &attributes))
+    size = {attributes.width, attributes.height};
+  XCloseDisplay(display);
+  return size;
+}
+
 std::optional<WindowRect> window_rect(unsigned long window) {
   Display* display = open_display();
   if (!display) return std::nullopt;

@@ -2,6 +2,7 @@
 // found by title, asked to close as a window manager asks, sent keys.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ std::optional<WindowRect> window_rect(unsigned long window);
 // over the window's visible part, as the screen shows them; empty without a
 // display or for a window that is gone.
 std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows);
+// The window's width and height in pixels; 0, 0 without a display or for a
+// window that is gone.
+std::array<int, 2> window_size(unsigned long window);
 // Focuses the window and types the xdotool key names ("Return"); true when
 // xdotool did so.
 bool press_keys(unsigned long window, const std::string& keys);
