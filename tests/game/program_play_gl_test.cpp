@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "datagen/data_folder.h"
@@ -37,13 +41,13 @@ void sleep_for(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// The colours the generated pictures are made of, as they show on the
-// screen: the gold of the product logo's name, the white of the maker
-// logo's name and the table's green felt.
+// The colours the test looks for, as the screen shows them: the gold hue
+// of the product logo's name (dimmed where the logos are drawn), pure white
+// (the maker logo's "presents"), the table's green felt, and dark.
 bool gold(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
             b = testing_support::blue(p);
-  return r >= 170 && g >= 0.7 * r && g <= r && b <= 0.6 * g;
+  return r >= 100 && g >= 0.7 * r && g <= 0.95 * r && b <= 0.5 * r;
 }
 bool white(std::uint32_t p) {
   return testing_support::red(p) >= 215 && testing_support::green(p) >= 215 &&
@@ -77,6 +81,56 @@ struct Frame {
   Image image;
 };
 
+// What the test reads off a screenshot: the mean luma of the whole, the
+// shares of gold and white where the logos' names show (a band just above
+// the middle) and the share of felt in the middle three tenths each way.
+struct Stats {
+  double at = 0.0;
+  double luma = 0.0;  // 0 to 255
+  bool black = true;  // nothing drawn yet, or the overlay opaque
+  double gold = 0.0, white = 0.0, felt = 0.0;
+};
+
+Stats stats(const Frame& f) {
+  Stats s;
+  s.at = f.at;
+  const Image& image = f.image;
+  if (image.pixels.empty()) return s;
+  double sum = 0.0;
+  std::size_t lit = 0;
+  // Every fourth pixel is plenty for a mean.
+  for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+    sum += testing_support::luma(image.pixels[i]);
+    lit += !dark(image.pixels[i]);
+  }
+  const double n = double((image.pixels.size() + 3) / 4);
+  s.luma = sum / n;
+  s.black = double(lit) / n < 0.01;
+  const Image middle = image.crop(image.width * 35 / 100, image.height * 35 / 100,
+                                  image.width * 3 / 10, image.height * 3 / 10);
+  const Image names = image.crop(image.width * 44 / 100, image.height * 40 / 100,
+                                 image.width * 18 / 100, image.height * 14 / 100);
+  s.gold = testing_support::share(names, gold);
+  s.white = testing_support::share(names, white);
+  s.felt = testing_support::share(middle, felt);
+  return s;
+}
+
+// The frames seen, one line each, for a failure's message.
+std::string timeline(const std::vector<Stats>& seen) {
+  std::string text = "frames (s, mean luma, gold and white of the names, felt in the middle):\n";
+  char line[128];
+  for (const Stats& s : seen) {
+    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.white,
+                  s.felt);
+    text += line;
+  }
+  return text;
+}
+
+// The share of the whole frame the main menu's logo adds at least.
+constexpr double kMenuGold = 0.0003;
+
 class GamePlay : public datagen_test::DataFolderTest {
  protected:
   // The window's title.
@@ -90,11 +144,20 @@ class GamePlay : public datagen_test::DataFolderTest {
       if (std::getenv("CI")) FAIL() << "Xvfb, xwd or xdotool missing";
       GTEST_SKIP() << "Xvfb, xwd or xdotool missing";
     }
-    display_ = std::make_unique<testing_support::OwnDisplay>();
+    // A screen that just holds the window at the size "video_settings"
+    // stores, 1280x720, where freeglut puts it: less to dump per
+    // screenshot.
+    display_ = std::make_unique<testing_support::OwnDisplay>(1300, 740);
     ASSERT_NE(display_->name(), "") << "no X server";
   }
 
   void TearDown() override {
+    if (HasFailure())
+      for (const auto& [name, frame] : kept_) {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / ("talvorin_play_" + name + ".ppm")).string();
+        if (testing_support::write_ppm(frame.image, path)) std::cerr << "saw " << path << "\n";
+      }
     // The program before its display.
     game_.reset();
     display_.reset();
@@ -113,26 +176,34 @@ class GamePlay : public datagen_test::DataFolderTest {
   bool watch(unsigned long window, double seconds, const std::function<bool(const Frame&)>& test) {
     const Clock::time_point start = Clock::now();
     while (seconds_since(start) < seconds && game_->running()) {
+      // As often as the screen can be dumped: the intro's phases last
+      // seconds.
       if (std::optional<Image> shot = testing_support::window_screenshot(window)) {
         if (test(Frame{seconds_since(shown_), std::move(*shot)})) return true;
+      } else {
+        sleep_for(0.1);
       }
-      sleep_for(0.1);
     }
     return false;
   }
 
-  // Writes the frame next to the test's other files when the test fails, to
-  // see what the player saw.
+  // A frame to look at when the test fails (the latest of each name):
+  // written to the temporary folder then.
   void keep(const Frame& frame, const std::string& name) {
-    const std::string path =
-        (std::filesystem::current_path() / ("game_play_" + name + ".ppm")).string();
-    testing_support::write_ppm(frame.image, path);
-    RecordProperty(name, path);
+    for (auto& [kept_name, kept_frame] : kept_)
+      if (kept_name == name) {
+        kept_frame = frame;
+        return;
+      }
+    kept_.emplace_back(name, frame);
   }
 
   std::unique_ptr<testing_support::OwnDisplay> display_;
   std::unique_ptr<ChildProcess> game_;
   Clock::time_point shown_;
+
+ private:
+  std::vector<std::pair<std::string, Frame>> kept_;
 };
 
 TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
@@ -141,45 +212,44 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   ASSERT_NE(window, 0u) << game_->err();
   shown_ = Clock::now();
 
-  // The intro: the maker's logo, then the product logo, each over a dark
-  // view, and then the table. Each phase is the frame that shows it best.
+  // The intro: black until its start, then the view clears on the maker's
+  // logo (it darkens again from 2.5 s to 5 s), clears on the product logo
+  // (darkening from 7.5 s to 10 s) and clears on the table from 10 s to
+  // 12.5 s. The test takes the brightest frame from each logo's time and a
+  // frame after the intro's end, timed from the first light it sees.
+  std::vector<Stats> seen;
   std::optional<Frame> maker, product, table;
-  double maker_white = 0.0, product_gold = 0.0;
-  const bool intro_done = watch(window, 240.0, [&](const Frame& f) {
-    const double g = testing_support::share(f.image, gold);
-    const double w = testing_support::share(f.image, white);
-    if (!product && g < 0.002 && w > maker_white) {
-      maker_white = w;
-      maker = f;
+  double first_light = -1.0;
+  const bool intro_done = watch(window, 300.0, [&](const Frame& f) {
+    const Stats s = stats(f);
+    seen.push_back(s);
+    if (first_light < 0.0) {
+      if (s.black) return false;
+      first_light = f.at;
     }
-    if (maker && g > product_gold) {
-      product_gold = g;
-      product = f;
-    }
-    if (product && g < 0.2 * product_gold && testing_support::share(f.image, felt) > 0.1) {
-      table = f;
-      return true;
-    }
-    return false;
+    const double t = f.at - first_light;
+    const auto brightest = [&](std::optional<Frame>& slot) {
+      if (!slot || stats(*slot).luma < s.luma) slot = f;
+    };
+    if (t < 4.5) brightest(maker);
+    if (t > 5.5 && t < 9.5) brightest(product);
+    if (t > 14.0) table = f;
+    return table.has_value();
   });
-  ASSERT_TRUE(intro_done) << game_->out() << game_->err();
-  ASSERT_TRUE(maker && product && table);
-  keep(*maker, "maker_logo");
-  keep(*product, "product_logo");
-  keep(*table, "table");
-  // The logos: in that order, the maker's first.
-  EXPECT_LT(maker->at, product->at);
-  EXPECT_LT(product->at, table->at);
-  // Mostly dark frames with a bright logo...
-  for (const Frame* logo : {&*maker, &*product}) {
-    EXPECT_GT(testing_support::share(logo->image, dark), 0.5) << logo->at;
-  }
-  EXPECT_GT(maker_white, 0.001);
-  EXPECT_GT(product_gold, 0.001);
-  // ...that differ from each other where the logos are, and from the table.
-  EXPECT_GT(testing_support::changed_share(maker->image, product->image, 48), 0.005);
-  EXPECT_GT(testing_support::share(table->image, felt), 0.1);
-  EXPECT_LT(testing_support::share(table->image, dark), 0.5);
+  SCOPED_TRACE(timeline(seen));
+  if (maker) keep(*maker, "maker_logo");
+  if (product) keep(*product, "product_logo");
+  if (table) keep(*table, "table");
+  ASSERT_TRUE(intro_done) << "no light after the intro";
+  ASSERT_TRUE(maker && product) << "no frame of a logo's time";
+  const Stats m = stats(*maker), p = stats(*product), t = stats(*table);
+  // The maker's white name and "presents" without gold, the product's gold
+  // name, and then the table's felt all over the middle with no name.
+  EXPECT_GT(m.white, 0.01);
+  EXPECT_LT(m.gold, 0.01);
+  EXPECT_GT(p.gold, 0.02);
+  EXPECT_LT(t.gold, 0.01);
+  EXPECT_GT(t.felt, 0.25);
 
   // The computers play: each shot of a computer starts with its aim (one
   // line of the aim's error on the output), and the next shot is aimed
@@ -190,28 +260,42 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
          seconds_since(play) < 900.0)
     sleep_for(0.5);
   ASSERT_GE(count_lines(game_->out(), "x err = "), 3) << game_->out() << game_->err();
-  const Frame playing{seconds_since(shown_), *testing_support::window_screenshot(window)};
-  keep(playing, "playing");
+  // The gold the game shows by itself (the rug's pattern, a ball), over a
+  // few frames.
+  double gold_before = 0.0;
+  watch(window, 3.0, [&](const Frame& f) {
+    gold_before = std::max(gold_before, testing_support::share(f.image, gold));
+    keep(f, "playing");
+    return false;
+  });
 
-  // Esc opens the main menu, with the product logo at its head.
-  const auto menu_shown = [](const Frame& f) {
-    return testing_support::share(f.image, gold) > 0.0005;
+  // Esc opens the main menu, with the product logo at its head: more gold.
+  const auto menu_shown = [&](const Frame& f) {
+    return testing_support::share(f.image, gold) > gold_before + kMenuGold;
   };
-  bool menu = false;
-  for (int attempt = 0; attempt < 3 && !menu; ++attempt) {
+  ASSERT_TRUE(testing_support::press_keys(window, "Escape"));
+  bool menu = watch(window, 60.0, [&](const Frame& f) {
+    keep(f, "main_menu");
+    return menu_shown(f);
+  });
+  // A press lost before the game read it: once more. (Esc on a menu that
+  // did show would close it.)
+  if (!menu && game_->running()) {
     ASSERT_TRUE(testing_support::press_keys(window, "Escape"));
-    menu = watch(window, 30.0, menu_shown);
+    menu = watch(window, 60.0, menu_shown);
   }
   ASSERT_TRUE(menu) << game_->err();
-  // Down from "Resume" to "Quit", one key at a time, each given time to
-  // arrive; Enter opens the confirmation, and its "Yes" ends the game.
+  // Down from "Resume" to "Quit", one key at a time; Enter opens the
+  // confirmation in the menu's place, and Enter on its "Yes" ends the game.
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(testing_support::press_keys(window, "Down"));
-    sleep_for(1.0);
+    sleep_for(0.5);
   }
   ASSERT_TRUE(testing_support::press_keys(window, "Return"));
-  // The confirmation replaces the main menu.
-  EXPECT_TRUE(watch(window, 30.0, [&](const Frame& f) { return !menu_shown(f); }));
+  EXPECT_TRUE(watch(window, 60.0, [&](const Frame& f) {
+    keep(f, "confirm_quit");
+    return !menu_shown(f);
+  }));
   ASSERT_TRUE(testing_support::press_keys(window, "Return"));
 
   const std::optional<int> code = game_->wait(60.0);

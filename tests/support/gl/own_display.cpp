@@ -6,7 +6,7 @@
 
 namespace testing_support {
 
-OwnDisplay::OwnDisplay(double start_seconds) {
+OwnDisplay::OwnDisplay(int width, int height, double start_seconds) {
   if (const char* old = std::getenv("DISPLAY")) {
     had_display_ = true;
     old_display_ = old;
@@ -15,8 +15,8 @@ OwnDisplay::OwnDisplay(double start_seconds) {
   // standard output; -noreset keeps it up between clients.
   server_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/bin/sh", "-c",
-                               "exec Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp "
-                               "-noreset"},
+                               "exec Xvfb -displayfd 1 -screen 0 " + std::to_string(width) + "x" +
+                                   std::to_string(height) + "x24 -nolisten tcp -noreset"},
       ChildProcess::Environment{});
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::duration<double>(start_seconds);

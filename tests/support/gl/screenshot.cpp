@@ -43,21 +43,13 @@ enum XwdField {
 constexpr std::uint32_t kXwdVersion = 7;
 constexpr std::uint32_t kZPixmap = 2;
 constexpr std::uint32_t kTrueColor = 4;
+constexpr std::uint32_t kDirectColor = 5;
 constexpr std::uint32_t kColourEntrySize = 12;
 
 std::uint32_t big_endian_word(const std::string& bytes, std::size_t offset) {
   std::uint32_t v = 0;
   for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[offset + i]);
   return v;
-}
-
-// The 8-bit value of the channel under the mask.
-std::uint32_t channel(std::uint32_t pixel, std::uint32_t mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (!((mask >> shift) & 1u)) ++shift;
-  const std::uint32_t max = mask >> shift;
-  return ((pixel & mask) >> shift) * 255u / max;
 }
 
 }  // namespace
@@ -75,45 +67,74 @@ Image Image::crop(int x, int y, int w, int h) const {
   return part;
 }
 
-std::optional<Image> read_xwd(const std::string& bytes) {
+std::optional<Image> read_xwd(const std::string& bytes, int x, int y, int w, int h) {
   if (bytes.size() < kXwdFields * 4) return std::nullopt;
-  std::array<std::uint32_t, kXwdFields> h{};
-  for (std::size_t i = 0; i < h.size(); ++i) h[i] = big_endian_word(bytes, 4 * i);
-  const std::uint32_t bpp = h[kBitsPerPixel];
-  if (h[kFileVersion] != kXwdVersion || h[kPixmapFormat] != kZPixmap ||
-      h[kVisualClass] != kTrueColor || (bpp != 24 && bpp != 32) || h[kHeaderSize] < kXwdFields * 4)
+  std::array<std::uint32_t, kXwdFields> field{};
+  for (std::size_t i = 0; i < field.size(); ++i) field[i] = big_endian_word(bytes, 4 * i);
+  const std::uint32_t visual = field[kVisualClass];
+  if (field[kFileVersion] != kXwdVersion || field[kPixmapFormat] != kZPixmap ||
+      (visual != kTrueColor && visual != kDirectColor) || field[kHeaderSize] < kXwdFields * 4)
     return std::nullopt;
-  const std::uint64_t width = h[kPixmapWidth], height = h[kPixmapHeight];
-  const std::uint64_t line = h[kBytesPerLine];
+  const std::uint64_t width = field[kPixmapWidth], height = field[kPixmapHeight];
+  const std::uint64_t line = field[kBytesPerLine];
   // A screen, not a poster: bounds every size before anything is allocated.
-  if (width == 0 || height == 0 || width > 16384 || height > 16384 || line < width * bpp / 8)
+  if (width == 0 || height == 0 || width > 16384 || height > 16384) return std::nullopt;
+  // Pixels of three or four bytes; a line may be padded beyond them.
+  const std::uint64_t step = field[kBitsPerPixel] / 8;
+  if ((step != 3 && step != 4) || field[kBitsPerPixel] % 8 != 0 || line < width * step)
     return std::nullopt;
-  const std::uint64_t start =
-      std::uint64_t(h[kHeaderSize]) + std::uint64_t(h[kColourCount]) * kColourEntrySize;
-  if (start + line * height > bytes.size()) return std::nullopt;
+  const std::uint64_t colours = field[kColourCount];
+  const std::uint64_t start = std::uint64_t(field[kHeaderSize]) + colours * kColourEntrySize;
+  if (colours > 65536 || start + line * height > bytes.size()) return std::nullopt;
 
-  const bool lsb_first = h[kByteOrder] == 0;
-  const std::size_t step = bpp / 8;
-  Image image;
-  image.width = static_cast<int>(width);
-  image.height = static_cast<int>(height);
-  image.pixels.reserve(width * height);
-  for (std::uint64_t y = 0; y < height; ++y) {
-    const std::size_t row = static_cast<std::size_t>(start + y * line);
-    for (std::uint64_t x = 0; x < width; ++x) {
-      std::uint32_t pixel = 0;
-      for (std::size_t b = 0; b < step; ++b) {
-        const std::uint32_t byte = static_cast<unsigned char>(bytes[row + x * step + b]);
-        pixel |= lsb_first ? byte << (8 * b) : byte << (8 * (step - 1 - b));
+  // Each channel's value to 8 bits, looked up; direct colour goes through
+  // the colour map (16-bit values).
+  const std::array<std::uint32_t, 3> masks{field[kRedMask], field[kGreenMask], field[kBlueMask]};
+  std::array<int, 3> shifts{};
+  std::array<std::vector<std::uint8_t>, 3> to_8_bits;
+  for (int c = 0; c < 3; ++c) {
+    const std::uint32_t mask = masks[c];
+    if (mask == 0 || (mask >> shifts[c]) == 0) return std::nullopt;
+    while (!((mask >> shifts[c]) & 1u)) ++shifts[c];
+    const std::uint32_t max = mask >> shifts[c];
+    if (max > 0xFFFF) return std::nullopt;
+    to_8_bits[c].resize(max + 1);
+    for (std::uint32_t v = 0; v <= max; ++v) {
+      std::uint32_t value = v * 255u / max;
+      if (visual == kDirectColor && v < colours) {
+        const std::size_t entry = field[kHeaderSize] + v * kColourEntrySize + 4 + 2 * c;
+        value = static_cast<unsigned char>(bytes[entry]);
       }
-      image.pixels.push_back(channel(pixel, h[kRedMask]) << 16 |
-                             channel(pixel, h[kGreenMask]) << 8 | channel(pixel, h[kBlueMask]));
+      to_8_bits[c][v] = static_cast<std::uint8_t>(value);
+    }
+  }
+  x = std::max(x, 0);
+  y = std::max(y, 0);
+  const int x1 = std::min<std::int64_t>(std::int64_t(x) + w, std::int64_t(width));
+  const int y1 = std::min<std::int64_t>(std::int64_t(y) + h, std::int64_t(height));
+  if (x1 <= x || y1 <= y) return std::nullopt;
+  const bool lsb_first = field[kByteOrder] == 0;
+  Image image;
+  image.width = x1 - x;
+  image.height = y1 - y;
+  image.pixels.reserve(static_cast<std::size_t>(image.width) * image.height);
+  for (int row = y; row < y1; ++row) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + start +
+                             std::uint64_t(row) * line + std::uint64_t(x) * step;
+    for (int col = x; col < x1; ++col, p += step) {
+      std::uint32_t pixel = 0;
+      for (std::size_t b = 0; b < step; ++b)
+        pixel |= lsb_first ? std::uint32_t(p[b]) << (8 * b)
+                           : std::uint32_t(p[b]) << (8 * (step - 1 - b));
+      image.pixels.push_back(std::uint32_t(to_8_bits[0][(pixel & masks[0]) >> shifts[0]]) << 16 |
+                             std::uint32_t(to_8_bits[1][(pixel & masks[1]) >> shifts[1]]) << 8 |
+                             to_8_bits[2][(pixel & masks[2]) >> shifts[2]]);
     }
   }
   return image;
 }
 
-std::optional<Image> screenshot() {
+std::optional<Image> screenshot(int x, int y, int w, int h) {
   if (!std::getenv("DISPLAY")) return std::nullopt;
   const std::string path =
       (std::filesystem::temp_directory_path() / ("xwd_root_" + std::to_string(::getpid()) + ".xwd"))
@@ -124,7 +145,7 @@ std::optional<Image> screenshot() {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    image = read_xwd(bytes.str());
+    image = read_xwd(bytes.str(), x, y, w, h);
   }
   std::remove(path.c_str());
   return image;
@@ -133,11 +154,7 @@ std::optional<Image> screenshot() {
 std::optional<Image> window_screenshot(unsigned long window) {
   const std::optional<WindowRect> rect = window_rect(window);
   if (!rect) return std::nullopt;
-  std::optional<Image> screen = screenshot();
-  if (!screen) return std::nullopt;
-  Image part = screen->crop(rect->x, rect->y, rect->width, rect->height);
-  if (part.pixels.empty()) return std::nullopt;
-  return part;
+  return screenshot(rect->x, rect->y, rect->width, rect->height);
 }
 
 bool write_ppm(const Image& image, const std::string& path) {

@@ -26,13 +26,17 @@ struct Image {
   Image crop(int x, int y, int w, int h) const;
 };
 
-// A ZPixmap dump in xwd's file format (24 or 32 bits per pixel, true
-// colour); nothing for any other or malformed dump.
-std::optional<Image> read_xwd(const std::string& bytes);
+constexpr int kWhole = 1 << 30;
 
-// The whole screen of $DISPLAY through `xwd -root`; nothing without a
-// display or when the dump fails.
-std::optional<Image> screenshot();
+// The part inside the rectangle (clipped to it) of a ZPixmap dump in xwd's
+// file format (true or direct colour, pixels of three or four bytes);
+// nothing for any other or malformed dump, or a part outside it.
+std::optional<Image> read_xwd(const std::string& bytes, int x = 0, int y = 0, int w = kWhole,
+                              int h = kWhole);
+
+// The screen of $DISPLAY through `xwd -root`, or the part inside the
+// rectangle; nothing without a display or when the dump fails.
+std::optional<Image> screenshot(int x = 0, int y = 0, int w = kWhole, int h = kWhole);
 
 // The screen part of a top-level window (found by its id, with
 // x_windows.h), clipped to the screen; nothing when either fails.
