@@ -280,7 +280,7 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   };
   bool menu = false;
   for (int press = 0; press < 4 && !menu && game_->running(); ++press) {
-    ASSERT_TRUE(testing_support::press_keys(window, "Escape"));
+    ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
     menu = watch(window, 20.0, [&](const Frame& f) {
       keep(f, "main_menu");
       return menu_shown(f);
@@ -290,15 +290,15 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   // Down from "Resume" to "Quit", one key at a time; Enter opens the
   // confirmation in the menu's place, and Enter on its "Yes" ends the game.
   for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(testing_support::press_keys(window, "Down"));
+    ASSERT_TRUE(testing_support::send_keys(window, "Down"));
     sleep_for(0.5);
   }
-  ASSERT_TRUE(testing_support::press_keys(window, "Return"));
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
   EXPECT_TRUE(watch(window, 60.0, [&](const Frame& f) {
     keep(f, "confirm_quit");
     return !menu_shown(f);
   }));
-  ASSERT_TRUE(testing_support::press_keys(window, "Return"));
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
 
   const std::optional<int> code = game_->wait(60.0);
   ASSERT_TRUE(code) << game_->err();

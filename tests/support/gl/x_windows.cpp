@@ -150,4 +150,10 @@ bool press_keys(unsigned long window, const std::string& keys) {
   return std::system(command.c_str()) == 0;
 }
 
+bool send_keys(unsigned long window, const std::string& keys) {
+  const std::string command =
+      "timeout 5 xdotool key --window " + std::to_string(window) + " " + keys + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
 }  // namespace testing_support

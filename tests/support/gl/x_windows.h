@@ -34,5 +34,8 @@ std::array<int, 2> window_size(unsigned long window);
 // Focuses the window and types the xdotool key names ("Return"); true when
 // xdotool did so.
 bool press_keys(unsigned long window, const std::string& keys);
+// Sends the window the xdotool key names as key events of its own
+// (XSendEvent), whatever has the focus; true when xdotool did so.
+bool send_keys(unsigned long window, const std::string& keys);
 
 }  // namespace testing_support
