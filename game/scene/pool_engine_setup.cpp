@@ -28,6 +28,26 @@ void report_startup_gl_errors() {
   }
 }
 
+// The intro's timeline runs on the real-time clock from the first frame on.
+// The first frames also finish what start-up loads in the background (the
+// models' buffers and the pictures' mipmaps are made on the main thread),
+// which on a slow machine takes seconds: started at once, the intro would
+// pass its logos unseen behind them. It starts at the second frame that
+// finds no load left.
+void intro_when_loaded(PoolEngine& engine, int quiet_frames) {
+  constexpr double kNextFrame = 1e-3;
+  engine.enqueue(
+      [&engine, quiet_frames] {
+        const bool quiet = engine.loads_in_flight() == 0 && engine.loads_handed_over() == 0;
+        const int frames = quiet ? quiet_frames + 1 : 0;
+        if (frames >= 2)
+          engine.intro();
+        else
+          intro_when_loaded(engine, frames);
+      },
+      kNextFrame, nullptr);
+}
+
 bool names_furniture(const std::string& key) {
   for (const char* word : {"bench", "chair", "stool"})
     if (key.find(word) != std::string::npos) return true;
@@ -83,7 +103,9 @@ int PoolEngine::init_post_glew() {
 
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
   table.init();
-  intro();
+  // Pausing waits for the intro's end.
+  pause_allowed(false);
+  intro_when_loaded(*this, 0);
 
   enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();

@@ -9,30 +9,17 @@
 #include <cstdint>
 #include <cstdlib>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "datagen/data_folder.h"
+#include "game/program_output.h"
 #include "support/child_process.h"
 #include "support/gl/x_windows.h"
 
 namespace {
 
 using testing_support::ChildProcess;
-
-// The lines of the text that contain any of the words.
-std::string lines_with(const std::string& text, std::initializer_list<const char*> words) {
-  std::istringstream in(text);
-  std::string found;
-  for (std::string line; std::getline(in, line);)
-    for (const char* word : words)
-      if (line.find(word) != std::string::npos) {
-        found += line + "\n";
-        break;
-      }
-  return found;
-}
 
 class GameProgram : public datagen_test::DataFolderTest {
  protected:
@@ -83,10 +70,8 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   ASSERT_TRUE(code) << game.err();
   EXPECT_EQ(*code, 0) << game.err();
   // No OpenGL error in any frame, and the data folder was complete.
-  EXPECT_EQ(
-      lines_with(game.err(), {"pre-call error", "post-call error", "glutPostRedisplay error",
-                              "rror loading", "not found", "No such file", "missing", "error:"}),
-      "");
+  EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
+  EXPECT_EQ(program_output::missing_data_lines(game.err()), "");
   // The engine wrote its settings with their defaults.
   EXPECT_NE(cfg("basic_engine.ini").fields().count("autostart_newgame"), 0u);
 }
@@ -111,7 +96,7 @@ TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
             std::string::npos)
       << game.err();
   // The main loop never ran.
-  EXPECT_EQ(lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+  EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
 }
 
 }  // namespace

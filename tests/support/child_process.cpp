@@ -81,6 +81,14 @@ bool ChildProcess::running() {
   return !wait(0.0).has_value();
 }
 
+std::optional<int> ChildProcess::stop(double seconds) {
+  if (running()) {
+    kill(pid_, SIGTERM);
+    if (!wait(seconds)) kill(pid_, SIGKILL);
+  }
+  return wait(10.0);
+}
+
 std::string ChildProcess::out() const {
   return read_file(out_path_);
 }

@@ -27,6 +27,9 @@ class ChildProcess {
   // the seconds; nothing while it still runs.
   std::optional<int> wait(double seconds);
   bool running();
+  // Asks the child to end (SIGTERM) and kills it when it has not ended
+  // within the seconds; the exit code.
+  std::optional<int> stop(double seconds);
   std::string out() const;
   std::string err() const;
 

@@ -102,32 +102,43 @@ std::array<int, 2> window_size(unsigned long window) {
   return size;
 }
 
-std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows) {
-  std::vector<std::uint32_t> colours;
+std::optional<WindowRect> window_rect(unsigned long window) {
   Display* display = open_display();
-  if (!display) return colours;
+  if (!display) return std::nullopt;
+  std::optional<WindowRect> rect;
   XWindowAttributes attributes{};
   Window child = 0;
   int x = 0, y = 0;
   const Window root = DefaultRootWindow(display);
   if (XGetWindowAttributes(display, window, &attributes) &&
       XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child)) {
-    // The part of the window on the screen.
     const int screen_w = DisplayWidth(display, DefaultScreen(display));
     const int screen_h = DisplayHeight(display, DefaultScreen(display));
-    const int w = std::min(attributes.width, screen_w - x);
-    const int h = std::min(attributes.height, screen_h - y);
-    if (w > 0 && h > 0) {
-      if (XImage* image = XGetImage(display, root, x, y, w, h, AllPlanes, ZPixmap)) {
-        for (int r = 0; r < rows; ++r)
-          for (int c = 0; c < columns; ++c) {
-            const unsigned long p =
-                XGetPixel(image, (2 * c + 1) * w / (2 * columns), (2 * r + 1) * h / (2 * rows));
-            colours.push_back(static_cast<std::uint32_t>(p & 0xFFFFFF));
-          }
-        XDestroyImage(image);
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + attributes.width, screen_w);
+    const int y1 = std::min(y + attributes.height, screen_h);
+    if (x1 > x0 && y1 > y0) rect = WindowRect{x0, y0, x1 - x0, y1 - y0};
+  }
+  XCloseDisplay(display);
+  return rect;
+}
+
+std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int rows) {
+  std::vector<std::uint32_t> colours;
+  const std::optional<WindowRect> rect = window_rect(window);
+  if (!rect) return colours;
+  Display* display = open_display();
+  if (!display) return colours;
+  const int w = rect->width, h = rect->height;
+  if (XImage* image = XGetImage(display, DefaultRootWindow(display), rect->x, rect->y, w, h,
+                                AllPlanes, ZPixmap)) {
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < columns; ++c) {
+        const unsigned long p =
+            XGetPixel(image, (2 * c + 1) * w / (2 * columns), (2 * r + 1) * h / (2 * rows));
+        colours.push_back(static_cast<std::uint32_t>(p & 0xFFFFFF));
       }
-    }
+    XDestroyImage(image);
   }
   XCloseDisplay(display);
   return colours;
@@ -136,6 +147,12 @@ std::vector<std::uint32_t> window_colours(unsigned long window, int columns, int
 bool press_keys(unsigned long window, const std::string& keys) {
   const std::string command = "timeout 5 xdotool windowfocus --sync " + std::to_string(window) +
                               " key " + keys + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+bool send_keys(unsigned long window, const std::string& keys) {
+  const std::string command =
+      "timeout 5 xdotool key --window " + std::to_string(window) + " " + keys + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ unsigned long wait_for_window(const std::string& title, double seconds);
 // Sends the window the WM_DELETE_WINDOW request of its close button; false
 // without a display.
 bool request_close(unsigned long window);
+// Where a top-level window shows on the screen: its position in root
+// coordinates and its size, clipped to the screen; nothing without a
+// display, for a window that is gone or one wholly off the screen.
+struct WindowRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+std::optional<WindowRect> window_rect(unsigned long window);
 // The colours (0xRRGGBB) of a columns x rows grid of points spread evenly
 // over the window's visible part, as the screen shows them; empty without a
 // display or for a window that is gone.
@@ -26,5 +34,8 @@ std::array<int, 2> window_size(unsigned long window);
 // Focuses the window and types the xdotool key names ("Return"); true when
 // xdotool did so.
 bool press_keys(unsigned long window, const std::string& keys);
+// Sends the window the xdotool key names as key events of its own
+// (XSendEvent), whatever has the focus; true when xdotool did so.
+bool send_keys(unsigned long window, const std::string& keys);
 
 }  // namespace testing_support

@@ -1,0 +1,311 @@
+// The whole game as a player meets it: the real program on the generated
+// data folder, on an X server of its own, watched through screenshots and
+// its own output from its intro to a game of two computers, then quit with
+// the keys a player presses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "datagen/data_folder.h"
+#include "game/program_output.h"
+#include "support/child_process.h"
+#include "support/gl/own_display.h"
+#include "support/gl/screenshot.h"
+#include "support/gl/x_windows.h"
+
+namespace {
+
+using testing_support::ChildProcess;
+using testing_support::Image;
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void sleep_for(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// The colours the test looks for, as the screen shows them: the gold hue
+// of the product logo's name (dimmed where the logos are drawn), pure white
+// (the maker logo's "presents"), the table's green felt, and dark.
+bool gold(std::uint32_t p) {
+  const int r = testing_support::red(p), g = testing_support::green(p),
+            b = testing_support::blue(p);
+  return r >= 100 && g >= 0.7 * r && g <= 0.95 * r && b <= 0.5 * r;
+}
+bool white(std::uint32_t p) {
+  return testing_support::red(p) >= 215 && testing_support::green(p) >= 215 &&
+         testing_support::blue(p) >= 215;
+}
+bool felt(std::uint32_t p) {
+  const int r = testing_support::red(p), g = testing_support::green(p),
+            b = testing_support::blue(p);
+  return g >= 50 && g >= r + 30 && g >= b + 20;
+}
+bool dark(std::uint32_t p) {
+  return testing_support::luma(p) < 40.0;
+}
+
+// How many lines of the text start with the prefix.
+int count_lines(const std::string& text, const std::string& prefix) {
+  int n = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (text.compare(at, prefix.size(), prefix) == 0) ++n;
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return n;
+}
+
+// A screenshot of the program's window with the seconds since the window
+// showed.
+struct Frame {
+  double at = 0.0;
+  Image image;
+};
+
+// What the test reads off a screenshot: the mean luma of the whole, the
+// shares of gold and white where the logos' names show (a band just above
+// the middle) and the share of felt in the middle three tenths each way.
+struct Stats {
+  double at = 0.0;
+  double luma = 0.0;  // 0 to 255
+  bool black = true;  // nothing drawn yet, or the overlay opaque
+  double gold = 0.0, white = 0.0, felt = 0.0;
+};
+
+Stats stats(const Frame& f) {
+  Stats s;
+  s.at = f.at;
+  const Image& image = f.image;
+  if (image.pixels.empty()) return s;
+  double sum = 0.0;
+  std::size_t lit = 0;
+  // Every fourth pixel is plenty for a mean.
+  for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+    sum += testing_support::luma(image.pixels[i]);
+    lit += !dark(image.pixels[i]);
+  }
+  const double n = double((image.pixels.size() + 3) / 4);
+  s.luma = sum / n;
+  s.black = double(lit) / n < 0.01;
+  const Image middle = image.crop(image.width * 35 / 100, image.height * 35 / 100,
+                                  image.width * 3 / 10, image.height * 3 / 10);
+  const Image names = image.crop(image.width * 44 / 100, image.height * 40 / 100,
+                                 image.width * 18 / 100, image.height * 14 / 100);
+  s.gold = testing_support::share(names, gold);
+  s.white = testing_support::share(names, white);
+  s.felt = testing_support::share(middle, felt);
+  return s;
+}
+
+// The frames seen, one line each, for a failure's message.
+std::string timeline(const std::vector<Stats>& seen) {
+  std::string text = "frames (s, mean luma, gold and white of the names, felt in the middle):\n";
+  char line[128];
+  for (const Stats& s : seen) {
+    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.white,
+                  s.felt);
+    text += line;
+  }
+  return text;
+}
+
+// The share of the whole frame the main menu's logo adds at least.
+constexpr double kMenuGold = 0.0003;
+// Seconds a computer's aim moves the camera at most (the cue's glide of
+// 3 s, times 1.25), and then some.
+constexpr double kAimGlide = 5.0;
+
+class GamePlay : public datagen_test::DataFolderTest {
+ protected:
+  // The window's title.
+  static constexpr const char* kTitle = "Talvorin 1.1.1";
+  // Every wait is generous: the test build runs with sanitizers on a
+  // software renderer, on a machine that runs other tests at once.
+  static constexpr double kStartSeconds = 120.0;
+
+  void SetUp() override {
+    if (std::system("command -v Xvfb xwd xdotool >/dev/null 2>&1") != 0) {
+      if (std::getenv("CI")) FAIL() << "Xvfb, xwd or xdotool missing";
+      GTEST_SKIP() << "Xvfb, xwd or xdotool missing";
+    }
+    // A screen that just holds the window at the size "video_settings"
+    // stores, 1280x720, where freeglut puts it: less to dump per
+    // screenshot.
+    display_ = std::make_unique<testing_support::OwnDisplay>(1300, 740);
+    ASSERT_NE(display_->name(), "") << "no X server";
+  }
+
+  void TearDown() override {
+    if (HasFailure())
+      for (const auto& [name, frame] : kept_) {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / ("talvorin_play_" + name + ".ppm")).string();
+        if (testing_support::write_ppm(frame.image, path)) std::cerr << "saw " << path << "\n";
+      }
+    // The program before its display.
+    game_.reset();
+    display_.reset();
+  }
+
+  void start_game() {
+    game_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{TALVORIN_PROGRAM},
+        ChildProcess::Environment{
+            {"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}, {"DISPLAY", display_->name()}});
+  }
+
+  // Screenshots of the window until the test holds for one (true) or the
+  // seconds passed or the program ended (false); each one is passed to the
+  // test.
+  bool watch(unsigned long window, double seconds, const std::function<bool(const Frame&)>& test) {
+    const Clock::time_point start = Clock::now();
+    while (seconds_since(start) < seconds && game_->running()) {
+      // As often as the screen can be dumped: the intro's phases last
+      // seconds.
+      if (std::optional<Image> shot = testing_support::window_screenshot(window)) {
+        if (test(Frame{seconds_since(shown_), std::move(*shot)})) return true;
+      } else {
+        sleep_for(0.1);
+      }
+    }
+    return false;
+  }
+
+  // A frame to look at when the test fails (the latest of each name):
+  // written to the temporary folder then.
+  void keep(const Frame& frame, const std::string& name) {
+    for (auto& [kept_name, kept_frame] : kept_)
+      if (kept_name == name) {
+        kept_frame = frame;
+        return;
+      }
+    kept_.emplace_back(name, frame);
+  }
+
+  std::unique_ptr<testing_support::OwnDisplay> display_;
+  std::unique_ptr<ChildProcess> game_;
+  Clock::time_point shown_;
+
+ private:
+  std::vector<std::pair<std::string, Frame>> kept_;
+};
+
+TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
+  start_game();
+  const unsigned long window = testing_support::wait_for_window(kTitle, kStartSeconds);
+  ASSERT_NE(window, 0u) << game_->err();
+  shown_ = Clock::now();
+
+  // The intro: black until its start, then the view clears on the maker's
+  // logo (it darkens again from 2.5 s to 5 s), clears on the product logo
+  // (darkening from 7.5 s to 10 s) and clears on the table from 10 s to
+  // 12.5 s. The test takes the brightest frame from each logo's time and a
+  // frame after the intro's end, timed from the first light it sees.
+  std::vector<Stats> seen;
+  std::optional<Frame> maker, product, table;
+  double first_light = -1.0;
+  const bool intro_done = watch(window, 300.0, [&](const Frame& f) {
+    const Stats s = stats(f);
+    seen.push_back(s);
+    if (first_light < 0.0) {
+      if (s.black) return false;
+      first_light = f.at;
+    }
+    const double t = f.at - first_light;
+    const auto brightest = [&](std::optional<Frame>& slot) {
+      if (!slot || stats(*slot).luma < s.luma) slot = f;
+    };
+    if (t < 4.5) brightest(maker);
+    if (t > 5.5 && t < 9.5) brightest(product);
+    if (t > 14.0) table = f;
+    return table.has_value();
+  });
+  SCOPED_TRACE(timeline(seen));
+  if (maker) keep(*maker, "maker_logo");
+  if (product) keep(*product, "product_logo");
+  if (table) keep(*table, "table");
+  ASSERT_TRUE(intro_done) << "no light after the intro";
+  ASSERT_TRUE(maker && product) << "no frame of a logo's time";
+  const Stats m = stats(*maker), p = stats(*product), t = stats(*table);
+  // The maker's white name and "presents" without gold, the product's gold
+  // name, and then the table's felt all over the middle with no name.
+  EXPECT_GT(m.white, 0.01);
+  EXPECT_LT(m.gold, 0.01);
+  EXPECT_GT(p.gold, 0.02);
+  EXPECT_LT(t.gold, 0.01);
+  EXPECT_GT(t.felt, 0.25);
+
+  // The computers play: each shot of a computer starts with its aim (one
+  // line of the aim's error on the output), and the next shot is aimed
+  // only once the balls of the one before came to rest and the rules
+  // evaluated it. Three aims, so two evaluated shots.
+  const Clock::time_point play = Clock::now();
+  while (count_lines(game_->out(), "x err = ") < 3 && game_->running() &&
+         seconds_since(play) < 900.0)
+    sleep_for(0.5);
+  ASSERT_GE(count_lines(game_->out(), "x err = "), 3) << game_->out() << game_->err();
+  // The gold the game shows by itself (the rug's pattern, a ball) while the
+  // camera glides with the aim, during which keys do nothing.
+  double gold_before = 0.0;
+  watch(window, kAimGlide, [&](const Frame& f) {
+    gold_before = std::max(gold_before, testing_support::share(f.image, gold));
+    keep(f, "playing");
+    return false;
+  });
+
+  // Esc opens the main menu, with the product logo at its head: more gold.
+  // A press that found a camera glide or came before the game read its
+  // keys is made again (Esc on a menu that did show would close it).
+  const auto menu_shown = [&](const Frame& f) {
+    return testing_support::share(f.image, gold) > gold_before + kMenuGold;
+  };
+  bool menu = false;
+  for (int press = 0; press < 4 && !menu && game_->running(); ++press) {
+    ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
+    menu = watch(window, 20.0, [&](const Frame& f) {
+      keep(f, "main_menu");
+      return menu_shown(f);
+    });
+  }
+  ASSERT_TRUE(menu) << game_->err();
+  // Down from "Resume" to "Quit", one key at a time; Enter opens the
+  // confirmation in the menu's place, and Enter on its "Yes" ends the game.
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(testing_support::send_keys(window, "Down"));
+    sleep_for(0.5);
+  }
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
+  EXPECT_TRUE(watch(window, 60.0, [&](const Frame& f) {
+    keep(f, "confirm_quit");
+    return !menu_shown(f);
+  }));
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
+
+  const std::optional<int> code = game_->wait(60.0);
+  ASSERT_TRUE(code) << game_->err();
+  EXPECT_EQ(*code, 0) << game_->err();
+  const std::string out = game_->out(), err = game_->err();
+  EXPECT_EQ(program_output::gl_error_lines(err), "");
+  EXPECT_EQ(program_output::missing_data_lines(out + err), "");
+}
+
+}  // namespace
