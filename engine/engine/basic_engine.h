@@ -585,7 +585,7 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // ---- Frame step
 
   // Whether an event "Camera animation" is active on the game-time queue or
-  // a listed camera look event is still queued and not stopped.
+  // a camera look event is listed.
   bool active_camera_animation() const;
   // Runs the update functions in key order with the frame's game step:
   // steps longer than a second are split into ceil(step) equal parts, each

@@ -1,19 +1,13 @@
 // BasicEngine: the engine's part of each frame (walking from keys and sticks,
 // the physics lists, the player volumes, the update functions, the loaders'
 // completions) and the per-frame controller update of a headset.
-#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "engine/basic_engine.h"
 
 bool BasicEngine::active_camera_animation() const {
-  // A listed look event that has stopped or left its queue no longer holds
-  // the view, even before the next sync_look_events() drops it: otherwise
-  // keys stay ignored until something prunes the list.
-  const auto live = [](const Event* e) { return e && e->queue() && !e->stop_called(); };
-  return gametime_queue().active("Camera animation") ||
-         std::any_of(camera_moves_.look_events.begin(), camera_moves_.look_events.end(), live);
+  return gametime_queue().active("Camera animation") || !camera_moves_.look_events.empty();
 }
 
 void BasicEngine::idle_impl() {

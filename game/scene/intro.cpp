@@ -126,8 +126,12 @@ void PoolEngine::intro() {
     if (e) e->clear();
 
   const double now = queue.time();
+  // At its end the look leaves the engine's list itself: the last prune
+  // of "disable camera animation" may come before it stops, and a stopped
+  // look left listed would hold the keys until something prunes again.
   intro_look.init(
-      "intro look", now, kIntroEnd, nullptr, nullptr,
+      "intro look", now, kIntroEnd, nullptr,
+      [this](double) { std::erase(look_events(), &intro_look); },
       [this](double) {
         if (positional_control(1)) return;
         const Vec3 eye = walking().position();
