@@ -22,10 +22,7 @@ PoolMenus::PoolMenus(PoolEngine* e) : engine(e) {
 
 PoolMenus::~PoolMenus() {
   for (const std::unique_ptr<Dialog>& dialog : owned_) {
-    if (engine) {
-      engine->dialogs().remove(dialog.get());
-      if (engine->selected_dialog() == dialog.get()) engine->selected_dialog() = nullptr;
-    }
+    if (engine) engine->remove_dialog(dialog.get());
     dialog->delete_children();
   }
 }
@@ -34,7 +31,9 @@ Dialog* PoolMenus::new_dialog(const std::string& name) {
   owned_.push_back(std::make_unique<Dialog>());
   Dialog* dialog = owned_.back().get();
   dialog->rename(name);
-  if (engine) engine->dialogs().push_back(dialog);
+  // Handed to the engine, which keeps it among its dialogs and turns it to
+  // the viewer when it is shown.
+  if (engine) *engine += dialog;
   return dialog;
 }
 
