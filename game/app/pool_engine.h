@@ -647,12 +647,8 @@ class PoolEngine : public BasicEngine {
   // The dialog of the menu on show (null when none); Enter clicks it.
   Dialog* menu_dialog = nullptr;
 
-  // Frees a dialog with its children.
-  struct DialogDeleter {
-    void operator()(Dialog* d) const;
-  };
-  std::unique_ptr<Dialog, DialogDeleter> maker_logo;
-  std::unique_ptr<Dialog, DialogDeleter> product_logo;
+  DialogPtr maker_logo;
+  DialogPtr product_logo;
   // The intro's turn of the view toward the table; listed among the camera
   // look events while it runs, so it is the engine's and not the queue's.
   Event intro_look;

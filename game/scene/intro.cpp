@@ -22,22 +22,10 @@ constexpr double kIntroEnd = 5.0 * PoolEngine::kIntroFade;
 constexpr int kFlashButtons[] = {0x1000, 0x0004};
 constexpr double kFlashPeriod = 0.5;
 
-}  // namespace
-
-void PoolEngine::DialogDeleter::operator()(Dialog* d) const {
-  if (!d) return;
-  d->delete_children();
-  delete d;
-}
-
-namespace {
-
 // A logo over the view: the image at `height`, then the caption when there
 // is one, on no background, hidden, in the engine's overlay dialogs.
-std::unique_ptr<Dialog, PoolEngine::DialogDeleter> logo_dialog(PoolEngine& engine,
-                                                               const char* image, float height,
-                                                               const char* caption) {
-  std::unique_ptr<Dialog, PoolEngine::DialogDeleter> d(new Dialog());
+DialogPtr logo_dialog(PoolEngine& engine, const char* image, float height, const char* caption) {
+  DialogPtr d(new Dialog());
   d->depth_test(false);
   auto* picture = new TexFrame(engine.settings().find_texture(image), "", height);
   d->add_button(picture);
