@@ -267,7 +267,13 @@ void PoolEngine::update_pointer_source() {
 void PoolEngine::update_key_hints() {
   // Left as they are otherwise: the overlay pass draws them only while a
   // menu is up or a human's shot waits.
-  if (awaiting_human_input() && !positional_control(1)) menus.place_control_hints();
+  if (!awaiting_human_input() || positional_control(1)) return;
+  // Placing them shows the dialog of the wizard's step; while a stroke the
+  // Shoot button asked for is on its way, no dialog takes input and the
+  // one it hid stays hidden.
+  const bool stroke_coming = gametime_queue().contains(kShootRequestEvent) || stroke_pending();
+  if (stroke_coming && !paused()) return;
+  menus.place_control_hints();
 }
 
 void PoolEngine::update_aim_guide() {

@@ -316,6 +316,26 @@ TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWor
   }
 }
 
+TEST_F(RunningGame, TheShootPanelStaysHiddenFromItsButtonThroughTheShot) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  press_and_wait(kEnter);
+  press_and_wait(kEnter);
+  ASSERT_EQ(step(), "Shoot");
+  ASSERT_EQ(shown_panels(), std::vector<std::string>{"shoot"});
+  // The Shoot button: the cue glides into its aim, strokes and strikes.
+  Dialog* shoot = e.menus.wizard_dialogs.at("shoot");
+  child_named(shoot, "Shoot")->callback()();
+  for (int i = 0; i < 300 && !e.rules->shot_in_progress; ++i) {
+    frames(kFrame);
+    ASSERT_EQ(shown_panels(), std::vector<std::string>{}) << i;
+  }
+  ASSERT_TRUE(e.rules->shot_in_progress);
+  frames(0.5);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
 TEST_F(RunningGame, DeleteInBallInHandKeepsTheBallInHandPanelAndChooseBallStepsBackToIt) {
   past_intro();
   start_game(1);  // Human vs. Human
