@@ -21,12 +21,14 @@
 #include "core/program_cfg.h"
 #include "datagen/data_folder.h"
 #include "game/program_output.h"
+#include "support/capture.h"
 #include "support/child_process.h"
 #include "support/gl/x_windows.h"
 
 namespace {
 
 using testing_support::ChildProcess;
+using testing_support::count_of;
 namespace fs = std::filesystem;
 
 // A copy of a data folder that one test changes; removed with the object.
@@ -58,14 +60,6 @@ class FolderCopy {
  private:
   fs::path path_;
 };
-
-// How often the text holds the piece.
-std::size_t count_of(const std::string& text, const std::string& piece) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-    ++n;
-  return n;
-}
 
 class GameProgram : public datagen_test::DataFolderTest {
  protected:
