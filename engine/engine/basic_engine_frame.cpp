@@ -1,6 +1,7 @@
 // BasicEngine: the engine's part of each frame (walking from keys and sticks,
 // the physics lists, the player volumes, the update functions, the loaders'
 // completions) and the per-frame controller update of a headset.
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -79,9 +80,14 @@ void BasicEngine::check_walking_basic() {
 void BasicEngine::check_walking_helper(const Keyboard::States& keys, bool) {
   walking_.set_thrusting(false);
   const std::string& chars = walk_keys_.walk_chars();
+  const auto held = [&keys](int code) {
+    const auto state = keys.find(code);
+    return state != keys.end() && state->second != 0;
+  };
   for (std::size_t k = 0; k < chars.size(); ++k) {
-    const auto state = keys.find(static_cast<unsigned char>(chars[k]));
-    if (state == keys.end() || state->second == 0) continue;
+    // Shift or Caps Lock turn the letter's case; either case walks.
+    const unsigned char c = static_cast<unsigned char>(chars[k]);
+    if (!held(std::tolower(c)) && !held(std::toupper(c))) continue;
     // Forward -z, back +z, left -x, right +x in the view's frame.
     const std::array<float, 3> direction = Bindings::walk_direction(static_cast<int>(k), 1);
     walking_.set_thrusting(true);
