@@ -24,8 +24,11 @@ void BasicEngine::idle_impl() {
   for (unsigned int i = 0; i < game_speed_steps(); ++i) update_objects(game_step(), sim_objects_);
   // The walker is here: it moves once a frame with real time, paused or not.
   update_objects(real_step(), realtime_objects_);
+  // A step from inside the volumes to outside all of them is undone. A
+  // walker that a camera move left outside (above the table, say) walks
+  // freely until it is back inside: undoing its steps would hold it there.
   if (!hmd_control_ && !player_volumes_.empty() && !active_camera_animation() &&
-      !in_player_volume(walking_.position())) {
+      !in_player_volume(walking_.position()) && in_player_volume(start)) {
     walking_.position() = start;
     walking_.velocity() = {0.0f, 0.0f, 0.0f};
     walking_.force = {0.0f, 0.0f, 0.0f};

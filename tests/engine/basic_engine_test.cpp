@@ -529,6 +529,26 @@ TEST_F(EngineFrame, AStepLeavingEveryVolumeIsUndoneUnlessThereAreNoneOrAHeadset)
   EXPECT_FLOAT_EQ(engine_.walking().position()[0], 10.5f);
 }
 
+// A camera move may leave the walker outside every volume (above the table);
+// it is not held there, and once back inside it stays inside.
+TEST_F(EngineFrame, AWalkerLeftOutsideTheVolumesWalksBackIntoThem) {
+  engine_.player_volumes() = {BasicEngine::PlayerVolume({0, 0.3f, 0}, {2, 2, 2})};
+  engine_.walking().position() = {3.0f, 0.3f, 0.0f};
+  engine_.walking().velocity() = {-2.0f, 0.0f, 0.0f};
+  engine_.walking().friction = 0.0f;
+  frame_at(100.0);
+  frame_at(100.5);  // to x = 2: still outside
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 2.0f);
+  frame_at(101.0);   // to x = 1: on the face, still outside
+  frame_at(101.25);  // to x = 0.5: inside
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 0.5f);
+
+  engine_.walking().velocity() = {2.0f, 0.0f, 0.0f};
+  frame_at(101.75);  // to x = 1.5: out again, undone
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 0.5f);
+  EXPECT_EQ(engine_.walking().velocity(), (Vec3{0, 0, 0}));
+}
+
 TEST(BasicEngineVolumes, BoxesComeFromTheNamedObjectsOfAModel) {
   OBJRenderer room = testing_support::model_of(
       "o player_volume_a\nv -1 0 -1\nv 1 2 -1\nv 1 0 1\nf 1 2 3\n"

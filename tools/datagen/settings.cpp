@@ -1,6 +1,9 @@
 // Values of every settings file the generator writes.
 #include "datagen/settings.h"
 
+#include "core/strings.h"
+#include "datagen/models.h"
+
 namespace datagen {
 
 std::vector<SettingsFile> settings_files() {
@@ -46,10 +49,11 @@ std::vector<SettingsFile> settings_files() {
         {"chair", "chair.ini"},
         {"stool", "stool.ini"}}},
       // The room's description is also the "room_model" section: its screen
-      // object and its lamps.
+      // object, its lamps and where the player may walk.
       {"room_model.ini",
        {{"obj_file", "room.obj"},
         {"screen_object", "Screen_Cube.019"},
+        {"player_volume_objects", join(player_volume_names(), " ")},
         {"point_lights_objects", "point_lights table_lights"},
         {"point_lights_brightnesses", "2.5 1.2"},
         {"point_lights_radii", "1 1"},
