@@ -354,6 +354,32 @@ TEST_F(DataFolderTest, FurnitureStandsInOneQuadrantAwayFromTheTable) {
   }
 }
 
+// Seen from outside the room (where nothing keeps the viewer from going in a
+// headset), two faces in one plane flicker through each other: only the
+// room's shell lies in its walls, floor and ceiling; the fittings and the
+// furniture stand off them.
+TEST_F(DataFolderTest, OnlyTheShellLiesInTheRoomsWallsFloorAndCeiling) {
+  const OBJRenderer room = load_model(cfg("pool_objects")["room_model"].str());
+  const auto shell = room.lower_upper_bounds();
+  const auto in_shell_plane = [&shell](const OBJRenderer& m, const OBJFace& face) {
+    for (int a = 0; a < 3; ++a)
+      for (int side = 0; side < 2; ++side) {
+        bool all = true;
+        for (unsigned long long v : face.v) all = all && vertex(m, v)[a] == shell[side][a];
+        if (all) return true;
+      }
+    return false;
+  };
+  const std::set<std::string> shell_objects{"walls", "ceiling", "floor"};
+  for (const OBJFace& face : room.faces())
+    if (!shell_objects.count(face.object_name))
+      EXPECT_FALSE(in_shell_plane(room, face)) << face.object_name;
+  for (const char* piece : {"bench", "chair", "stool"}) {
+    const OBJRenderer m = load_model(cfg("pool_objects")[piece].str());
+    for (const OBJFace& face : m.faces()) EXPECT_FALSE(in_shell_plane(m, face)) << piece;
+  }
+}
+
 TEST_F(DataFolderTest, GamepadHasAnObjectForEveryPart) {
   const ProgramCfg description = cfg("gamepad.ini");
   EXPECT_NE(description["obj_file"].str().find("gamepad_v1"), std::string::npos);

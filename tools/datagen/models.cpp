@@ -58,6 +58,13 @@ void wall_picture(Mesh& mesh, Vec3 centre, float width, float height, Vec3 norma
   mesh.quad(centre - du - dv, centre + du - dv, centre + du + dv, centre - du + dv);
 }
 
+// Fittings keep this far off the room's walls, floor and ceiling, so that no
+// two faces share a plane there (seen from outside the room they would
+// flicker through each other).
+constexpr float kShellGap = 0.002f;
+// Where the furniture stands.
+constexpr float kFurnitureFloor = kFloorY + kShellGap;
+
 // A box given by its centre and half sizes.
 void block(Mesh& mesh, Vec3 centre, Vec3 half) {
   mesh.box(centre - half, centre + half);
@@ -264,10 +271,11 @@ Mesh room_mesh() {
             {std::max(a[0], b[0]), yb, std::max(a[2], b[2])});
     };
     use(m, "wainscot", "dark_wood");
-    slab(w.from, w.to, y0, top, 0.0f, inset);
+    const float g = kShellGap, from = w.from + g, to = w.to - g;
+    slab(from, to, y0 + g, top, g, inset);
     use(m, "wainscot", "dark_wood");
-    slab(w.from, w.to, top, top + 0.05f, 0.0f, inset + 0.03f);
-    slab(w.from, w.to, y0, y0 + 0.14f, 0.0f, inset + 0.025f);
+    slab(from, to, top, top + 0.05f, g, inset + 0.03f);
+    slab(from, to, y0 + g, y0 + 0.14f, g, inset + 0.025f);
     use(m, "wainscot_panels", "wood_panel");
     const float length = w.to - w.from;
     const int panels = static_cast<int>(std::round(length / 1.1f));
@@ -294,7 +302,7 @@ Mesh room_mesh() {
       {{-4.2f, -3}, {-4.2f, 3}, {4.2f, -3}, {4.2f, 3}}};
   for (const auto& [x, z] : ceiling_lamps) {
     use(m, "lamp_housings", "lamp_housing");
-    m.box({x - 0.38f, y1 - 0.08f, z - 0.38f}, {x + 0.38f, y1, z + 0.38f});
+    m.box({x - 0.38f, y1 - 0.08f, z - 0.38f}, {x + 0.38f, y1 - kShellGap, z + 0.38f});
     use(m, kCeilingLightsObject, "lamp_panel");
     const float y = y1 - 0.082f, h = 0.3f;
     m.quad({x - h, y, z - h}, {x + h, y, z - h}, {x + h, y, z + h}, {x - h, y, z + h});
@@ -328,8 +336,8 @@ Mesh room_mesh() {
 
   // A cue rack on the +x wall with four cues.
   use(m, "cue_rack", "dark_wood");
-  m.box({hi[0] - 0.06f, -0.25f, -0.6f}, {hi[0], -0.17f, 0.6f});
-  m.box({hi[0] - 0.06f, 1.35f, -0.6f}, {hi[0], 1.41f, 0.6f});
+  m.box({hi[0] - 0.06f, -0.25f, -0.6f}, {hi[0] - kShellGap, -0.17f, 0.6f});
+  m.box({hi[0] - 0.06f, 1.35f, -0.6f}, {hi[0] - kShellGap, 1.41f, 0.6f});
   for (int k = 0; k < 4; ++k) {
     const float z = -0.39f + 0.26f * k, x = hi[0] - 0.09f;
     use(m, "cue_rack", "cue_butt");
@@ -343,7 +351,7 @@ Mesh room_mesh() {
     for (float sz : {-1.0f, 1.0f}) {
       const float x = sx * kPlantX, z = sz * kPlantZ;
       use(m, "plants", "terracotta");
-      m.frustum({x, y0, z}, {x, y0 + 0.5f, z}, 0.2f, 0.28f, 20, true, false);
+      m.frustum({x, y0 + kShellGap, z}, {x, y0 + 0.5f, z}, 0.2f, 0.28f, 20, true, false);
       use(m, "plants", "soil");
       m.frustum({x, y0 + 0.46f, z}, {x, y0 + 0.47f, z}, 0.26f, 0.26f, 20, false, true);
       use(m, "plants", "leaves");
@@ -353,11 +361,12 @@ Mesh room_mesh() {
 
   // A door in the middle of the -z wall.
   use(m, "door", "wood_panel");
-  m.box({-0.55f, y0, lo[2]}, {0.55f, y0 + 2.15f, lo[2] + 0.04f});
+  const float door_y = y0 + kShellGap, door_z = lo[2] + kShellGap;
+  m.box({-0.55f, door_y, door_z}, {0.55f, y0 + 2.15f, lo[2] + 0.04f});
   use(m, "door", "dark_wood");
-  m.box({-0.65f, y0, lo[2]}, {-0.55f, y0 + 2.25f, lo[2] + 0.07f});
-  m.box({0.55f, y0, lo[2]}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
-  m.box({-0.65f, y0 + 2.15f, lo[2]}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({-0.65f, door_y, door_z}, {-0.55f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({0.55f, door_y, door_z}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({-0.65f, y0 + 2.15f, door_z}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
   use(m, "door", "brass");
   m.ellipsoid({0.42f, y0 + 1.05f, lo[2] + 0.08f}, {0.03f, 0.03f, 0.03f}, 1);
 
@@ -472,8 +481,9 @@ Mesh bench_mesh() {
   block(m, {cx, seat - 0.03f, cz}, {hx, 0.03f, hz});
   for (float sx : {-1.0f, 1.0f})
     for (float sz : {-1.0f, 1.0f})
-      block(m, {cx + sx * (hx - 0.06f), (kFloorY + seat - 0.06f) / 2, cz + sz * (hz - 0.05f)},
-            {0.03f, (seat - 0.06f - kFloorY) / 2, 0.03f});
+      block(m,
+            {cx + sx * (hx - 0.06f), (kFurnitureFloor + seat - 0.06f) / 2, cz + sz * (hz - 0.05f)},
+            {0.03f, (seat - 0.06f - kFurnitureFloor) / 2, 0.03f});
   block(m, {cx, kFloorY + 0.12f, cz}, {hx - 0.06f, 0.02f, 0.015f});
   use(m, "bench", "bench_leather");
   block(m, {cx, seat + 0.04f, cz}, {hx - 0.03f, 0.04f, hz - 0.02f});
@@ -490,8 +500,8 @@ Mesh chair_mesh() {
   for (float sx : {-1.0f, 1.0f})
     for (float sz : {-1.0f, 1.0f}) {
       const float top = sx > 0 ? seat + 0.5f : seat;
-      block(m, {cx + sx * (half - 0.025f), (kFloorY + top) / 2, cz + sz * (half - 0.025f)},
-            {0.022f, (top - kFloorY) / 2, 0.022f});
+      block(m, {cx + sx * (half - 0.025f), (kFurnitureFloor + top) / 2, cz + sz * (half - 0.025f)},
+            {0.022f, (top - kFurnitureFloor) / 2, 0.022f});
     }
   block(m, {cx, seat - 0.025f, cz}, {half, 0.025f, half});
   block(m, {cx + half - 0.025f, seat + 0.42f, cz}, {0.02f, 0.06f, half - 0.03f});
@@ -509,7 +519,7 @@ Mesh stool_mesh() {
   m.declare(colour("stool_seat", {0.55f, 0.06f, 0.06f}, 0.35f, 40));
   const float x = 1.6f, z = 2.7f, seat = kFloorY + 0.72f;
   use(m, "stool", "stool_chrome");
-  m.frustum({x, kFloorY, z}, {x, kFloorY + 0.03f, z}, 0.22f, 0.2f, 32, true, true);
+  m.frustum({x, kFurnitureFloor, z}, {x, kFloorY + 0.03f, z}, 0.22f, 0.2f, 32, true, true);
   m.frustum({x, kFloorY + 0.03f, z}, {x, seat - 0.06f, z}, 0.025f, 0.025f, 16, false, false);
   m.frustum({x, kFloorY + 0.3f, z}, {x, kFloorY + 0.32f, z}, 0.16f, 0.16f, 32, true, true);
   m.frustum({x, seat - 0.06f, z}, {x, seat - 0.04f, z}, 0.12f, 0.12f, 24, true, true);
