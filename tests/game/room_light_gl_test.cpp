@@ -15,6 +15,7 @@
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/capture.h"
+#include "support/engine_frame.h"
 #include "support/gl/gl_test.h"
 
 namespace {
@@ -80,9 +81,7 @@ class RoomLightGL : public Base {
     Base::SetUp();
     if (IsSkipped()) return;
     engine.settings().root(root());
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.realtime_objects().push_back(&engine.walking());
+    testing_support::run_on_clock(engine, clock);
     // As the program's start-up before it: the game's hooks (the intro's
     // game starts through them), the shot wizard and the first lights (the
     // balls' program is made for as many).
