@@ -220,9 +220,10 @@ class FrameGolden : public Base {
 TEST_F(FrameGolden, TheTableTheRackAndTheMainMenuDrawAsTheReferences) {
   // Past the intro, whose computers' game a game of two humans replaces:
   // the first human's turn waits with its panel, hints and score board.
-  for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
-    frames(1.0, 0.25);
-  ASSERT_TRUE(engine_->pause_allowed());
+  for (int i = 0; i < 60 && !engine_->in_intro; ++i) frames(0.25, 0.25);
+  ASSERT_TRUE(engine_->in_intro);
+  for (int i = 0; i < 60 && engine_->in_intro; ++i) frames(1.0, 0.25);
+  ASSERT_TRUE(engine_->pause_allowed() && !engine_->in_intro);
   engine_->start_game_hook()(2, 0);
   frames(0.5);
   ASSERT_NE(engine_->rules, nullptr);
