@@ -10,16 +10,20 @@
 // both alike; the ratio is what counts.
 //
 // Before the timing, one frame is taken apart pass by pass: primitives (GL's
-// primitives-generated count), samples that passed the depth test, the draw
-// calls the program makes (glBegin, glDrawArrays, glDrawElements,
-// glCallList(s), counted on their way to GL), and the milliseconds of each
-// pass with the GPU's work (glFinish around it; the sum runs above the frame
-// time, which overlaps the CPU and the rasteriser). Needs an X display;
-// without one nothing runs.
+// primitives-generated count), vertex shader runs and primitives left after
+// clipping, samples that passed the depth test and fragment shader runs (GL's
+// pipeline statistics), the draw calls the program makes (glBegin,
+// glDrawArrays, glDrawElements, glCallList(s), counted on their way to GL),
+// and the milliseconds of each pass with the GPU's work (glFinish around it;
+// the sum runs above the frame time, which overlaps the CPU and the
+// rasteriser), with the CPU time of the program's thread and of the whole
+// process. Needs an X display; without one nothing runs.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
+#include <time.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +100,15 @@ using Clock = std::chrono::steady_clock;
 
 double ms_since(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU milliseconds of the calling thread, or of the whole process (the
+// renderer's threads with it): the work done, which the machine's load
+// hardly changes.
+double cpu_ms(clockid_t which) {
+  timespec t{};
+  clock_gettime(which, &t);
+  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
 }
 
 double median(std::vector<double> v) {
@@ -204,12 +217,79 @@ class RealFrame {
 
 // ---- One frame taken apart pass by pass
 
+// What GL counts of a pass: primitives generated, vertex shader runs and
+// primitives left after clipping (pipeline statistics, when the driver has
+// them), samples that passed the depth test, fragment shader runs.
+constexpr GLenum kCounted[] = {GL_PRIMITIVES_GENERATED, GL_VERTEX_SHADER_INVOCATIONS_ARB,
+                               GL_CLIPPING_OUTPUT_PRIMITIVES_ARB, GL_SAMPLES_PASSED,
+                               GL_FRAGMENT_SHADER_INVOCATIONS_ARB};
+constexpr std::size_t kCounts = std::size(kCounted);
+constexpr const char* kCountNames[kCounts] = {"primitives", "vertices", "clipped", "samples",
+                                              "fragments"};
+
+bool counted(std::size_t i) {
+  const bool statistics = i == 1 || i == 2 || i == 4;
+  return !statistics || GLEW_ARB_pipeline_statistics_query;
+}
+
 struct PassStats {
   std::string name;
-  GLuint queries[2] = {0, 0};  // primitives generated, samples passed
-  GLuint64 primitives = 0, samples = 0;
+  std::array<GLuint, kCounts> queries{};
+  std::array<GLuint64, kCounts> counts{};
   long long draws = 0;
   double ms = 0.0;
+  double main_ms = 0.0;  // CPU time of the program's thread
+  double all_ms = 0.0;   // CPU time of the process, the renderer's threads with it
+
+  void begin() {
+    if (!queries[0]) glGenQueries(GLsizei(kCounts), queries.data());
+    for (std::size_t i = 0; i < kCounts; ++i)
+      if (counted(i)) glBeginQuery(kCounted[i], queries[i]);
+  }
+  void end() {
+    for (std::size_t i = kCounts; i-- > 0;)
+      if (counted(i)) glEndQuery(kCounted[i]);
+  }
+  void read() {
+    if (!queries[0]) return;
+    for (std::size_t i = 0; i < kCounts; ++i)
+      if (counted(i)) glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &counts[i]);
+  }
+  void forget() {
+    if (queries[0]) glDeleteQueries(GLsizei(kCounts), queries.data());
+    queries = {};
+  }
+  void add(const PassStats& o, double sign = 1.0) {
+    for (std::size_t i = 0; i < kCounts; ++i)
+      counts[i] = sign > 0 ? counts[i] + o.counts[i] : counts[i] - std::min(counts[i], o.counts[i]);
+    draws += sign > 0 ? o.draws : -o.draws;
+    ms += sign * o.ms;
+    main_ms += sign * o.main_ms;
+    all_ms += sign * o.all_ms;
+  }
+  void print() const {
+    std::printf("%-38s", name.c_str());
+    for (GLuint64 c : counts) std::printf(" %10llu", static_cast<unsigned long long>(c));
+    std::printf(" %6lld %8.2f %8.2f %8.2f\n", draws, ms, main_ms, all_ms);
+  }
+};
+
+// Times and CPU times of one timed stretch, added into the stats.
+class Stopwatch {
+ public:
+  Stopwatch()
+      : start_(Clock::now()),
+        main_(cpu_ms(CLOCK_THREAD_CPUTIME_ID)),
+        all_(cpu_ms(CLOCK_PROCESS_CPUTIME_ID)) {}
+  void add_to(PassStats& s) const {
+    s.ms += ms_since(start_);
+    s.main_ms += cpu_ms(CLOCK_THREAD_CPUTIME_ID) - main_;
+    s.all_ms += cpu_ms(CLOCK_PROCESS_CPUTIME_ID) - all_;
+  }
+
+ private:
+  Clock::time_point start_;
+  double main_, all_;
 };
 
 // While alive, every pass of every scene and the program's second pass run
@@ -231,7 +311,7 @@ class PassCounter {
   }
   ~PassCounter() {
     for (auto& [slot, draw] : saved_) *slot = draw;
-    for (PassStats& s : stats_) glDeleteQueries(2, s.queries);
+    for (PassStats& s : stats_) s.forget();
   }
   PassCounter(const PassCounter&) = delete;
   PassCounter& operator=(const PassCounter&) = delete;
@@ -241,12 +321,8 @@ class PassCounter {
     timed_ = timed;
     frame_.real_frame();
     glFinish();
-    if (timed) return;
-    for (PassStats& s : stats_) {
-      if (!s.queries[0]) continue;
-      glGetQueryObjectui64v(s.queries[0], GL_QUERY_RESULT, &s.primitives);
-      glGetQueryObjectui64v(s.queries[1], GL_QUERY_RESULT, &s.samples);
-    }
+    if (!timed)
+      for (PassStats& s : stats_) s.read();
   }
 
   const std::vector<PassStats>& stats() const { return stats_; }
@@ -264,17 +340,14 @@ class PassCounter {
       const long long calls = draw_calls;
       if (timed_) {
         glFinish();
-        const Clock::time_point start = Clock::now();
+        const Stopwatch watch;
         draw();
         glFinish();
-        s.ms = ms_since(start);
+        watch.add_to(s);
       } else {
-        if (!s.queries[0]) glGenQueries(2, s.queries);
-        glBeginQuery(GL_PRIMITIVES_GENERATED, s.queries[0]);
-        glBeginQuery(GL_SAMPLES_PASSED, s.queries[1]);
+        s.begin();
         draw();
-        glEndQuery(GL_SAMPLES_PASSED);
-        glEndQuery(GL_PRIMITIVES_GENERATED);
+        s.end();
         s.draws = draw_calls - calls;
       }
       --depth_;
@@ -295,24 +368,31 @@ class PassCounter {
   int depth_ = 0;
 };
 
-// The whole frame's counts and time, without the wrappers.
+// Frames whose times are averaged.
+constexpr int kTimedFrames = 5;
+
+// The whole frame's counts, and its times over kTimedFrames frames, without
+// the wrappers.
 PassStats whole_frame(RealFrame& f) {
   PassStats s{"whole frame"};
   glFinish();
-  glGenQueries(2, s.queries);
   const long long calls = draw_calls;
-  glBeginQuery(GL_PRIMITIVES_GENERATED, s.queries[0]);
-  glBeginQuery(GL_SAMPLES_PASSED, s.queries[1]);
-  const Clock::time_point start = Clock::now();
+  s.begin();
   f.real_frame();
-  glEndQuery(GL_SAMPLES_PASSED);
-  glEndQuery(GL_PRIMITIVES_GENERATED);
-  glFinish();
-  s.ms = ms_since(start);
+  s.end();
   s.draws = draw_calls - calls;
-  glGetQueryObjectui64v(s.queries[0], GL_QUERY_RESULT, &s.primitives);
-  glGetQueryObjectui64v(s.queries[1], GL_QUERY_RESULT, &s.samples);
-  glDeleteQueries(2, s.queries);
+  glFinish();
+  s.read();
+  s.forget();
+  for (int i = 0; i < kTimedFrames; ++i) {
+    const Stopwatch watch;
+    f.real_frame();
+    glFinish();
+    watch.add_to(s);
+  }
+  s.ms /= kTimedFrames;
+  s.main_ms /= kTimedFrames;
+  s.all_ms /= kTimedFrames;
   return s;
 }
 
@@ -322,34 +402,33 @@ void print_passes(RealFrame& f) {
     PassCounter counter(f);
     counter.frame(false);
     stats = counter.stats();
-    counter.frame(true);
-    for (std::size_t i = 0; i < stats.size() && i < counter.stats().size(); ++i)
-      stats[i].ms = counter.stats()[i].ms;
+    for (int i = 0; i < kTimedFrames; ++i) counter.frame(true);
+    for (std::size_t i = 0; i < stats.size() && i < counter.stats().size(); ++i) {
+      stats[i].ms = counter.stats()[i].ms / kTimedFrames;
+      stats[i].main_ms = counter.stats()[i].main_ms / kTimedFrames;
+      stats[i].all_ms = counter.stats()[i].all_ms / kTimedFrames;
+    }
   }
   const PassStats whole = whole_frame(f);
-  std::printf("The real frame at %d x %d during a computer's shot (%s), pass by pass:\n", kWidth,
+  std::printf("The real frame at %d x %d during a computer's shot (%s), pass by pass", kWidth,
               kHeight, f.state.c_str());
-  std::printf("%-40s %10s %8s %12s %9s\n", "pass", "primitives", "draws", "samples", "ms");
+  std::printf(
+      " (ms with the GPU's work, main: CPU ms of the program's thread, all: of the"
+      " process):\n%-38s",
+      "pass");
+  for (const char* n : kCountNames) std::printf(" %10s", n);
+  std::printf(" %6s %8s %8s %8s\n", "draws", "ms", "main ms", "all ms");
   PassStats sum{"sum of the passes"};
   for (const PassStats& s : stats) {
-    std::printf("%-40s %10llu %8lld %12llu %9.2f\n", s.name.c_str(),
-                static_cast<unsigned long long>(s.primitives), s.draws,
-                static_cast<unsigned long long>(s.samples), s.ms);
-    sum.primitives += s.primitives;
-    sum.samples += s.samples;
-    sum.draws += s.draws;
-    sum.ms += s.ms;
+    s.print();
+    sum.add(s);
   }
   PassStats rest{"rest (frame step, buffer, resolve, swap)"};
-  rest.primitives = whole.primitives - std::min(whole.primitives, sum.primitives);
-  rest.samples = whole.samples - std::min(whole.samples, sum.samples);
-  rest.draws = whole.draws - sum.draws;
-  rest.ms = whole.ms - sum.ms;
-  const PassStats* totals[] = {&rest, &sum, &whole};
-  for (const PassStats* s : totals)
-    std::printf("%-40s %10llu %8lld %12llu %9.2f\n", s->name.c_str(),
-                static_cast<unsigned long long>(s->primitives), s->draws,
-                static_cast<unsigned long long>(s->samples), s->ms);
+  rest.add(whole);
+  rest.add(sum, -1.0);
+  rest.print();
+  sum.print();
+  whole.print();
   std::printf("\n");
   std::fflush(stdout);
 }
@@ -358,30 +437,44 @@ void print_passes(RealFrame& f) {
 
 // Each iteration: one real frame, then one floor frame, each timed from the
 // end of the one before (a swap waits for the frame's drawing). Reported:
-// the medians of both, their ratio and the frames a second they allow; the
-// benchmark's own time is the real frame's.
+// the medians of both, their ratio and the frames a second they allow, and
+// the CPU time of each on the program's thread (where the driver processes
+// vertices and sorts primitives into tiles) and in the whole process (with
+// the renderer's threads, which colour the tiles); the benchmark's own time
+// is the real frame's.
 void BM_RealFrameBesideItsFloor(benchmark::State& state) {
   RealFrame* f = RealFrame::get();
   if (!f || !f->program) return state.SkipWithError(f ? f->state.c_str() : "no X display");
-  std::vector<double> real, floor;
+  // Wall time, CPU time of the program's thread and of the whole process.
+  std::vector<double> real[3], floor[3];
+  const auto timed = [](std::vector<double>* into, const std::function<void()>& frame) {
+    const Clock::time_point start = Clock::now();
+    const double thread = cpu_ms(CLOCK_THREAD_CPUTIME_ID);
+    const double process = cpu_ms(CLOCK_PROCESS_CPUTIME_ID);
+    frame();
+    glFinish();
+    into[0].push_back(ms_since(start));
+    into[1].push_back(cpu_ms(CLOCK_THREAD_CPUTIME_ID) - thread);
+    into[2].push_back(cpu_ms(CLOCK_PROCESS_CPUTIME_ID) - process);
+  };
   glFinish();
   for (auto _ : state) {
-    Clock::time_point start = Clock::now();
-    f->real_frame();
-    glFinish();
-    real.push_back(ms_since(start));
-    start = Clock::now();
-    f->floor_frame();
-    glFinish();
-    floor.push_back(ms_since(start));
-    state.SetIterationTime(real.back() / 1000.0);
+    timed(real, [f] { f->real_frame(); });
+    timed(floor, [f] { f->floor_frame(); });
+    state.SetIterationTime(real[0].back() / 1000.0);
   }
-  const double r = median(real), fl = median(floor);
+  const auto ratio = [](double a, double b) { return b > 0.0 ? a / b : 0.0; };
+  const double r = median(real[0]), fl = median(floor[0]);
   state.counters["real_ms"] = r;
   state.counters["floor_ms"] = fl;
-  state.counters["ratio"] = fl > 0.0 ? r / fl : 0.0;
-  state.counters["real_fps"] = r > 0.0 ? 1000.0 / r : 0.0;
-  state.counters["floor_fps"] = fl > 0.0 ? 1000.0 / fl : 0.0;
+  state.counters["ratio"] = ratio(r, fl);
+  state.counters["real_fps"] = ratio(1000.0, r);
+  state.counters["floor_fps"] = ratio(1000.0, fl);
+  state.counters["real_main_cpu_ms"] = median(real[1]);
+  state.counters["floor_main_cpu_ms"] = median(floor[1]);
+  state.counters["real_all_cpu_ms"] = median(real[2]);
+  state.counters["floor_all_cpu_ms"] = median(floor[2]);
+  state.counters["all_cpu_ratio"] = ratio(median(real[2]), median(floor[2]));
 }
 BENCHMARK(BM_RealFrameBesideItsFloor)
     ->Iterations(300)
