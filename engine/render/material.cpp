@@ -53,6 +53,37 @@ void Material::colorGL() const {
   glMaterialfv(face_, GL_AMBIENT, ambient.data());
 }
 
+bool Material::leaves_no_trace() const {
+  if (!enabled_ || alpha_ != 0.0f || face_ != GL_FRONT_AND_BACK) return false;
+  const auto integer = [](GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+  };
+  // The fragment's alpha is the lit diffuse alpha, 0, at most multiplied by
+  // a texture's.
+  const bool alpha_zero = integer(GL_CURRENT_PROGRAM) == 0 && glIsEnabled(GL_LIGHTING) &&
+                          !glIsEnabled(GL_COLOR_MATERIAL) &&
+                          integer(GL_ACTIVE_TEXTURE) == GL_TEXTURE0 &&
+                          [] {
+                            GLint mode = 0;
+                            glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+                            return mode == GL_MODULATE;
+                          }() &&
+                          !glIsEnabled(GL_SAMPLE_ALPHA_TO_ONE);
+  // Such a fragment blends to the colour that is there, and writes nothing
+  // else.
+  const bool kept = glIsEnabled(GL_BLEND) && !glIsEnabled(GL_COLOR_LOGIC_OP) &&
+                    integer(GL_BLEND_SRC_RGB) == GL_SRC_ALPHA &&
+                    integer(GL_BLEND_SRC_ALPHA) == GL_SRC_ALPHA &&
+                    integer(GL_BLEND_DST_RGB) == GL_ONE_MINUS_SRC_ALPHA &&
+                    integer(GL_BLEND_DST_ALPHA) == GL_ONE_MINUS_SRC_ALPHA &&
+                    integer(GL_BLEND_EQUATION_RGB) == GL_FUNC_ADD &&
+                    integer(GL_BLEND_EQUATION_ALPHA) == GL_FUNC_ADD;
+  const bool depth_kept = !glIsEnabled(GL_DEPTH_TEST) || integer(GL_DEPTH_WRITEMASK) == GL_FALSE;
+  return alpha_zero && kept && depth_kept && !glIsEnabled(GL_STENCIL_TEST);
+}
+
 kLight::kLight(long id, bool directional)
     : directional_(directional), position_{0, 0, 0, directional ? 0.0f : 1.0f}, id_(id) {
   std::cout << "kLight(): id__ = " << id_ << ", id_=" << id_ << std::endl;

@@ -48,6 +48,15 @@ class Material {
   // Sends the material when enabled: diffuse, emission and ambient carry the
   // material's alpha; shininess is clamped to 0..128 (NaN: 0).
   void colorGL() const;
+  // Whether a surface drawn with this material, once colorGL() has sent it,
+  // leaves the frame buffer exactly as it was in the current OpenGL state:
+  // the material is enabled, on both faces and of alpha 0, and the state
+  // lights it by the fixed function (no program, lighting on, colour
+  // material off, a texture at most modulating), so every fragment has
+  // alpha 0; the state blends by adding source alpha and one minus source
+  // alpha (no logic op, alpha not forced to one), which keeps every colour;
+  // and neither depth nor stencil is written. Reads the OpenGL state.
+  bool leaves_no_trace() const;
 
  private:
   bool enabled_ = true;

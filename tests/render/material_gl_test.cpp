@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "render/material.h"
 #include "support/capture.h"
@@ -84,6 +85,101 @@ TEST_F(MaterialTest, DisabledMaterialSendsNothing) {
   EXPECT_FALSE(blue.enabled());
   blue.colorGL();
   EXPECT_EQ(material_color(GL_DIFFUSE), (Color4{1, 0, 0, 1}));
+}
+
+// The state in which an invisible volume is drawn: lit, blended over the
+// scene with source alpha and one minus source alpha, depth tested but not
+// written. A grey square lies under the middle of the view.
+class InvisibleSurface : public testing_support::OrthoViewTest {
+ protected:
+  void SetUp() override {
+    OrthoViewTest::SetUp();
+    if (IsSkipped()) return;
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
+    square(0.5f);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    volume_.set_color(1.0f, 0.0f, 0.0f, 1.0f);
+    volume_.set_alpha(0.0f);
+  }
+  void TearDown() override {
+    if (!IsSkipped()) glPopAttrib();
+    OrthoViewTest::TearDown();
+  }
+
+  // A square across the middle of the view, facing it, at depth z.
+  static void square(float z) {
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glVertex3f(-1.0f, -1.0f, z);
+    glVertex3f(1.0f, -1.0f, z);
+    glVertex3f(1.0f, 1.0f, z);
+    glVertex3f(-1.0f, 1.0f, z);
+    glEnd();
+  }
+
+  Material volume_;
+};
+
+TEST_F(InvisibleSurface, AnAlphaZeroMaterialBlendedOverTheSceneLeavesNoTraceAndIsKnownToLeaveNone) {
+  const auto middle = at(0.0f, 0.0f), outside = at(1.5f, 1.5f);
+  volume_.colorGL();
+  EXPECT_TRUE(volume_.leaves_no_trace());
+  square(0.8f);
+  EXPECT_EQ(at(0.0f, 0.0f), middle);
+  EXPECT_EQ(at(1.5f, 1.5f), outside);
+  // Nor did it write depth: a square behind it still shows.
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_BLEND);
+  glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+  square(0.7f);
+  glPopAttrib();
+  EXPECT_EQ(at(0.0f, 0.0f)[1], 255);
+}
+
+TEST_F(InvisibleSurface, AnyStateOrMaterialThatCouldShowIsNotTakenForInvisible) {
+  const struct {
+    const char* what;
+    std::function<void(Material&)> change;
+  } cases[] = {
+      {"alpha above 0", [](Material& m) { m.set_alpha(0.01f); }},
+      {"material disabled", [](Material& m) { m.disable(); }},
+      {"front faces only", [](Material& m) { m.face(GL_FRONT); }},
+      {"blending off", [](Material&) { glDisable(GL_BLEND); }},
+      {"adding blend", [](Material&) { glBlendFunc(GL_ONE, GL_ONE); }},
+      {"subtracting blend", [](Material&) { glBlendEquation(GL_FUNC_REVERSE_SUBTRACT); }},
+      {"logic op", [](Material&) { glEnable(GL_COLOR_LOGIC_OP); }},
+      {"depth written", [](Material&) { glDepthMask(GL_TRUE); }},
+      {"stencil test", [](Material&) { glEnable(GL_STENCIL_TEST); }},
+      {"lighting off (the current colour's alpha)", [](Material&) { glDisable(GL_LIGHTING); }},
+      {"colour material", [](Material&) { glEnable(GL_COLOR_MATERIAL); }},
+      {"texture replacing",
+       [](Material&) { glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE); }},
+      {"alpha forced to one", [](Material&) { glEnable(GL_SAMPLE_ALPHA_TO_ONE); }},
+  };
+  for (const auto& c : cases) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    Material m = volume_;
+    c.change(m);
+    m.colorGL();
+    EXPECT_FALSE(m.leaves_no_trace()) << c.what;
+    glPopAttrib();
+  }
+  // The one that shows plainly: without blending the volume paints over the
+  // scene.
+  const auto middle = at(0.0f, 0.0f);
+  glDisable(GL_BLEND);
+  volume_.colorGL();
+  square(0.8f);
+  EXPECT_NE(at(0.0f, 0.0f), middle);
 }
 
 class LightTest : public GLTest {};
