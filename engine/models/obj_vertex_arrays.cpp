@@ -119,9 +119,9 @@ VAO make_vao(const OBJRenderer::Attributes& arrays, const std::array<int, 3>& lo
   vao.mode().mode = GL_TRIANGLES;
   vao.create();
   vao.bind();
-  vao.construct(arrays[0], arrays[1], arrays[2], locations[0], locations[1], locations[2],
-                static_cast<int>(depths[0]), static_cast<int>(depths[1]),
-                static_cast<int>(depths[2]));
+  vao.construct_indexed(arrays[0], arrays[1], arrays[2], locations[0], locations[1], locations[2],
+                        static_cast<int>(depths[0]), static_cast<int>(depths[1]),
+                        static_cast<int>(depths[2]));
   return vao;
 }
 
@@ -249,9 +249,13 @@ int OBJRenderer::render_vaos(const std::vector<VAO>& vaos, std::vector<std::stri
   if (vaos.size() != names.size()) return -1;
   for (std::size_t i = 0; i < vaos.size(); ++i) {
     if (vaos[i].id() == 0) continue;
-    material(names[i]).apply_gl(GL_FRONT_AND_BACK, textured);
+    const WavefrontMTL& m = material(names[i]);
+    m.apply_gl(GL_FRONT_AND_BACK, textured);
+    // A surface that cannot show (an invisible volume of alpha 0 blended
+    // over the scene) costs the renderer every pixel it covers: skipped.
+    if (m.material().leaves_no_trace()) continue;
     glBindVertexArray(vaos[i].id());
-    glDrawArrays(vaos[i].mode().mode, vaos[i].mode().first, vaos[i].mode().count);
+    vaos[i].mode().draw_arrays();
     glBindVertexArray(0);
   }
   return 0;

@@ -56,9 +56,9 @@ int DetailVertexDataVAO::construct_detail(unsigned int detail, VAO& vao) {
   if (!g) return -1;
   if (const int code = g->construct(detail); code != 0) return code;
   const auto depths = g->attrib_depth();
-  vao.construct(g->vertices(), g->normals(), g->tex_coords(), attributes_[0], attributes_[1],
-                attributes_[2], static_cast<int>(depths[0]), static_cast<int>(depths[1]),
-                static_cast<int>(depths[2]));
+  vao.construct_indexed(g->vertices(), g->normals(), g->tex_coords(), attributes_[0],
+                        attributes_[1], attributes_[2], static_cast<int>(depths[0]),
+                        static_cast<int>(depths[1]), static_cast<int>(depths[2]));
   vao.mode().mode = static_cast<GLenum>(g->primitive_mode());
   return 0;
 }

@@ -3,8 +3,10 @@
 #include "render/object_gl.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <iostream>
+#include <unordered_map>
 
 unsigned int BufferGL::create() {
   if (!gl_entry_points_loaded()) return id_;
@@ -61,6 +63,14 @@ void TextureGL::transfer(const void* data, unsigned long long bytes, int w, int 
   glTexImage2D(target, level, internal_format, width, height, 0, format, type, data);
 }
 
+void DrawArraysOptions::draw_arrays() const {
+  if (indexed)
+    glDrawElements(mode, count, GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(std::uintptr_t(first) * sizeof(GLuint)));
+  else
+    glDrawArrays(mode, first, count);
+}
+
 unsigned int VAO::create() {
   if (!gl_entry_points_loaded()) return id_;
   glGenVertexArrays(1, &id_);
@@ -72,8 +82,11 @@ void VAO::clear() {
   glDeleteVertexArrays(1, &id_);
   if (!owned_buffers_.empty())
     glDeleteBuffers(static_cast<GLsizei>(owned_buffers_.size()), owned_buffers_.data());
+  if (element_buffer_) glDeleteBuffers(1, &element_buffer_);
   // Forget them, so a second clear cannot delete names OpenGL has handed out again.
   owned_buffers_.clear();
+  element_buffer_ = 0;
+  options_.indexed = false;
 }
 
 void VAO::bind() {
@@ -202,6 +215,69 @@ VAO& VAO::construct(const std::vector<float>& vertices, const std::vector<float>
   return *this;
 }
 
+namespace {
+
+// The bits of the `size` floats of array element i, appended to the key;
+// nothing for an array too short to hold it (left out of the drawing too).
+void append_bits(std::vector<std::uint32_t>& key, const std::vector<float>& array, int size,
+                 std::size_t i) {
+  if (size <= 0 || array.size() < (i + 1) * std::size_t(size)) return;
+  for (int k = 0; k < size; ++k) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &array[i * std::size_t(size) + std::size_t(k)], sizeof bits);
+    key.push_back(bits);
+  }
+}
+
+struct KeyHash {
+  std::size_t operator()(const std::vector<std::uint32_t>& key) const {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::uint32_t w : key) h = (h ^ w) * 1099511628211ull;
+    return static_cast<std::size_t>(h);
+  }
+};
+
+}  // namespace
+
+VAO& VAO::construct_indexed(const std::vector<float>& vertices, const std::vector<float>& normals,
+                            const std::vector<float>& tex_coords, int vertex_location,
+                            int normal_location, int tex_coord_location, int vertex_size,
+                            int normal_size, int tex_coord_size) {
+  construct(vertices, normals, tex_coords, vertex_location, normal_location, tex_coord_location,
+            vertex_size, normal_size, tex_coord_size);
+  if (vertex_size <= 0 || !gl_entry_points_loaded() || id_ == 0) return *this;
+  const std::size_t count = vertices.size() / std::size_t(vertex_size);
+  if (count == 0) return *this;
+  // Only what the arrays send tells vertices apart: a normal or texture
+  // array too short for the count is not drawn, and a third texture
+  // coordinate is dropped.
+  const bool with_normals = normal_size > 0 && normals.size() >= count * std::size_t(normal_size);
+  const int tc_size = tex_coord_size == 3 ? 2 : tex_coord_size;
+  const int tc_stride = tex_coord_size;
+  const bool with_tc = tc_size >= 2 && tex_coords.size() >= count * std::size_t(tc_stride);
+  std::vector<GLuint> indices(count);
+  std::unordered_map<std::vector<std::uint32_t>, GLuint, KeyHash> first;
+  first.reserve(count);
+  std::vector<std::uint32_t> key;
+  for (std::size_t i = 0; i < count; ++i) {
+    key.clear();
+    append_bits(key, vertices, vertex_size, i);
+    if (with_normals) append_bits(key, normals, normal_size, i);
+    if (with_tc)
+      for (int k = 0; k < tc_size; ++k)
+        append_bits(key, tex_coords, 1, i * std::size_t(tc_stride) + std::size_t(k));
+    indices[i] = first.try_emplace(key, static_cast<GLuint>(i)).first->second;
+  }
+  bind();
+  if (element_buffer_ == 0) glGenBuffers(1, &element_buffer_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, element_buffer_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
+               indices.data(), GL_STATIC_DRAW);
+  release();
+  options_.indexed = true;
+  return *this;
+}
+
 VAO& VAO::construct_compatibility(const std::vector<float>& vertices,
                                   const std::vector<float>& normals,
                                   const std::vector<float>& tex_coords, int vertex_size,
@@ -222,6 +298,8 @@ int VAO::color_array(const std::vector<float>& colors, int location, int size) {
   // Fewer colours than vertices would make a draw read past the buffer.
   const bool fits = n != 0 && n >= static_cast<std::size_t>(options_.count);
   if (fits) {
+    // Colours may tell apart vertices the indexing took for one.
+    options_.indexed = false;
     make_buffer(colors);
     enable_array({location >= 0, location}, GL_COLOR_ARRAY, size,
                  [&] { glColorPointer(size, GL_FLOAT, size * 4, nullptr); });
@@ -239,6 +317,7 @@ void VAO::attribute_buffer(unsigned int location, unsigned int buffer, unsigned 
                            bool normalized) {
   if (buffer == 0 || !gl_entry_points_loaded()) return;
   bind();
+  options_.indexed = false;
   attribute_buffers_[location] = buffer;
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   glEnableVertexAttribArray(location);

@@ -1,3 +1,7 @@
+#include <array>
+#include <functional>
+#include <vector>
+
 #include "render/object_gl.h"
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
@@ -229,4 +233,91 @@ TEST_F(ObjectGLTest, AttributeBufferRecordsAndPoints) {
   EXPECT_EQ(copy.attribute_buffers(), vao.attribute_buffers());
   vao.clear();
   buffer.clear();
+}
+
+namespace {
+
+std::vector<GLuint> element_indices(const VAO& vao) {
+  GLint bytes = 0;
+  glBindVertexArray(vao.id());
+  glGetBufferParameteriv(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+  std::vector<GLuint> out(static_cast<std::size_t>(bytes) / sizeof(GLuint));
+  glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, out.data());
+  glBindVertexArray(0);
+  return out;
+}
+
+// Vertex shader runs while the function draws, when the driver counts them
+// (-1 otherwise).
+long long vertex_runs(const std::function<void()>& draw) {
+  if (!GLEW_ARB_pipeline_statistics_query) return -1;
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  glBeginQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB, query);
+  draw();
+  glEndQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB);
+  GLuint64 runs = 0;
+  glGetQueryObjectui64v(query, GL_QUERY_RESULT, &runs);
+  glDeleteQueries(1, &query);
+  return static_cast<long long>(runs);
+}
+
+}  // namespace
+
+class IndexedVAO : public testing_support::OrthoViewTest {};
+
+TEST_F(IndexedVAO, EachVertexGoesThroughTheFirstEqualOneAndDrawsTheSamePicture) {
+  // A square as two triangles that share a corner pair (0, 1, 2, 2, 1, 3),
+  // and a third triangle on the first corners whose middle vertex has the
+  // corner's position with another normal, then another texture coordinate:
+  // those stay apart.
+  const std::vector<float> positions{-1, -1, 0, 1, -1, 0,  -1, 1, 0,  -1, 1, 0, 1, -1,
+                                     0,  1,  1, 0, -1, -1, 0,  1, -1, 0,  1, 1, 0};
+  std::vector<float> normals;
+  for (int i = 0; i < 9; ++i) normals.insert(normals.end(), {0, 0, 1});
+  normals[3 * 7 + 0] = 1;
+  std::vector<float> tex{0, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 1, 0, 0, 1, 0, 1, 0.5f};
+  VAO indexed;
+  indexed.construct_indexed(positions, normals, tex, -1, -1, -1, 3, 3, 2);
+  VAO flat;
+  flat.construct_compatibility(positions, normals, tex, 3, 3, 2);
+  EXPECT_TRUE(indexed.mode().indexed);
+  EXPECT_FALSE(flat.mode().indexed);
+  EXPECT_EQ(indexed.mode().count, 9);
+  EXPECT_EQ(element_indices(indexed), (std::vector<GLuint>{0, 1, 2, 2, 1, 5, 0, 7, 8}));
+  // The arrays are the arrays given, as construct() leaves them.
+  EXPECT_EQ(indexed.owned_buffers().size(), 3u);
+  EXPECT_EQ(buffer_floats(indexed.owned_buffers()[0]), positions);
+
+  const auto picture = [&](const VAO& vao) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glShadeModel(GL_SMOOTH);
+    vao.draw_arrays();
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    std::vector<std::array<unsigned char, 4>> pixels;
+    for (float x = -1.75f; x < 2.0f; x += 0.25f)
+      for (float y = -1.75f; y < 2.0f; y += 0.25f) pixels.push_back(at(x, y));
+    return pixels;
+  };
+  EXPECT_EQ(picture(indexed), picture(flat));
+  // The shared corners are transformed and lit once.
+  const long long runs = vertex_runs([&] { indexed.draw_arrays(); });
+  if (runs >= 0) {
+    EXPECT_EQ(runs, 6);
+    EXPECT_EQ(vertex_runs([&] { flat.draw_arrays(); }), 9);
+  }
+
+  // Colours would tell vertices apart: drawing goes back to every vertex.
+  indexed.color_array(std::vector<float>(27, 1.0f), -1, 3);
+  EXPECT_FALSE(indexed.mode().indexed);
+  const unsigned int elements = indexed.element_buffer();
+  EXPECT_TRUE(glIsBuffer(elements));
+  indexed.clear();
+  EXPECT_FALSE(glIsBuffer(elements));
+  EXPECT_EQ(indexed.element_buffer(), 0u);
+  flat.clear();
 }
