@@ -7,6 +7,7 @@
 #include "game/app/pool_engine.h"
 #include "render/gl.h"
 #include "render/glsl_programs.h"
+#include "render/view_volume.h"
 
 namespace {
 
@@ -190,6 +191,8 @@ void PoolEngine::draw_balls() {
   const Vec3 eye = to_vec3(camera_position().data());
   for (Ball& ball : balls) {
     if (ball.selected) continue;
+    // A ball wholly beside, behind or beyond the view makes no pixel.
+    if (outside_view_volume(ball.position, ball.radius)) continue;
     const float distance = norm(ball.position - eye);
     ball.draw_with([&] {
       if (ball.texture != 0) ball_texture_wrap();
@@ -253,7 +256,9 @@ void PoolEngine::draw_furniture(bool opaque) {
       bool seen = in_view(mirrored(centre), 0.0f);
       for (std::size_t c = 0; !seen && c < corners.size(); ++c)
         seen = in_view(mirrored(corners[c]), 0.0f);
-      if (!seen) continue;
+      // A copy in front of the viewer but wholly beside, above, below or
+      // beyond the view makes no pixel.
+      if (!seen || outside_view_volume(corners.data(), corners.size())) continue;
       if (opaque)
         model.render_opaque(true);
       else
