@@ -16,39 +16,25 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "datagen/data_folder.h"
-#include "game/app/game_program.h"
-#include "game/app/pool_engine.h"
-#include "input/frame_clock.h"
-#include "input/vr_interface.h"
-#include "render/frame_buffer.h"
 #include "render/texture.h"
-#include "support/capture.h"
-#include "support/gl/gl_test.h"
+#include "running_program.h"
 #include "ui/dialog.h"
-
-// After GLEW, which must come before any OpenGL header.
-#include <GL/freeglut.h>
 
 namespace {
 
-using Base = datagen_test::DataFolderFixture<testing_support::GLTest>;
+using running_program::kFrame;
 
 // The frame's size: a quarter of the program's 1280 x 720 each way keeps the
 // pictures small; the levels of detail follow distances, not pixels.
 constexpr int kWidth = 640;
 constexpr int kHeight = 360;
-constexpr double kFrame = 1.0 / 30.0;
 // Frames while a view settles: panels turning and fades take 0.2 s.
 constexpr double kSettleStep = 0.1;
 constexpr unsigned char kEsc = 27;
-
-void draw_nothing() {}
 
 std::string reference_path(const std::string& name) {
   return std::string(VARNOX_TEST_DATA) + "/frames/" + name + ".png";
@@ -127,53 +113,15 @@ Difference compare(const Picture& a, const Picture& b) {
   return d;
 }
 
-class FrameGolden : public Base {
+class FrameGolden : public running_program::RunningProgram {
  protected:
-  void SetUp() override {
-    Base::SetUp();
-    if (IsSkipped()) return;
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    engine_ = std::make_unique<PoolEngine>();
-    PoolEngine& e = *engine_;
+  FrameGolden() : RunningProgram(kWidth, kHeight) {}
+
+  void prepare(PoolEngine& e) override {
     // The rack's draws, and any free spot, the same on every run.
     e.rack_random.engine().seed(47u);
     e.spot_random.engine().seed(48u);
     e.pair_order_random.engine().seed(49u);
-    e.settings().root(root());
-    e.frame_clock(&clock_);
-    e.walking().frame_clock(&clock_);
-    kWindow& window = e.window();
-    window.fullscreen_flag(false);
-    window.set_visible(false);
-    window.set_resolution(kWidth, kHeight, false);
-    e.render_size(kWidth, kHeight);
-    ASSERT_EQ(e.init(), 0);
-    window_ = window();
-    ASSERT_GT(window_, 0);
-    window.set_display_callback(&draw_nothing);
-    ASSERT_EQ(desktop_.create(kWidth, kHeight), 0);
-    program_ = std::make_unique<GameProgram>(e, vr_, desktop_);
-    ASSERT_EQ(e.init_post_glew(), 0);
-    e.wait_for_loads();
-    frames(0.2);
-  }
-
-  void TearDown() override {
-    if (window_ > 0) glutSetWindow(window_);
-    program_.reset();
-    engine_.reset();
-    if (window_ > 0) glutDestroyWindow(window_);
-    glutSetWindow(testing_support::gl_test_window());
-    Base::TearDown();
-  }
-
-  // The program's frames, one every `step` of the test clock.
-  void frames(double seconds, double step = kFrame) {
-    const double end = now_ + seconds;
-    while (now_ < end) {
-      now_ = std::min(now_ + step, end);
-      program_->display();
-    }
   }
 
   // Looks from where the viewer stands at a point, and holds the view for
@@ -206,15 +154,6 @@ class FrameGolden : public Base {
                     << " (by up to " << d.largest << " in a channel); the frame is "
                     << (write_png(frame, seen) ? seen : "not written");
   }
-
-  testing_support::OutputCapture quiet_;
-  double now_ = 100.0;
-  FrameClock clock_{[this] { return now_; }};
-  std::unique_ptr<PoolEngine> engine_;
-  VRInterface vr_;
-  FrameBuffer desktop_;
-  std::unique_ptr<GameProgram> program_;
-  int window_ = 0;
 };
 
 TEST_F(FrameGolden, TheTableTheRackAndTheMainMenuDrawAsTheReferences) {

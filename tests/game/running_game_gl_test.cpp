@@ -5,39 +5,22 @@
 // item that takes input, and Delete at every step of the shot wizard.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "datagen/data_folder.h"
-#include "game/app/game_program.h"
-#include "game/app/pool_engine.h"
-#include "input/frame_clock.h"
-#include "input/vr_interface.h"
-#include "render/frame_buffer.h"
-#include "support/capture.h"
-#include "support/gl/gl_test.h"
+#include "running_program.h"
 #include "ui/dialog.h"
-
-// After GLEW, which must come before any OpenGL header.
-#include <GL/freeglut.h>
 
 namespace {
 
-using Base = datagen_test::DataFolderFixture<testing_support::GLTest>;
-
-constexpr double kFrame = 1.0 / 30.0;
+using running_program::kFrame;
 // Between two keys of a player (the engine sorts a dialog just shown into
 // its drawing within half a second; it is laid out when first drawn).
 constexpr double kKeyPause = 0.6;
 // freeglut's special keys.
 constexpr int kDownArrow = 103;
 constexpr unsigned char kEnter = 13, kEsc = 27, kDelete = 127;
-
-void draw_nothing() {}
 
 // The dialog's child whose text is `text`; null when none.
 Frame* child_named(Dialog* d, const std::string& text) {
@@ -48,55 +31,9 @@ Frame* child_named(Dialog* d, const std::string& text) {
   return nullptr;
 }
 
-class RunningGame : public Base {
+class RunningGame : public running_program::RunningProgram {
  protected:
-  void SetUp() override {
-    Base::SetUp();
-    if (IsSkipped()) return;
-    // The menu sounds open no sound card here.
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    engine_ = std::make_unique<PoolEngine>();
-    PoolEngine& e = *engine_;
-    e.settings().root(root());
-    e.frame_clock(&clock_);
-    e.walking().frame_clock(&clock_);
-    kWindow& window = e.window();
-    window.fullscreen_flag(false);
-    window.set_visible(false);
-    window.set_resolution(320, 180, false);
-    e.render_size(320, 180);
-    ASSERT_EQ(e.init(), 0);
-    window_ = window();
-    ASSERT_GT(window_, 0);
-    window.set_display_callback(&draw_nothing);
-    // The program's frame draws into the desktop frame buffer.
-    ASSERT_EQ(desktop_.create(320, 180), 0);
-    program_ = std::make_unique<GameProgram>(e, vr_, desktop_);
-    ASSERT_EQ(e.init_post_glew(), 0);
-    // The models' completions, and what they queue, run in the next frames.
-    e.wait_for_loads();
-    frames(0.2);
-  }
-
-  void TearDown() override {
-    // The engine's GL objects live in its window's context.
-    if (window_ > 0) glutSetWindow(window_);
-    program_.reset();
-    engine_.reset();
-    if (window_ > 0) glutDestroyWindow(window_);
-    glutSetWindow(testing_support::gl_test_window());
-    Base::TearDown();
-  }
-
-  // The program's frames (the engine's step, then the drawing), one every
-  // `step` of the test clock.
-  void frames(double seconds, double step = kFrame) {
-    const double end = now_ + seconds;
-    while (now_ < end) {
-      now_ = std::min(now_ + step, end);
-      program_->display();
-    }
-  }
+  RunningGame() : RunningProgram(320, 180) {}
 
   // Frames until the intro has handed the game over: pausing is allowed.
   // (Its timeline needs no finer frames than these.)
@@ -168,15 +105,6 @@ class RunningGame : public Base {
     EXPECT_LT(at[0], centre[0] + item->vol()[0] / 2.0f + 2.0f * image.width);
     EXPECT_NEAR(at[1], centre[1], item->vol()[1] / 2.0f);
   }
-
-  testing_support::OutputCapture quiet_;
-  double now_ = 100.0;
-  FrameClock clock_{[this] { return now_; }};
-  std::unique_ptr<PoolEngine> engine_;
-  VRInterface vr_;
-  FrameBuffer desktop_;
-  std::unique_ptr<GameProgram> program_;
-  int window_ = 0;
 };
 
 TEST_F(RunningGame, StartUpQueuesEveryPeriodicEventOfTheScenesWithItsPeriod) {
