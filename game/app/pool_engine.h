@@ -137,7 +137,10 @@ class PoolEngine : public BasicEngine {
   // rest and ends the shot once all have.
   void simulation_step(double dt);
   // Forces, pocket and wall checks and ball pairs of one frame; nothing
-  // without rules or shot.
+  // without rules or shot. A touching pair collides in every frame, but is
+  // recorded (a contact of the cue ball) and heard only when it comes into
+  // contact, and heard again only when the collision knocks it; so the
+  // shot's records stay bounded while balls rest against each other.
   void handle_collisions();
   // Drag, spin force and spin damping of every ball in play; nothing
   // without rules or shot.
@@ -147,8 +150,9 @@ class PoolEngine : public BasicEngine {
   int check_pockets_and_walls(int ball);
   // A ball in play enters a pocket: out of play, gliding into the pocket
   // and settling in its stack (the cue ball stops where it is and goes to
-  // ball in hand). Indices out of range and balls already sinking are
-  // ignored.
+  // ball in hand; for a human's ball in hand it is back on the table, in
+  // play on a free spot, at once). Indices out of range and balls already
+  // sinking are ignored.
   void ball_sunk(int ball, int pocket);
   // Erases every sink fader and label event of every ball from the
   // game-time queue (a new rack frees the positions they write).
@@ -194,8 +198,9 @@ class PoolEngine : public BasicEngine {
   // A spot for the cue ball inside the box (a ball's radius off every wall),
   // drawn from spot_random: up to seven draws, each kept when it lies in no
   // pocket and farther than a ball's radius plus clearance from every object
-  // ball; then up to kFreeSpotRetries more before the last draw is taken as
-  // it is.
+  // ball, the clearance being at least the cue ball's radius (a ball put
+  // there touches none); then up to kFreeSpotRetries more before the last
+  // draw is taken as it is.
   Vec3 random_ball_position(double clearance);
   static constexpr int kFreeSpotRetries = 1000;
   // The gamepad buttons (XInput masks) a human's turn flashes on the
@@ -274,7 +279,8 @@ class PoolEngine : public BasicEngine {
   // blocks strikes runs, the wizard is active and more than 1 s of game time
   // has passed since the last strike. Undoing a step asks this.
   bool strike_gate_open() const;
-  // False only on a computer's turn whose aim was set for an earlier shot.
+  // False only on a computer's turn whose aim is not marked for this shot
+  // (aim_marked).
   bool computer_may_strike() const;
   // Ball in hand on a human's turn: the cue ball follows the spot held in
   // front of the view (placement_offset) or, with a VR hand controller, the
@@ -312,10 +318,11 @@ class PoolEngine : public BasicEngine {
   // Called each frame by the pre-idle hook and when a turn begins. During a
   // shot: allows menus (allow_pausing; or realigns when the shot does not
   // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
-  // step goes to a free spot. A computer's turn, while no glide or stroke
-  // runs: a cue ball in a pocket goes to a free spot, the computer chooses
-  // ball and pocket and the cue aligns; once the aim is marked for this
-  // shot the stroke starts.
+  // step goes to a free spot. A computer's turn, while its aim is not
+  // settling (aim_settling) and no stroke runs: a cue ball in a pocket goes
+  // to a free spot, the computer chooses ball and pocket and the cue
+  // aligns; once that glide has ended and marked the aim for this shot,
+  // the stroke starts.
   void start_turn();
   // Glides the cue into the pose that sends the selected ball into the
   // selected pocket (with the aim error of the computer's level on its
@@ -333,14 +340,20 @@ class PoolEngine : public BasicEngine {
   // the tip, first thrusts forward through the cue ball with the current
   // player's power, then draws back to reach / 2 behind where it started
   // (reach = min((power / 0.6)^3, 0.6) m). The step becomes "Shoot". Nothing
-  // while a glide runs.
+  // while a glide is queued or runs.
   void start_stroke_animation();
-  // Requests the stroke as soon as no glide runs (and, on a computer's
-  // turn, its aim is marked for this shot); one request at a time.
+  // Requests the stroke as soon as the aim has settled (aim_settling; on a
+  // computer's turn its aim marked for this shot); one request at a time.
   void shoot_after_cue_animation();
   // A glide, or the stroke, is running.
   bool cue_animation_running() const;
   bool stroke_pending() const;
+  // The aim of the shot to be played has been marked: a glide of this game
+  // ended after the last strike (false without rules).
+  bool aim_marked() const;
+  // A glide, or the mark that follows it, is queued or running: the aim of
+  // the last alignment is not settled yet, and no stroke may start on it.
+  bool aim_settling() const;
 
   // ---- Camera of a computer's shot and what it reads
   // (game/scene/camera_animations.cpp)
@@ -577,8 +590,10 @@ class PoolEngine : public BasicEngine {
   float ghost_factor = 1.0f;
   double align_duration = 3.0;
   double align_duration_running_shot = 0.0;
-  // The rules' shot count when the last alignment's glide ended.
-  std::uint64_t aim_shot_number = 0;
+  // The rules' shot number (GameRules::shot_number) when the last
+  // alignment's glide ended; kNoAim until a glide of the game has ended.
+  static constexpr std::uint64_t kNoAim = ~std::uint64_t(0);
+  std::uint64_t aim_shot_number = kNoAim;
   RandomReal rack_random;
   // The draws of random_ball_position.
   RandomReal spot_random;
@@ -683,6 +698,10 @@ class PoolEngine : public BasicEngine {
   std::size_t sink_span_ = 0;
   // The balls that have had their turn in the current frame of contacts.
   std::vector<unsigned char> done_;
+  // Per pair of ball indices (i * n + j, i < j): the two touched in the
+  // last frame of contacts of the shot that started at touching_shot_.
+  std::vector<unsigned char> touching_;
+  double touching_shot_ = -1.0;
   // The first VR controller's trigger as the last ball-in-hand step saw it.
   bool trigger_was_down_ = false;
 };

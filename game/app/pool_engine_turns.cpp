@@ -83,6 +83,10 @@ void PoolEngine::new_game(int humans, int computers) {
   for (const char* name :
        {"delayed shot", kGlideEvents[0], kGlideEvents[1], kStrokeEvent, kShootRequestEvent})
     game_queue.clear(name);
+  // No aim of the last game counts in this one: a pending mark goes without
+  // running (a stop request may still let a due one mark).
+  while (game_queue.contains(kAlignMarkEvent)) game_queue.erase(kAlignMarkEvent);
+  aim_shot_number = kNoAim;
   game_queue.flush(0, false);
   realtime_queue().clear(kShootRequestEvent);
   realtime_queue().flush(0, false);
@@ -219,11 +223,13 @@ Vec3 PoolEngine::random_ball_position(double clearance) {
   const float r = cue_ball ? cue_ball->radius : Ball::kRadius;
   Vec3 reach;
   for (int a = 0; a < 3; ++a) reach[a] = std::max(0.0f, h[a] - r);
+  // The cue ball put there must not reach into another ball.
+  const double gap = std::max(clearance, double(r));
   const auto is_free = [&](const Vec3& p) {
     for (const Pocket& pocket : table.pockets)
       if (norm(p - pocket.position) < pocket.radius) return false;
     for (std::size_t j = 1; j < balls.size(); ++j)
-      if (double(norm(p - balls[j].position)) <= balls[j].radius + clearance) return false;
+      if (double(norm(p - balls[j].position)) <= balls[j].radius + gap) return false;
     return true;
   };
   Vec3 p{0.0f, 0.0f, 0.0f};

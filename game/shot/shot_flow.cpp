@@ -172,7 +172,7 @@ bool PoolEngine::strike_gate_open() const {
 
 bool PoolEngine::computer_may_strike() const {
   if (!rules || !rules->current_player().computer) return true;
-  return !(rules->shot_count > aim_shot_number);
+  return aim_marked();
 }
 
 void PoolEngine::human_control_step() {
