@@ -105,7 +105,8 @@ class PoolEngine : public BasicEngine {
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: the post-idle hook
   // (the simulation step), the pre-idle hook (the aiming update, the guide
-  // hit flag, the listener, the start of a turn), the arrow-key fallback
+  // hit flag, the listener, the start of a turn, the open menus kept in
+  // view), the arrow-key fallback
   // (on_arrow_key), the start-game hook (new_game, queued on the real-time
   // queue), the controller-pose hook (update_controller_input) and the
   // input hooks (install_input_callbacks).
@@ -189,6 +190,9 @@ class PoolEngine : public BasicEngine {
   // the rules' verdict, the wizard's step for the player now at the table,
   // and either the scratch-on-the-break handling or the next turn.
   void end_shot();
+  // A question of the end of a shot ("choose_team", "scratched_on_break")
+  // in menu mode, shown alone in front of the viewer.
+  void show_prompt(Dialog* prompt);
   // Hands the table to the current player: the play-again question (or, with
   // only computers, a new game) when the game is over, the computer's shot
   // on its turn, and for a human (without VR hand controllers) the cue ball
@@ -287,7 +291,9 @@ class PoolEngine : public BasicEngine {
   // first controller, while that spot lies inside the box and off the
   // pockets and the other balls; otherwise it stays and the placement
   // marker shows. With the controller, releasing its trigger on a free spot
-  // puts the ball into play and goes to "Choose ball".
+  // puts the ball into play and goes to "Choose ball". The "ball in hand"
+  // dialog is laid out and keeps its highlighted item (its first one when
+  // it has none).
   void human_control_step();
   // The per-frame aiming: records the cue's pose (on a monitor and on a
   // computer's turn) and strikes when the tip moves forward along the cue
@@ -508,13 +514,18 @@ class PoolEngine : public BasicEngine {
 
   // The commands "enter_key_down", "enter_key_up", "toggle_menu",
   // "backspace_key_up" and "menu_back_or_esc", bound to Enter (13 and 10),
-  // Esc (27, on release) and Delete (127, on release). 0.
+  // Esc (27, on release) and Delete (127, on release). Enter's press and
+  // release both go to the dialog that takes input now (the open menu,
+  // else the wizard's dialog of a waiting human's step; else the last one
+  // Enter went to): the press marks its highlighted item, the release runs
+  // it. 0.
   int bind_keys();
   // The mouse motion handler: the engine's passive-motion path (the pointer
   // and its thread, or mouse look with re-centring).
   void mouse_motion(float x, float y);
-  // Stores the input hooks: mouse button, special key, walking check, menu
-  // and the arrow-key fallback.
+  // Stores the input hooks: mouse button, special key, walking check (which
+  // leaves the view alone while the game is paused), menu and the
+  // arrow-key fallback.
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"); -1.
   int undo_shot_step();

@@ -140,9 +140,7 @@ void PoolEngine::end_shot() {
         // again.
         Dialog* choice = menus.choose_team();
         update_team_choice_texts();
-        set_menu(true);
-        choice->enable(true);
-        selected_dialog() = choice;
+        show_prompt(choice);
         return;
       }
     }
@@ -165,15 +163,20 @@ void PoolEngine::end_shot() {
     if (game.previous_player().computer) {
       new_game(humans, computers);
     } else {
-      set_menu(true);
-      Dialog* prompt = menus.scratched_on_break();
-      prompt->enable(true);
-      selected_dialog() = prompt;
+      show_prompt(menus.scratched_on_break());
     }
     return;
   }
   update_status_text();
   next_turn();
+}
+
+void PoolEngine::show_prompt(Dialog* prompt) {
+  // Menu mode pauses the game; its hook shows the main menu, which the
+  // prompt then replaces: it shows alone, and Esc still leads to the main
+  // menu once it is answered.
+  set_menu(true);
+  menus.show_menu(prompt, false);
 }
 
 void PoolEngine::next_turn() {
@@ -186,9 +189,8 @@ void PoolEngine::next_turn() {
     if (humans > 0) {
       Dialog* question = menus.play_again();
       key_up(27);
-      if (Dialog* main_menu = menus.menu("main_menu")) main_menu->disable();
-      question->enable(true);
-      selected_dialog() = question;
+      // Alone, in front of the viewer, its first answer highlighted.
+      menus.show_menu(question, false);
       question->set_text(text + "\nPlay again?", 0);
     } else if (start_game_hook()) {
       start_game_hook()(humans, computers);

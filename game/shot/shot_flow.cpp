@@ -213,9 +213,11 @@ void PoolEngine::human_control_step() {
       trigger_was_down_ = down;
     }
   }
+  // The highlighted item stays where the arrow keys put it, so that Enter
+  // runs it; only a dialog without one highlights its first item.
   const auto dialog = menus.wizard_dialogs.find("ball in hand");
   if (dialog != menus.wizard_dialogs.end()) {
     dialog->second->arrange_children();
-    dialog->second->select_default_child();
+    if (dialog->second->cursor_data().index < 0) dialog->second->select_default_child();
   }
 }
