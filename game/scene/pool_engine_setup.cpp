@@ -16,7 +16,8 @@ namespace {
 
 const char* const kControls = "controls";
 const char* const kRoomModel = "room_model";
-const char* const kPoolObjects = "pool_objects";
+// The most lights the room's lamps take.
+constexpr int kRoomLights = 8;
 
 // Every pending OpenGL error as "8: main() Error <code>(<text>)", at most 32
 // (without a context some drivers report an error on every call).
@@ -48,13 +49,13 @@ void intro_when_loaded(PoolEngine& engine, int quiet_frames) {
       kNextFrame, nullptr);
 }
 
-bool names_furniture(const std::string& key) {
+}  // namespace
+
+bool PoolEngine::furniture_key(const std::string& key) {
   for (const char* word : {"bench", "chair", "stool"})
     if (key.find(word) != std::string::npos) return true;
   return false;
 }
-
-}  // namespace
 
 int PoolEngine::init_post_glew() {
   if (const int r = BasicEngine::init_post_glew()) return r;
@@ -82,11 +83,11 @@ int PoolEngine::init_post_glew() {
   if (!room.contains("screen_object")) room["screen_object"] = "Screen_Cube.019";
   if (!room.contains("point_lights_objects")) room["point_lights_objects"] = "point_lights";
 
-  load_obj_async(models["room"], "room_model", kPoolObjects, false,
-                 [this] { room_model_loaded(); });
+  const auto& [room_key, table_key, cue_key] = kSceneModelKeys;
+  load_obj_async(models["room"], room_key, kPoolObjects, false, [this] { room_model_loaded(); });
   load_furniture();
-  load_obj_async(table.model, "table_model", kPoolObjects, true, {});
-  load_obj_async(cue.model, "cue_stick_model", kPoolObjects, true, {});
+  load_obj_async(table.model, table_key, kPoolObjects, true, {});
+  load_obj_async(cue.model, cue_key, kPoolObjects, true, {});
 
   load_ball_textures();
   build_screen_atom();
@@ -99,6 +100,7 @@ int PoolEngine::init_post_glew() {
 
   enqueue_periodic([this] { update_cue_pointer(); }, 1.0 / 24.0, 0.0, -1.0, nullptr);
   enqueue_periodic([this] { update_pointer_source(); }, 0.5, 0.0, -1.0, nullptr);
+  enqueue_periodic([this] { update_key_hints(); }, 1.0 / 36.0, 0.0, -1.0, nullptr);
   window().focus();
 
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
@@ -141,6 +143,13 @@ void PoolEngine::room_model_loaded() {
   const std::string screen_name = settings()[kRoomModel]["screen_object"].str();
   OBJRenderer& screen = models["screen"];
   screen = room.from_faces(room.filter_faces(screen_name, "", "", 0));
+  // The room's lamps become the engine's lights (at most eight), and its
+  // walkable boxes the player volumes.
+  enqueue(
+      [this] {
+        load_obj_lighting(kRoomLights, models["room"], settings()[kRoomModel], 1.0f, 1.0f, 0.2f);
+      },
+      0.0, nullptr);
   enqueue([this] { load_player_volume(models["room"], settings()[kRoomModel]); }, 0.0, nullptr);
   screen.included_objects().push_back(screen_name);
   screen.default_material_vaos(true);
@@ -153,7 +162,7 @@ void PoolEngine::load_furniture() {
   // The keys first: the section gains no key while the loads start.
   std::vector<std::string> keys;
   for (const auto& [key, value] : cfg[kPoolObjects].fields())
-    if (names_furniture(key)) keys.push_back(key);
+    if (furniture_key(key)) keys.push_back(key);
   for (const std::string& key : keys) load_obj_async(furniture[key], key, kPoolObjects, true, {});
 }
 
@@ -171,8 +180,9 @@ int PoolEngine::load_ball_textures() {
 }
 
 int PoolEngine::build_ball_renderer() {
-  // The engine's shapes (the walls' quads among them).
-  geometry().init(false);
+  // The engine's shapes at their detail ranges: the walls' quads and the
+  // pockets' spheres among them.
+  construct();
   cue.init();
   const float radius = Ball().radius;
   ball_renderer.set_render_detail(6, 0.45f, 1);
@@ -251,6 +261,18 @@ void PoolEngine::update_pointer_source() {
       pointers.push_back(&cue_pointer);
     }
   }
+}
+
+void PoolEngine::update_key_hints() {
+  // Left as they are otherwise: the overlay pass draws them only while a
+  // menu is up or a human's shot waits.
+  if (!awaiting_human_input() || positional_control(1)) return;
+  // Placing them shows the dialog of the wizard's step; while a stroke the
+  // Shoot button asked for is on its way, no dialog takes input and the
+  // one it hid stays hidden.
+  const bool stroke_coming = gametime_queue().contains(kShootRequestEvent) || stroke_pending();
+  if (stroke_coming && !paused()) return;
+  menus.place_control_hints();
 }
 
 void PoolEngine::update_aim_guide() {

@@ -288,6 +288,12 @@ TEST_F(PoolMenusTest, TheLookSliderTurnsBothLooksAndSavesWhatStartUpReads) {
   }
 }
 
+TEST_F(PoolMenusTest, TheLookSliderOpensAtTheStoredSensitivity) {
+  root.write("cfg/controls.ini", "look_sensitivity = 0.008 0.008 0.008\n");
+  engine.init_controls();
+  EXPECT_FLOAT_EQ(slider(menus.controls(), 0)->value(), 0.008f);
+}
+
 TEST_F(PoolMenusTest, ControlTipsFollowTheStoredSettingAndStartOnWithoutIt) {
   const struct {
     const char* file;  // nullptr: no "controls" section
@@ -408,6 +414,34 @@ TEST_F(PoolMenusTest, VrLabelTextsFollowTheGameAndOnlyTheTipsSwitchShowsThemAgai
   menus.show_control_hints(true);
   EXPECT_TRUE(tutorial.enabled());
   for (const auto& [name, l] : menus.vr_labels) EXPECT_TRUE(l->enabled()) << name;
+}
+
+TEST_F(PoolMenusTest, ATurnAndANewGameBringTheVrLabelsUpToDate) {
+  ControllerButtonLocations table("test");
+  table.buttons() = {{"trigger", {}}, {"left_grip", {}}};
+  engine.button_locations() = {table};
+  menus.init_vr_labels(0);
+  ASSERT_EQ(engine.init_shot_wizard(), 0);
+  engine.install_callbacks();
+  auto text = [&](const char* button) {
+    return texts(menus.vr_labels.at(std::string("help_0_") + button)).back();
+  };
+  ASSERT_EQ(text("trigger"), "Select");
+
+  // A human's turn that begins with the ball in hand.
+  menus.menus_active = false;
+  engine.rules = &engine.eight_ball;
+  engine.eight_ball.init_players(2, 0);
+  engine.begin_turn_at("Ball in hand");
+  engine.next_turn();
+  EXPECT_EQ(text("trigger"), "");
+  EXPECT_EQ(text("left_grip"), "Place\nball");
+
+  // The new-game function, as a menu's game start calls it.
+  engine.shot_wizard.set_step(std::string("Choose ball"));
+  engine.start_game_hook()(1, 1);
+  EXPECT_EQ(text("trigger"), "Hold\nposition");
+  EXPECT_EQ(text("left_grip"), "");
 }
 
 TEST(PoolMenus, WithoutAnEngineTheActionsDoNothing) {

@@ -31,10 +31,12 @@ inline std::string gl_error_lines(const std::string& err) {
             "out of memory", "invalid framebuffer operation"});
 }
 
-// Reports of files of the data folder that are not there or do not load.
+// Reports of files of the data folder that are not there or do not load,
+// and of settings lines left out.
 inline std::string missing_data_lines(const std::string& text) {
-  return lines_with(text, {"rror loading", "not found", "No such file", "missing", "in load_png()",
-                           "Cannot open"});
+  return lines_with(
+      text, {"rror loading", "not found", "No such file", "missing", "in load_png()", "Cannot open",
+             "lodepng_decode_file", "left out:", "Data folder incomplete"});
 }
 
 }  // namespace program_output

@@ -2,7 +2,8 @@
 // data folder, on an X server of its own, watched through screenshots and
 // its own output from its intro to a game of two computers and a
 // computer's aim, a new game against the computer whose break is played
-// with Enter alone, then quit with the keys a player presses.
+// with Enter alone, then quit with the keys a player presses; and a human's
+// shot taken back step by step with Delete.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,16 +45,18 @@ void sleep_for(double seconds) {
 }
 
 // The colours the test looks for, as the screen shows them: the gold hue
-// of the product logo's name (dimmed where the logos are drawn), pure white
-// (the maker logo's "presents"), the table's green felt, and dark.
+// of the product logo's name (dimmed where the logos are drawn), the light
+// neutral grey of the maker logo's name (nothing of the lit room is that
+// grey where the names show), the table's green felt, and dark.
 bool gold(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
             b = testing_support::blue(p);
   return r >= 100 && g >= 0.7 * r && g <= 0.95 * r && b <= 0.5 * r;
 }
-bool white(std::uint32_t p) {
-  return testing_support::red(p) >= 215 && testing_support::green(p) >= 215 &&
-         testing_support::blue(p) >= 215;
+bool grey(std::uint32_t p) {
+  const int r = testing_support::red(p), g = testing_support::green(p),
+            b = testing_support::blue(p);
+  return std::min({r, g, b}) >= 100 && std::max({r, g, b}) - std::min({r, g, b}) <= 16;
 }
 bool felt(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
@@ -62,6 +65,47 @@ bool felt(std::uint32_t p) {
 }
 bool dark(std::uint32_t p) {
   return testing_support::luma(p) < 40.0;
+}
+// The pure green of a dialog's selected item (brighter in the engine's
+// selected dialog; the felt always has some red and blue), and the light
+// neutral grey of a key picture's cap.
+bool selected_green(std::uint32_t p) {
+  return testing_support::green(p) >= 120 && testing_support::red(p) <= 30 &&
+         testing_support::blue(p) <= 30;
+}
+bool key_cap(std::uint32_t p) {
+  const int r = testing_support::red(p), g = testing_support::green(p),
+            b = testing_support::blue(p);
+  return std::min({r, g, b}) >= 180 && std::max({r, g, b}) - std::min({r, g, b}) <= 25;
+}
+
+// The dialog that shows a selected item: where its green is (one dialog:
+// all of it within a dialog's size, however far the dialog stands), and
+// whether a key picture stands just right of it, level with it.
+struct Panel {
+  testing_support::Box box;
+  int green = 0;
+  bool key_picture = false;
+  bool one() const { return green >= 30; }
+  int centre_x() const { return (box.x0 + box.x1) / 2; }
+  int centre_y() const { return (box.y0 + box.y1) / 2; }
+};
+
+int count(const testing_support::Image& image, bool (*test)(std::uint32_t)) {
+  return static_cast<int>(std::count_if(image.pixels.begin(), image.pixels.end(), test));
+}
+
+Panel selected_panel(const testing_support::Image& image) {
+  Panel panel;
+  const testing_support::Box box = testing_support::bounding_box(image, selected_green);
+  if (box.empty() || box.width() > image.width * 2 / 5 || box.height() > image.height / 8)
+    return panel;
+  panel.box = box;
+  panel.green = count(image.crop(box.x0, box.y0, box.width(), box.height()), selected_green);
+  const testing_support::Image right =
+      image.crop(box.x1 + 1, box.y0, 3 * box.height(), box.height());
+  panel.key_picture = count(right, key_cap) >= 8;
+  return panel;
 }
 
 // How many lines of the text start with the prefix.
@@ -84,13 +128,13 @@ struct Frame {
 };
 
 // What the test reads off a screenshot: the mean luma of the whole, the
-// shares of gold and white where the logos' names show (a band just above
+// shares of gold and grey where the logos' names show (a band just above
 // the middle) and the share of felt in the middle three tenths each way.
 struct Stats {
   double at = 0.0;
   double luma = 0.0;  // 0 to 255
   bool black = true;  // nothing drawn yet, or the overlay opaque
-  double gold = 0.0, white = 0.0, felt = 0.0;
+  double gold = 0.0, grey = 0.0, felt = 0.0;
 };
 
 Stats stats(const Frame& f) {
@@ -113,17 +157,17 @@ Stats stats(const Frame& f) {
   const Image names = image.crop(image.width * 44 / 100, image.height * 40 / 100,
                                  image.width * 18 / 100, image.height * 14 / 100);
   s.gold = testing_support::share(names, gold);
-  s.white = testing_support::share(names, white);
+  s.grey = testing_support::share(names, grey);
   s.felt = testing_support::share(middle, felt);
   return s;
 }
 
 // The frames seen, one line each, for a failure's message.
 std::string timeline(const std::vector<Stats>& seen) {
-  std::string text = "frames (s, mean luma, gold and white of the names, felt in the middle):\n";
+  std::string text = "frames (s, mean luma, gold and grey of the names, felt in the middle):\n";
   char line[128];
   for (const Stats& s : seen) {
-    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.white,
+    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.grey,
                   s.felt);
     text += line;
   }
@@ -180,6 +224,15 @@ class GamePlay : public datagen_test::DataFolderTest {
     display_.reset();
   }
 
+  // Frames until the intro has ended: the first light, then 14 s.
+  bool past_intro(unsigned long window) {
+    double first_light = -1.0;
+    return watch(window, 300.0, [&](const Frame& f) {
+      if (first_light < 0.0 && !stats(f).black) first_light = f.at;
+      return first_light >= 0.0 && f.at - first_light > 14.0;
+    });
+  }
+
   void start_game() {
     game_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{TALVORIN_PROGRAM},
@@ -232,8 +285,11 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   // The intro: black until its start, then the view clears on the maker's
   // logo (it darkens again from 2.5 s to 5 s), clears on the product logo
   // (darkening from 7.5 s to 10 s) and clears on the table from 10 s to
-  // 12.5 s. The test takes the brightest frame from each logo's time and a
-  // frame after the intro's end, timed from the first light it sees.
+  // 12.5 s. The test takes the frame of each logo's time where its name
+  // shows best (the maker's grey, the product's gold: the lit room shows
+  // through the clearing overlay, so the brightest frame need not be the
+  // clearest) and a frame after the intro's end, timed from the first light
+  // it sees.
   std::vector<Stats> seen;
   std::optional<Frame> maker, product, table;
   double first_light = -1.0;
@@ -245,11 +301,11 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
       first_light = f.at;
     }
     const double t = f.at - first_light;
-    const auto brightest = [&](std::optional<Frame>& slot) {
-      if (!slot || stats(*slot).luma < s.luma) slot = f;
+    const auto best = [&](std::optional<Frame>& slot, double Stats::*share) {
+      if (!slot || stats(*slot).*share < s.*share) slot = f;
     };
-    if (t < 4.5) brightest(maker);
-    if (t > 5.5 && t < 9.5) brightest(product);
+    if (t < 4.5) best(maker, &Stats::grey);
+    if (t > 5.5 && t < 9.5) best(product, &Stats::gold);
     if (t > 14.0) table = f;
     return table.has_value();
   });
@@ -260,11 +316,12 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   ASSERT_TRUE(intro_done) << "no light after the intro";
   ASSERT_TRUE(maker && product) << "no frame of a logo's time";
   const Stats m = stats(*maker), p = stats(*product), t = stats(*table);
-  // The maker's white name and "presents" without gold, the product's gold
-  // name, and then the table's felt all over the middle with no name.
-  EXPECT_GT(m.white, 0.01);
-  EXPECT_LT(m.gold, 0.01);
+  // The maker's grey name without a gold one (the room's brass may show
+  // behind it), the product's gold name, and then the table's felt all over
+  // the middle with no name.
+  EXPECT_GT(m.grey, 0.02);
   EXPECT_GT(p.gold, 0.02);
+  EXPECT_LT(m.gold, p.gold / 2.0);
   EXPECT_LT(t.gold, 0.01);
   EXPECT_GT(t.felt, 0.25);
 
@@ -349,6 +406,60 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   const std::string out = game_->out(), err = game_->err();
   EXPECT_EQ(program_output::gl_error_lines(err), "");
   EXPECT_EQ(program_output::missing_data_lines(out + err), "");
+}
+
+TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
+  start_game();
+  const unsigned long window = testing_support::wait_for_window(kTitle, kStartSeconds);
+  ASSERT_NE(window, 0u) << game_->err();
+  shown_ = Clock::now();
+  ASSERT_TRUE(past_intro(window)) << game_->err();
+
+  // From the main menu, by its keys: "New game", "Human vs. Computer".
+  for (const char* key : {"Escape", "Down", "Return", "Return"}) {
+    ASSERT_TRUE(testing_support::send_keys(window, key));
+    sleep_for(1.0);
+  }
+  // The human's turn shows one panel, its button selected and the Enter
+  // picture beside it; after each key, the panel of the step, alone, and
+  // moved where a step's panel goes to.
+  Panel last;
+  const auto one_panel = [&](const char* name, bool moved) {
+    Panel seen;
+    const bool shown = watch(window, 30.0, [&](const Frame& f) {
+      keep(f, name);
+      seen = selected_panel(f.image);
+      if (!seen.one() || !seen.key_picture) return false;
+      return !moved || std::abs(seen.centre_x() - last.centre_x()) +
+                               std::abs(seen.centre_y() - last.centre_y()) >
+                           20;
+    });
+    last = seen;
+    return shown;
+  };
+  ASSERT_TRUE(one_panel("choose_ball", false)) << game_->out();
+  // Forward to "Shoot", then Delete back at each step: each undone step
+  // clears its choice, so each panel goes back to where it last stood.
+  // Every key but the last Delete moves the panel, so no check can pass on
+  // the frame before its key took effect.
+  const struct {
+    const char* key;
+    const char* name;  // the step it leads to, for a failure's frames
+    bool moves;
+  } steps[] = {
+      {"Return", "choose_pocket", true},
+      {"Return", "shoot", true},
+      {"Delete", "choose_pocket_from_shoot", true},
+      {"Delete", "choose_ball_from_choose_pocket", true},
+      {"Delete", "choose_ball_kept", false},  // the turn began there
+      {"Return", "choose_pocket_again", true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    ASSERT_TRUE(testing_support::send_keys(window, step.key));
+    EXPECT_TRUE(one_panel(step.name, step.moves));
+  }
+  EXPECT_EQ(program_output::gl_error_lines(game_->err()), "");
 }
 
 }  // namespace
