@@ -166,7 +166,7 @@ class ComputerGames : public datagen_test::DataFolderTest {
 TEST_F(ComputerGames, NoEarlyStrokeNoCreepingOverlappingOrGhostBallsAndBoundedRecords) {
   std::ostringstream chatter;
   std::streambuf* old = std::cout.rdbuf(chatter.rdbuf());
-  for (const std::uint64_t seed : {11u, 12u, 13u, 14u}) play(seed);
+  for (const std::uint64_t seed : {11u, 12u, 13u}) play(seed);
   std::cout.rdbuf(old);
 }
 
