@@ -15,6 +15,7 @@
 #include "datagen/data_folder.h"
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
+#include "support/pool_play.h"
 
 namespace {
 
@@ -59,20 +60,9 @@ struct Snapshot {
 
 class ComputerGames : public datagen_test::DataFolderTest {
  protected:
-  void SetUp() override {
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.table.build_geometry();
-    engine.init_shot_wizard();
-    engine.install_callbacks();
-    engine.menus.menus_active = false;
-  }
+  void SetUp() override { testing_support::ready_for_play(engine, clock); }
 
-  void frame() {
-    now += kFrame;
-    engine.tick_aim_guide();
-    engine.idle();
-  }
+  void frame() { testing_support::play_frame(engine, now, kFrame); }
 
   // In play, or the cue ball held out of the pockets (ball in hand).
   bool on_table(std::size_t i) const {

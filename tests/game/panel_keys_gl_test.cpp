@@ -17,6 +17,7 @@
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/gl/gl_test.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -36,13 +37,8 @@ class PanelKeys : public datagen_test::DataFolderFixture<testing_support::GLTest
  protected:
   PanelKeys() {
     engine.settings().root(root());
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.table.build_geometry();
-    engine.init_shot_wizard();
-    engine.install_callbacks();
+    testing_support::ready_for_play(engine, clock);
     engine.bind_keys();
-    engine.menus.menus_active = false;
     // A stroke waits a second of game time after the last one.
     run(1.5);
   }
@@ -51,9 +47,7 @@ class PanelKeys : public datagen_test::DataFolderFixture<testing_support::GLTest
   // A frame: the engine's step, then every dialog shown laid out as its
   // drawing does.
   void frame() {
-    now += kFrame;
-    engine.tick_aim_guide();
-    engine.idle();
+    testing_support::play_frame(engine, now, kFrame);
     for (Dialog* d : engine.dialogs())
       if (d && d->enabled()) d->arrange_children();
   }

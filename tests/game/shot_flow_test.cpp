@@ -17,6 +17,7 @@
 #include "input/frame_clock.h"
 #include "support/data_root.h"
 #include "support/pool_balls.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -51,13 +52,8 @@ class ShotFlow : public ::testing::Test {
 
   // Seats players, the last `computers` of them computers; the first plays.
   void seat(int players, int computers) {
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.table.build_geometry();
-    engine.init_shot_wizard();
-    engine.install_callbacks();
+    testing_support::ready_for_play(engine, clock);
     engine.eight_ball.init_players(players, computers);
-    engine.menus.menus_active = false;
     engine.shot_wizard.start();
     engine.shot_wizard.set_step("Choose ball");
   }
@@ -67,11 +63,7 @@ class ShotFlow : public ::testing::Test {
     engine.aim_guide.aim_at(engine.cue_ball);
   }
 
-  void frame() {
-    now += kFrame;
-    engine.tick_aim_guide();
-    engine.idle();
-  }
+  void frame() { testing_support::play_frame(engine, now, kFrame); }
   // Frames until done() holds (true) or the seconds have passed (false).
   bool run_until(const std::function<bool()>& done, double seconds) {
     for (double t = 0.0; t < seconds; t += kFrame) {
