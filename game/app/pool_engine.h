@@ -368,6 +368,9 @@ class PoolEngine : public BasicEngine {
   // A glide, or the stroke, is running.
   bool cue_animation_running() const;
   bool stroke_pending() const;
+  // A stroke is asked for (the Shoot button's request waits) or runs: the
+  // shot of the step is on its way and no wizard dialog takes input.
+  bool stroke_coming() const;
   // The aim of the shot to be played has been marked: a glide of this game
   // ended after the last strike (false without rules).
   bool aim_marked() const;

@@ -21,7 +21,7 @@ int PoolEngine::bind_keys() {
   // item, which the release then runs.
   c["enter_key_down"] = [this](int) {
     if (Dialog* d = menus_current_dialog()) menu_dialog = d;
-    return menu_dialog ? menu_dialog->click(1, true) : 0;
+    return menu_dialog && menu_dialog->enabled() ? menu_dialog->click(1, true) : 0;
   };
   c["enter_key_up"] = [this](int) {
     Dialog* d = menus_current_dialog();

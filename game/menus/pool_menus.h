@@ -221,8 +221,9 @@ class PoolMenus {
   // when the engine has no location for the button.
   Dialog* add_vr_label(int controller, const std::string& button, const std::string& text,
                        const Vec3& offset);
-  // The dialog the hints stand by: the open menu while in menu mode, else
-  // the shot wizard's dialog of the current step when it is shown.
+  // The dialog the hints stand by and Enter goes to: the open menu while in
+  // menu mode, else, while a human's shot waits and no stroke is on its way,
+  // the shot wizard's dialog of the current step, shown alone.
   Dialog* current_dialog();
 
   // The menus Back returns to; the last is the top.

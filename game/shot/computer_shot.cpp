@@ -59,6 +59,10 @@ bool PoolEngine::stroke_pending() const {
   return running(gametime_queue(), kStrokeEvent);
 }
 
+bool PoolEngine::stroke_coming() const {
+  return gametime_queue().contains(kShootRequestEvent) || stroke_pending();
+}
+
 bool PoolEngine::aim_marked() const {
   return rules && aim_shot_number != kNoAim && aim_shot_number >= rules->shot_number();
 }

@@ -130,6 +130,29 @@ TEST_F(PanelKeys, EnterRunsEachStepOfTheShotAndTheFirstEnterOnShootStrikes) {
   EXPECT_TRUE(run_until([this] { return engine.rules->shot_in_progress; }, 8.0));
 }
 
+TEST_F(PanelKeys, EnterWhileTheStrokeIsOnItsWayLeavesTheShootPanelHidden) {
+  engine.new_game(1, 1);
+  frame();
+  key(kEnter);
+  frame();
+  key(kEnter);
+  frame();
+  // "Shoot" while the cue still glides into the aim of "Choose pocket": the
+  // stroke waits for the glide, and Enter pressed meanwhile shows nothing.
+  ASSERT_TRUE(engine.aim_settling());
+  Dialog* shoot = wizard("shoot");
+  key(kEnter);
+  ASSERT_FALSE(shoot->enabled());
+  // A key held over a few frames, as a player's is.
+  for (int f = 0; f < 600 && !engine.rules->shot_in_progress; ++f) {
+    if (f % 10 == 0) engine.keyboard_callback(kEnter, 1, 0, 0, 0);
+    frame();
+    ASSERT_FALSE(shoot->enabled()) << "frame " << f;
+    if (f % 10 == 2) engine.keyboard_callback(kEnter, 0, 0, 0, 0);
+  }
+  EXPECT_TRUE(engine.rules->shot_in_progress);
+}
+
 TEST_F(PanelKeys, DownAndEnterOnThePowerSliderStrikesToo) {
   engine.new_game(1, 1);
   frame();
@@ -243,6 +266,24 @@ TEST_F(PanelKeys, EnterOrDownEnterAnswersThePlayAgainQuestion) {
   run(0.1);
   EXPECT_EQ(game.game_number, game_number + 1);
   EXPECT_FALSE(question->enabled());
+}
+
+TEST_F(PanelKeys, TheFirstEnterOnAMenuJustOpenedRunsItsHighlightedItem) {
+  engine.new_game(1, 1);
+  frame();
+  const std::uint64_t game_number = engine.rules->game_number;
+  key(kEsc);
+  frame();
+  down();  // "New game"
+  key(kEnter);
+  EXPECT_EQ(open_menus(), std::vector<std::string>{"new_game"});
+  frame();
+  down();  // "Human vs. Human"
+  key(kEnter);
+  run(0.1);
+  EXPECT_TRUE(open_menus().empty());
+  EXPECT_EQ(engine.rules->game_number, game_number + 1);
+  EXPECT_FALSE(engine.rules->players.at(1).computer);
 }
 
 TEST_F(PanelKeys, AnOpenMenuStaysInFrontOfTheViewAndPausedKeysLeaveTheViewAlone) {
