@@ -261,8 +261,10 @@ class PoolMenus {
   // its default child selected.
   template <typename Build>
   Dialog* wizard_dialog(const std::string& name, Build build);
-  // Shows the dialog; with a position, places it there and makes it the
-  // engine's selected dialog.
+  // Shows the dialog as the engine's selected dialog (it takes the arrow
+  // keys and places the menu sounds); with a position, places it there
+  // (without one, as after Delete cleared the choice, it stays where it
+  // was).
   void show_at(Dialog* dialog, const float* position);
 
   // The wizard-dialog buttons' actions. "Choose ball" and "Choose pocket":

@@ -23,7 +23,7 @@
 namespace {
 
 constexpr double kFrame = 1.0 / 60.0;
-constexpr int kEnter = 13, kEsc = 27, kDown = 103;
+constexpr int kEnter = 13, kEsc = 27, kDelete = 127, kDown = 103;
 
 // The text of the item under the dialog's cursor ("" for none).
 std::string highlighted(const Dialog* d) {
@@ -151,6 +151,43 @@ TEST_F(PanelKeys, EnterWhileTheStrokeIsOnItsWayLeavesTheShootPanelHidden) {
     if (f % 10 == 2) engine.keyboard_callback(kEnter, 0, 0, 0, 0);
   }
   EXPECT_TRUE(engine.rules->shot_in_progress);
+}
+
+TEST_F(PanelKeys, AfterDeleteTheStepsPanelIsHighlightedAndTakesTheFirstEnter) {
+  engine.new_game(2, 0);
+  frame();
+  key(kEnter);
+  frame();
+  key(kEnter);
+  run(0.5);
+  ASSERT_EQ(step(), "Shoot");
+  // Back one step, then two, from "Shoot": the step's panel alone, its
+  // button highlighted and taking the arrow keys, and Enter runs it.
+  const struct {
+    int deletes;
+    const char *step, *panel, *button, *next;
+  } cases[] = {{1, "Choose pocket", "pocket", "Choose pocket", "Shoot"},
+               {2, "Choose ball", "ball", "Choose ball", "Choose pocket"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    while (step() != "Shoot") {
+      key(kEnter);
+      frame();
+    }
+    for (int i = 0; i < c.deletes; ++i) {
+      key(kDelete);
+      frame();
+    }
+    ASSERT_EQ(step(), c.step);
+    Dialog* panel = wizard(c.panel);
+    for (const auto& [name, d] : engine.menus.wizard_dialogs)
+      EXPECT_EQ(d->enabled(), d == panel) << name;
+    EXPECT_EQ(highlighted(panel), c.button);
+    EXPECT_EQ(engine.selected_dialog(), panel);
+    key(kEnter);
+    EXPECT_EQ(step(), c.next);
+    frame();
+  }
 }
 
 TEST_F(PanelKeys, DownAndEnterOnThePowerSliderStrikesToo) {
