@@ -5,7 +5,8 @@
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
 # loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input, `make play` builds the
-# game with its data folder and starts it.
+# game with its data folder and starts it, `make screenshot` builds it and
+# takes the README's picture (docs/screenshot.png) under a virtual X server.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -20,7 +21,7 @@ FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
 
-.PHONY: all data play deps test tsan bench fuzz fuzz-build clean
+.PHONY: all data play screenshot deps test tsan bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -34,6 +35,11 @@ data: deps
 # The game on its generated data folder, in a window on the current display.
 play: all
 	TALVORIN_ROOT=$(CURDIR)/$(RELEASE_DIR)/data $(RELEASE_DIR)/bin/talvorin32
+
+# docs/screenshot.png from the game on a copy of its data folder, on a
+# private virtual X server.
+screenshot: all
+	BUILD=$(RELEASE_DIR) ./scripts/screenshot.sh docs/screenshot.png
 
 deps:
 	./scripts/deps.sh
