@@ -120,6 +120,34 @@ TEST_F(GameStartUp, WithoutAHeadsetTheGameDrawsIntoTheDesktopFrameBuffer) {
   EXPECT_EQ(engine_->monitor_texture(), desktop_.resolve_texture());
 }
 
+TEST_F(GameStartUp, FramesBeforeTheIntroShowNothingOfTheScene) {
+  headset_.present(false);
+  ASSERT_EQ(start(), 0) << boxes_;
+  // The intro waits for the start-up's loads, which the first frames
+  // finish; until its first fade the view stays dark, however many frames
+  // that takes.
+  int frames = 0;
+  for (; !engine_->maker_logo && frames < 200; ++frames) {
+    program_->display();
+    const std::vector<Pixel> shown = texture_pixels(desktop_.resolve_texture());
+    ASSERT_FALSE(shown.empty());
+    const auto lit = std::find_if(shown.begin(), shown.end(),
+                                  [](const Pixel& p) { return p[0] || p[1] || p[2]; });
+    ASSERT_EQ(lit, shown.end()) << "frame " << frames << " shows the scene";
+  }
+  EXPECT_GE(frames, 2);
+  ASSERT_TRUE(engine_->maker_logo) << "no intro after " << frames << " frames";
+  // Its first fade clears the view onto the scene and the maker's logo.
+  const auto start = std::chrono::steady_clock::now();
+  bool lit = false;
+  while (!lit && std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
+    program_->display();
+    const std::vector<Pixel> shown = texture_pixels(desktop_.resolve_texture());
+    lit = std::any_of(shown.begin(), shown.end(), [](const Pixel& p) { return p[1] > 40; });
+  }
+  EXPECT_TRUE(lit);
+}
+
 TEST_F(GameStartUp, AHeadsetWhoseRuntimeFailsLeavesTheGameOnTheDesktopAtTheHeadsetsSize) {
   headset_.remove_interface(vr::IVRRenderModels_Version);
   ASSERT_EQ(start(), 0) << boxes_;
