@@ -1,6 +1,7 @@
 // The settings text in its three formats: read, every value converted, written
 // and read back.
 #include <sstream>
+#include <vector>
 
 #include "core/program_cfg.h"
 #include "fuzz_support.h"
@@ -21,7 +22,8 @@ void exercise(ProgramCfg& cfg) {
   ProgramCfg again;
   again.set_format(cfg.format());
   std::istringstream in(out.str());
-  again.load(in);
+  std::vector<ProgramCfg::UnreadEntry> unread;
+  again.load(in, &unread);
 }
 }  // namespace
 

@@ -1,8 +1,13 @@
 // Settings tables: the settings text format, merging, selection and command lines.
 #include "core/program_cfg.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <mutex>
+#include <set>
 #include <sstream>
 
 #include "core/files.h"
@@ -50,17 +55,56 @@ void ProgramCfg::set_format(CfgFormat format) {
   }
 }
 
-int ProgramCfg::load(std::istream& in) {
+namespace {
+
+// A value made only of numbers of which one is not finite: no setting can
+// use it as a number, and as text it stands for none.
+bool non_finite_numbers(const std::string& value) {
+  std::istringstream words(value);
+  bool any = false, non_finite = false;
+  for (std::string word; words >> word;) {
+    char* end = nullptr;
+    const double number = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() + word.size()) return false;
+    any = true;
+    non_finite = non_finite || !std::isfinite(number);
+  }
+  return any && non_finite;
+}
+
+// The entries already reported, so that a file read again says nothing new.
+std::mutex reported_mutex;
+std::set<std::string>& reported() {
+  static std::set<std::string> lines;
+  return lines;
+}
+
+}  // namespace
+
+int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
   std::string entry;
+  std::size_t number = 0;
   while (!in.fail() && !in.bad()) {
     std::getline(in, entry, entry_separator_);
+    ++number;
     entry = strip_comments(entry, "//");
     const size_t sep = entry.find(key_separator_);
-    if (sep == std::string::npos) continue;
+    if (sep == std::string::npos) {
+      trim(entry, " \t\r\n", false);
+      if (unread && !entry.empty())
+        unread->push_back({number, entry, "not a key " + key_separator_ + " value line"});
+      continue;
+    }
     std::string key = entry.substr(0, sep);
     std::string value = entry.substr(sep + key_separator_.size());
     trim(key, " \t\r\n", false);
     trim(value, " \t\r\n", false);
+    if (non_finite_numbers(value)) {
+      if (unread)
+        unread->push_back({number, key + " " + key_separator_ + " " + value,
+                           "not a finite number; the default is used"});
+      continue;
+    }
     (*this)[key] = std::move(value);
   }
   return 0;
@@ -69,7 +113,20 @@ int ProgramCfg::load(std::istream& in) {
 int ProgramCfg::load(std::string path) {
   std::ifstream in(path);
   if (!in) return -1;
-  return load(in);
+  std::vector<UnreadEntry> unread;
+  const int result = load(in, &unread);
+  if (unread.empty()) return result;
+  // The same file under another relative name is the same file.
+  std::error_code ec;
+  const std::string file = std::filesystem::absolute(path, ec).lexically_normal().string();
+  for (const UnreadEntry& e : unread) {
+    const std::string line =
+        ", line " + std::to_string(e.number) + ": \"" + e.text + "\" left out: " + e.why;
+    std::lock_guard<std::mutex> lock(reported_mutex);
+    if (reported().insert(file + line).second)
+      std::cerr << "Settings file " << path << line << std::endl;
+  }
+  return result;
 }
 
 ProgramCfg& ProgramCfg::operator+=(std::string text) {

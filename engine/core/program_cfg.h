@@ -32,12 +32,25 @@ class ProgramCfg {
   const std::string& list_brackets() const { return list_brackets_; }
   const std::string& enclosing_brackets() const { return enclosing_brackets_; }
 
+  // An entry the reader did not take: its number (the first is 1), its text
+  // and why.
+  struct UnreadEntry {
+    std::size_t number = 0;
+    std::string text;
+    std::string why;
+  };
+
   // Reader: entries end at the entry separator; text from "//" on is a comment;
   // the key is what stands before the first key separator, the value what follows
   // it, both trimmed of blanks, tabs, CR and LF. Entries without a key separator
-  // are ignored. Always 0.
-  int load(std::istream& in);
-  // -1 when the file cannot be opened (silently), else 0.
+  // are left out, and so is a value that reads as numbers of which one is not
+  // finite ("nan", "inf", "1e999"), so that the key keeps its value or
+  // default; each such entry that is not blank is listed in *unread when
+  // given. Always 0.
+  int load(std::istream& in, std::vector<UnreadEntry>* unread = nullptr);
+  // -1 when the file cannot be opened (silently), else 0. The entries left
+  // out are reported on the error stream with the path and line number,
+  // each once in the process's run however often the file is read.
   int load(std::string path);
   ProgramCfg& operator+=(std::string text);
 

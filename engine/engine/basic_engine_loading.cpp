@@ -1,5 +1,6 @@
 // BasicEngine: textures and Wavefront models read (and parsed) on the engine's
 // worker threads and finished on the main thread, where the OpenGL context is.
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -69,22 +70,30 @@ int BasicEngine::read_texture(Texture& tex, const std::string& file, bool free_p
   auto on_bytes = [workers, target, free_pixels, decode_on_worker,
                    done = std::move(done)](const std::vector<unsigned char>& bytes) {
     if (workers->stopping()) return;
-    if (decode_on_worker) target->load_png(bytes, false, false, true);
+    int decoded = 0;
+    if (decode_on_worker) decoded = target->load_png(bytes, false, false, true);
     // The main thread decodes from its own copy of the bytes.
     std::vector<unsigned char> png;
     if (!decode_on_worker) png = bytes;
-    workers->hand_over([target, png = std::move(png), free_pixels, decode_on_worker, done] {
-      if (!decode_on_worker) target->load_png(png, false, false, true);
-      target->generate(GL_RGBA);
-      if (free_pixels) target->clear_local();
-      if (done) done();
-    });
+    workers->hand_over(
+        [target, png = std::move(png), free_pixels, decode_on_worker, decoded, done] {
+          const int result = decode_on_worker ? decoded : target->load_png(png, false, false, true);
+          // A picture that does not decode has been reported, with its file, by
+          // the decoder; the texture is left as it was.
+          if (result == 0) {
+            target->generate(GL_RGBA);
+            if (free_pixels) target->clear_local();
+          }
+          if (done) done();
+        });
   };
+  const std::string name = settings_.textures_folder() + "/" + file;
   std::function<void()> read;
   const int status = settings_.file_read(
-      settings_.textures_folder() + "/" + file,
-      std::function<void(const std::vector<unsigned char>&)>(std::move(on_bytes)), &read);
+      name, std::function<void(const std::vector<unsigned char>&)>(std::move(on_bytes)), &read);
   if (status != 0) return status;
+  // Named before the worker starts, which may report a failure with it.
+  tex.file_name() = settings_.root() + name;
   return load_workers_.start(std::move(read)) ? 0 : kShuttingDown;
 }
 
@@ -115,12 +124,20 @@ int BasicEngine::load_obj_async(OBJRenderer& obj, std::string key, std::string s
   const std::string textures = settings_.root() + settings_.textures_folder();
   LoadWorkers* workers = &load_workers_;
   OBJRenderer* model = &obj;
-  auto on_text = [workers, model, values, free_vertices, done = std::move(done), models,
-                  textures](const std::string& text) {
+  const std::string path = settings_.root() + name;
+  auto on_text = [workers, model, values, free_vertices, done = std::move(done), models, textures,
+                  path](const std::string& text) {
     if (workers->stopping()) return;
     model->transform().init(values);
     std::istringstream in(text);
-    if (model->load(in, &model->transform(), false) == 0) {
+    // The application goes on without a model that does not read; the
+    // reader's own warnings do not name the file, this line does.
+    if (const int code = model->load(in, &model->transform(), false); code != 0) {
+      std::cerr << "Error loading model " << path << ": the model reader's code " << code
+                << std::endl;
+    } else {
+      if (model->faces().empty())
+        std::cerr << "Error loading model " << path << ": no face read" << std::endl;
       model->construct_materials_attributes(true);
       model->construct_materials_attributes(false);
     }

@@ -60,13 +60,17 @@ int kWindow::create() {
     if (multisample_) mode |= GLUT_MULTISAMPLE;
     if (alpha_) std::cout << "kWindow::create() ALPHA ENABLED" << std::endl;
     glutInitDisplayMode(mode);
+    if (fullscreen_) {
+      if (game_modes_.empty()) init_game_modes(false);
+      // A display that cannot give full screen gets a window instead, so
+      // that a stored full-screen choice never keeps the program from
+      // starting. Only the window's flag changes; the setting stays.
+      if (!enter_game_mode()) fullscreen_ = false;
+    }
     if (!fullscreen_) {
       glutInitWindowSize(resolution_[0], resolution_[1]);
       glutInitWindowPosition(position_[0], position_[1]);
       id_ = glutCreateWindow(title_.c_str());
-    } else {
-      if (game_modes_.empty()) init_game_modes(false);
-      glutEnterGameMode();
     }
   }
   // The stored visibility applies to the new window as every stored setting does.
@@ -74,6 +78,22 @@ int kWindow::create() {
   std::cout << "Window::create() id = " << id_ << std::endl;
   refresh_scale_factor();
   return id_;
+}
+
+bool kWindow::enter_game_mode() {
+  const std::string mode = game_mode_string();
+  const char* why = nullptr;
+  if (!mode_probe_(mode)) {
+    why = "the display offers no such full-screen mode";
+  } else {
+    glutGameModeString(mode.c_str());
+    if (glutEnterGameMode() == 0 || glutGameModeGet(GLUT_GAME_MODE_ACTIVE) == 0)
+      why = "the display did not switch to it";
+  }
+  if (!why) return true;
+  std::cerr << "Full screen at " << mode << " is not available (" << why << "): a " << mode
+            << " window opens instead" << std::endl;
+  return false;
 }
 
 void kWindow::close() {
@@ -166,7 +186,8 @@ void kWindow::refresh_scale_factor() {
 }
 
 std::array<float, 2> kWindow::get_scaled_resolution() const {
-  return {float(resolution_[0]) / scale_factor_[0], float(resolution_[1]) / scale_factor_[1]};
+  return {float(resolution_[0]) / usable(scale_factor_[0]),
+          float(resolution_[1]) / usable(scale_factor_[1])};
 }
 
 void kWindow::reset_viewport(int w, int h, int x, int y, bool scaled) {

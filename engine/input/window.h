@@ -29,7 +29,10 @@ class kWindow {
   // Creates the window with the display mode of the four flags, or enters
   // game mode (probing the modes first when none are known yet); prints
   // "Window::create() id = " and the id, which it returns (-1 in game mode,
-  // and when freeglut is not initialised).
+  // and when freeglut is not initialised). When the probe refuses the
+  // resolution's mode or freeglut does not enter it, one line on the error
+  // stream says so, the full-screen flag is cleared and a window of the
+  // resolution is created instead.
   int create();
   // Destroys the window; in game mode, leaves it.
   void close();
@@ -84,7 +87,8 @@ class kWindow {
   // the screen in game mode), x and y.
   std::array<float, 2>& scale_factor() { return scale_factor_; }
   const std::array<float, 2>& scale_factor() const { return scale_factor_; }
-  // The resolution divided by the scale factor.
+  // The resolution divided by the scale factor (a factor that is 0 or no
+  // number counts as 1, as in set_resolution).
   std::array<float, 2> get_scaled_resolution() const;
 
   // ---- Game modes (window_modes.cpp)
@@ -96,6 +100,9 @@ class kWindow {
   // The numbers before and after the first "x" (atoi); a string without "x"
   // gives its number twice.
   static std::array<int, 2> game_mode_resolution(const std::string& mode);
+  // Whether a mode's size fits on the screen (true while the screen's size
+  // is unknown, before glutInit).
+  static bool fits_on_screen(const std::string& mode);
   // Stores the mode's size as the resolution and hands the mode to freeglut
   // (without entering game mode); returns the size.
   std::array<int, 2> set_game_mode(const std::string& mode);
@@ -140,6 +147,9 @@ class kWindow {
   // then makes the previous window current again. False when f did not run.
   bool on_window(const std::function<void()>& f) const;
   void refresh_scale_factor();
+  // Enters game mode at the resolution; false, after one line on the error
+  // stream, when the probe refuses the mode or freeglut does not enter it.
+  bool enter_game_mode();
   // The screen's size as the one mode when none is known.
   bool add_screen_mode_if_none();
 

@@ -52,6 +52,13 @@ std::array<int, 2> kWindow::game_mode_resolution(const std::string& mode) {
   return {std::atoi(mode.substr(0, x).c_str()), std::atoi(mode.substr(x + 1).c_str())};
 }
 
+bool kWindow::fits_on_screen(const std::string& mode) {
+  const std::array<int, 2> screen = glut_guard::screen_size();
+  if (screen[0] <= 0 || screen[1] <= 0) return true;
+  const std::array<int, 2> size = game_mode_resolution(mode);
+  return size[0] <= screen[0] && size[1] <= screen[1];
+}
+
 std::array<int, 2> kWindow::set_game_mode(const std::string& mode) {
   resolution_ = game_mode_resolution(mode);
   if (glut_guard::initialised()) glutGameModeString(mode.c_str());

@@ -4,6 +4,7 @@
 #include <lodepng.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -119,6 +120,34 @@ std::uint16_t le16(const unsigned char* p) {
   return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
+// The byte of a 32-bit pixel that a colour mask picks whole (0 for 0xFF, up
+// to 3 for 0xFF000000); -1 for any other mask.
+int mask_byte(std::uint32_t mask) {
+  for (int byte = 0; byte < 4; ++byte)
+    if (mask == 0xFFu << (8 * byte)) return byte;
+  return -1;
+}
+
+// The red, green and blue masks at `masks` (and the alpha mask after them
+// when there is one) as the bytes of a pixel that hold red, green and blue;
+// false unless each of the three picks a whole byte of its own and the alpha
+// mask is 0 or a whole byte of its own too.
+bool byte_aligned_masks(const unsigned char* masks, bool alpha_mask, std::array<int, 3>& bytes) {
+  std::array<int, 3> found{};
+  bool used[4] = {};
+  for (int c = 0; c < 3; ++c) {
+    found[c] = mask_byte(le32(masks + 4 * c));
+    if (found[c] < 0 || used[found[c]]) return false;
+    used[found[c]] = true;
+  }
+  if (alpha_mask && le32(masks + 12) != 0) {
+    const int alpha = mask_byte(le32(masks + 12));
+    if (alpha < 0 || used[alpha]) return false;
+  }
+  bytes = found;
+  return true;
+}
+
 // Errors left by earlier calls are not ours to report.
 void drop_errors() {
   for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
@@ -186,10 +215,11 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
     std::cout << "File \"" << file << "\" isn't a bitmap file\n";
     return 2;
   }
-  // Bit fields (3, or 6 with an alpha mask) of 32-bit pixels whose masks
-  // pick blue, green, red and alpha in byte order describe the plain layout.
-  // The masks follow the 40-byte header, or stand in a larger one, at the
-  // same place.
+  // Bit fields (3, or 6 with an alpha mask) of 32-bit pixels read when each
+  // of the red, green and blue masks picks a whole byte of its own (and an
+  // alpha mask, when there is one, is 0 or another whole byte): the pixel's
+  // bytes are then only reordered. The masks follow the 40-byte header, or
+  // stand in a larger one, at the same place.
   const bool bit_fields = biCompression == 3 || biCompression == 6;
   const bool alpha_mask = biCompression == 6 || biSize >= 56;
   const std::streamsize mask_end = kHeaders + (alpha_mask ? 16 : 12);
@@ -197,14 +227,16 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
     std::cout << "Bitmap file \"" << file << "\" is too short for its colour masks" << std::endl;
     return 3;
   }
-  const bool plain_masks =
-      bit_fields && biBitCount == 32 && le32(header + 54) == 0x00FF0000u &&
-      le32(header + 58) == 0x0000FF00u && le32(header + 62) == 0x000000FFu &&
-      (!alpha_mask || le32(header + 66) == 0 || le32(header + 66) == 0xFF000000u);
-  if ((biBitCount != 24 && biBitCount != 32) || (biCompression != 0 && !plain_masks)) {
+  // The bytes of a stored pixel that hold red, green and blue: blue, green,
+  // red order unless bit fields say otherwise.
+  std::array<int, 3> rgb_bytes{2, 1, 0};
+  const bool byte_masks =
+      bit_fields && biBitCount == 32 && byte_aligned_masks(header + 54, alpha_mask, rgb_bytes);
+  if ((biBitCount != 24 && biBitCount != 32) || (biCompression != 0 && !byte_masks)) {
     std::cout << "Bitmap file \"" << file << "\": " << biBitCount << " bits, compression "
               << biCompression
-              << " not supported (uncompressed 24 or 32 bits, or 32 bits with plain bit fields)"
+              << " not supported (uncompressed 24 or 32 bits, or 32 bits with bit fields of "
+                 "whole bytes)"
               << std::endl;
     return 4;
   }
@@ -251,9 +283,8 @@ int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* widt
       return 5;
     }
     unsigned char* out = &image[(top_down ? h - 1 - r : r) * packed_row];
-    std::copy(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(packed_row), out);
     for (std::uint64_t i = 0; i < packed_row; i += n) {
-      std::swap(out[i], out[i + 2]);  // BGR to RGB
+      for (std::uint64_t c = 0; c < 3; ++c) out[i + c] = row[i + rgb_bytes[c]];
       if (n > 3) out[i + 3] = 255;
     }
   }
@@ -326,7 +357,10 @@ int Texture::load_png(const std::vector<unsigned char>& png, bool create, bool d
     return -3;
   }
   if (error) {
-    std::cerr << "lodepng_decode_file returned error " << error << std::endl;
+    std::cerr << "lodepng_decode_file returned error " << error << " (" << lodepng_error_text(error)
+              << ")";
+    if (!file_name_.empty()) std::cerr << " for " << file_name_;
+    std::cerr << std::endl;
     return -3;
   }
   TextureGL::width = static_cast<GLsizei>(w);

@@ -116,10 +116,11 @@ class Texture : public TextureGL {
 
 // Reads an uncompressed 24- or 32-bit BMP into RGB or RGBA bytes, rows
 // bottom to top and packed (no row padding), with alpha 255. A 32-bit BMP
-// with bit fields reads the same when its masks are the plain byte order
-// (blue, green, red, alpha). Codes: 1 cannot open, 2 not a bitmap, 3
-// truncated headers or masks, 4 unsupported format (bit count, compression,
-// other masks, negative width, a side over Texture::kMaxSide), 5 pixel data
+// with bit fields reads too when its red, green and blue masks each pick a
+// whole byte of their own (and an alpha mask is 0 or another whole byte).
+// Codes: 1 cannot open, 2 not a bitmap, 3 truncated headers or masks, 4
+// unsupported format (bit count, compression, other masks, negative width,
+// a side over Texture::kMaxSide), 5 pixel data
 // outside the file, -34 empty image (the sizes become 0), 33 out of memory.
 // Otherwise the vector and the sizes change only on success.
 int LoadBMP(std::vector<unsigned char>& pixels, std::string file, unsigned* width,

@@ -3,10 +3,14 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
 
+#include "game/app/data_folder_check.h"
 #include "game/app/pool_engine.h"
 #include "input/vr_interface.h"
 #include "net/update_check.h"
+#include "platform/environment.h"
+#include "platform/glut_guard.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/vr_runtime.h"
@@ -60,6 +64,24 @@ std::string glew_failure_text(int code) {
   return "tlv_main() glewInit() returned " + std::to_string(code) + " (" +
          (words ? reinterpret_cast<const char*>(words) : "") +
          "\nPlease contact technical support.";
+}
+
+std::string gl_version_failure_text(const VersionCheckerGL& checker) {
+  std::string what;
+  if (checker.current_version().empty()) {
+    // No version at all: no context was made current, so there is no
+    // driver to update; the display is what to look at.
+    const std::string required = checker.required_version();
+    const std::string major_minor = required.substr(0, required.find('.', required.find('.') + 1));
+    const std::optional<std::string> display = platform::environment_variable("DISPLAY");
+    what = "Error: no OpenGL " + major_minor + " context could be created on this display (" +
+           (display && !display->empty() ? *display : "DISPLAY is not set") + ").";
+  } else {
+    what = checker.error_string();
+  }
+  return "OpenGL " + what +
+         "\nPlease try updating your graphics drivers, or use another hardware configuration. "
+         "Contact technical support if the problem persists.";
 }
 
 int run_guarded(const std::function<int()>& body) {
@@ -117,6 +139,13 @@ int GameProgram::tlv_main(bool allow_vr) {
 int GameProgram::start_up(bool allow_vr) {
   upgrade_chosen_ = check_for_update();
   if (upgrade_chosen_) return 0;
+
+  // Before anything reads the data folder, so that a player who pointed
+  // the program at the wrong folder reads one line about it.
+  if (const std::string lack = missing_data(engine_.settings()); !lack.empty()) {
+    platform::message_box(lack, "Error", platform::MessageIcon::error);
+    return kDataMissing;
+  }
 
   // The sound system's result does not stop the game: it runs silent.
   engine_.init_sounds("");
@@ -198,11 +227,10 @@ bool GameProgram::gl_version_ok() {
   VersionCheckerGL checker(kRequiredGL, GL_VERSION, 3);
   checker.get_version();
   if (checker.valid()) return true;
-  checker.display_error("OpenGL " + checker.error_string() +
-                        "\nPlease try updating your graphics drivers, or use another hardware "
-                        "configuration. Contact technical support if the problem persists.");
+  checker.display_error(gl_version_failure_text(checker));
   engine_.quit(kOldOpenGL);
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+  if (platform::glut_guard::initialised())
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   engine_.window().close();
   return false;
 }

@@ -14,6 +14,7 @@
 class FrameBuffer;
 class PoolEngine;
 class VRInterface;
+class VersionCheckerGL;
 
 // Main thread only. start_up() runs once; the frame and input operations run
 // from the freeglut callbacks that register_callbacks() installs.
@@ -33,6 +34,8 @@ class GameProgram {
 
   // Exit codes of start-up failures that have no code of their own.
   static constexpr int kOldOpenGL = 1;
+  // The data folder lacks a folder or a model the game needs.
+  static constexpr int kDataMissing = 2;
   static constexpr int kGlewFailed = 56;
 
   // The failure texts of start-up (each shown with itself as caption).
@@ -58,7 +61,8 @@ class GameProgram {
   // code of the first failing step.
   int tlv_main(bool allow_vr);
   // The start-up steps, from the update check to the game's post-OpenGL
-  // set-up: 0 when the main loop may run; the failing step's code (after
+  // set-up, with the data folder's check (missing_data, kDataMissing) right
+  // after the update check: 0 when the main loop may run; the failing step's code (after
   // its message box); 0 with upgrade_chosen() set when the player chose to
   // upgrade (the game then does not start).
   int start_up(bool allow_vr);
@@ -115,6 +119,11 @@ class GameProgram {
   // A controller's menu button (device, button).
   std::function<void(int, int)> vr_menu_button;
 
+  // Start-up's OpenGL version check: true when the current context has
+  // kRequiredGL. Otherwise its message (gl_version_failure_text), quit code
+  // kOldOpenGL and the window closed.
+  bool gl_version_ok();
+
   bool hmd_in_use() const { return hmd_in_use_; }
   bool upgrade_chosen() const { return upgrade_chosen_; }
 
@@ -123,9 +132,6 @@ class GameProgram {
   bool check_for_update();
   // The headset when allowed and present; its size per eye.
   void detect_headset(bool allow_vr);
-  // OpenGL older than kRequiredGL: its message, quit code 1, the window
-  // closed.
-  bool gl_version_ok();
   int init_glew();
   // The headset's runtime and eye targets, else the desktop frame buffer.
   int init_render_target();
@@ -144,6 +150,13 @@ class GameProgram {
 // The text of a failed glewInit: its number and GLEW's words for it (with no
 // closing parenthesis, as the program has always shown it).
 std::string glew_failure_text(int code);
+
+// The text of a failed OpenGL version check: "OpenGL ", what failed, and the
+// advice to update the drivers. What failed is the checker's error text for
+// an old version; with no version text at all (no context could be made
+// current) it says that no context of the required version could be created
+// on this display, and names the display (the DISPLAY variable).
+std::string gl_version_failure_text(const VersionCheckerGL& checker);
 
 // Runs body and returns its result. An exception that escapes it is shown in
 // an error box captioned "Error": a standard exception's own message (-1),

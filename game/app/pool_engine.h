@@ -82,6 +82,15 @@ class PoolEngine : public BasicEngine {
   // The shot wizard's steps, in order.
   static constexpr std::array<const char*, 4> kWizardSteps{"Ball in hand", "Choose ball",
                                                            "Choose pocket", "Shoot"};
+  // The settings section whose keys name the scene's model descriptions
+  // (files in cfg whose "obj_file" names the model in models), and the keys
+  // of the models every game loads: the room, the table and the cue.
+  static constexpr const char* kPoolObjects = "pool_objects";
+  static constexpr std::array<const char*, 3> kSceneModelKeys{"room_model", "table_model",
+                                                              "cue_stick_model"};
+  // A "pool_objects" key of a piece of furniture: its name holds "bench",
+  // "chair" or "stool".
+  static bool furniture_key(const std::string& key);
 
   // Opens nothing. Makes the controller tutorial, which the engine keeps as
   // its own. Reads section "video_settings" for the window's full-screen

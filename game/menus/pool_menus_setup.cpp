@@ -1,9 +1,12 @@
 // PoolMenus: the new-game, gameplay, difficulty and video menus and the
 // restart notice.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "game/app/pool_engine.h"
 #include "game/menus/pool_menus.h"
+#include "input/window.h"
 #include "platform/glut_guard.h"
 #include "ui/dialog.h"
 #include "ui/list_selection.h"
@@ -96,8 +99,12 @@ Dialog* PoolMenus::video_menu() {
     add_switch(
         d, "Fullscreen:", [this](bool on) { set_fullscreen(on); },
         platform::glut_guard::game_mode_active());
-    const std::vector<std::string> modes =
-        engine ? engine->window().game_modes() : std::vector<std::string>{};
+    // Only the sizes that fit on the screen the program runs on: a larger
+    // window would open partly off the screen.
+    std::vector<std::string> modes;
+    if (engine)
+      for (const std::string& mode : engine->window().game_modes())
+        if (kWindow::fits_on_screen(mode)) modes.push_back(mode);
     unsigned int current = 0;
     if (engine) {
       const std::string mode = engine->window().game_mode_string();

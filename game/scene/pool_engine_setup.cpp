@@ -16,7 +16,6 @@ namespace {
 
 const char* const kControls = "controls";
 const char* const kRoomModel = "room_model";
-const char* const kPoolObjects = "pool_objects";
 
 // Every pending OpenGL error as "8: main() Error <code>(<text>)", at most 32
 // (without a context some drivers report an error on every call).
@@ -48,13 +47,13 @@ void intro_when_loaded(PoolEngine& engine, int quiet_frames) {
       kNextFrame, nullptr);
 }
 
-bool names_furniture(const std::string& key) {
+}  // namespace
+
+bool PoolEngine::furniture_key(const std::string& key) {
   for (const char* word : {"bench", "chair", "stool"})
     if (key.find(word) != std::string::npos) return true;
   return false;
 }
-
-}  // namespace
 
 int PoolEngine::init_post_glew() {
   if (const int r = BasicEngine::init_post_glew()) return r;
@@ -82,11 +81,11 @@ int PoolEngine::init_post_glew() {
   if (!room.contains("screen_object")) room["screen_object"] = "Screen_Cube.019";
   if (!room.contains("point_lights_objects")) room["point_lights_objects"] = "point_lights";
 
-  load_obj_async(models["room"], "room_model", kPoolObjects, false,
-                 [this] { room_model_loaded(); });
+  const auto& [room_key, table_key, cue_key] = kSceneModelKeys;
+  load_obj_async(models["room"], room_key, kPoolObjects, false, [this] { room_model_loaded(); });
   load_furniture();
-  load_obj_async(table.model, "table_model", kPoolObjects, true, {});
-  load_obj_async(cue.model, "cue_stick_model", kPoolObjects, true, {});
+  load_obj_async(table.model, table_key, kPoolObjects, true, {});
+  load_obj_async(cue.model, cue_key, kPoolObjects, true, {});
 
   load_ball_textures();
   build_screen_atom();
@@ -153,7 +152,7 @@ void PoolEngine::load_furniture() {
   // The keys first: the section gains no key while the loads start.
   std::vector<std::string> keys;
   for (const auto& [key, value] : cfg[kPoolObjects].fields())
-    if (names_furniture(key)) keys.push_back(key);
+    if (furniture_key(key)) keys.push_back(key);
   for (const std::string& key : keys) load_obj_async(furniture[key], key, kPoolObjects, true, {});
 }
 

@@ -150,6 +150,34 @@ TEST(EngineSettings, LoadSectionMergesTheFile) {
   EXPECT_EQ(capture.out() + capture.err(), "");
 }
 
+TEST(EngineSettings, ASectionLineThatCannotBeReadIsNamedOnceAndTheDefaultStays) {
+  TempDataRoot data;
+  data.write("cfg/audio_settings.ini",
+             "effects_volume = nan\nmusic_volume = 0.25\nthis is no setting\n");
+  EngineSettings s;
+  s["audio_settings"]["effects_volume"] = "1";
+  OutputCapture capture;
+  EXPECT_EQ(s.load_section("audio_settings"), 0);
+  EXPECT_EQ(s["audio_settings"]["effects_volume"].str(), "1");
+  EXPECT_EQ(s["audio_settings"]["music_volume"].str(), "0.25");
+  const std::string report =
+      "Settings file cfg/audio_settings.ini, line 1: \"effects_volume = nan\" left out: not a "
+      "finite number; the default is used\n"
+      "Settings file cfg/audio_settings.ini, line 3: \"this is no setting\" left out: not a key = "
+      "value line\n";
+  EXPECT_EQ(capture.err(), report);
+  // Loaded again, and merged from disk by a save, the file is not named again.
+  EXPECT_EQ(s.load_section("audio_settings"), 0);
+  EXPECT_EQ(capture.err(), report);
+  capture.reset();
+  EXPECT_EQ(s.save_section("audio_settings", true), 0);
+  EXPECT_EQ(capture.err(),
+            "EngineSettings::save_section(audio_settings): success. File: "
+            "cfg/audio_settings.ini\n");
+  EXPECT_EQ(data.read("cfg/audio_settings.ini"),
+            "effects_volume \t = \t 1\nmusic_volume \t = \t 0.25\n");
+}
+
 TEST(EngineSettings, SaveSectionMemoryWinsAndDiskOnlyKeysSurvive) {
   TempDataRoot data;
   data.write("cfg/controls.ini", "look_speed = 1\nwalk_accel = 3\n");

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <streambuf>
+#include <vector>
 
 #include "support/capture.h"
 #include "support/data_root.h"
@@ -64,6 +65,69 @@ TEST(ProgramCfg, ReaderTrimsStripsCommentsAndSplitsAtTheFirstSeparator) {
                                {"crlf", "one two"},
                                {"url", "http:"},
                                {"last", "no line end"}}));
+}
+
+TEST(ProgramCfg, EntriesThatCannotBeReadOrAreNoFiniteNumberAreListedAndLeftOut) {
+  ProgramCfg cfg;
+  cfg["volume"] = "0.5";
+  std::istringstream in(
+      "volume = nan\n"
+      "   \n"
+      "// a comment\n"
+      "garbage without a separator // and a comment\n"
+      "speed = 1 inf 2\n"
+      "big = 1e999\n"
+      "name = information\n"
+      "model = inferno.obj\n"
+      "small = -1e-30\n"
+      "list = 0 -0.5 3\n");
+  std::vector<ProgramCfg::UnreadEntry> unread;
+  EXPECT_EQ(cfg.load(in, &unread), 0);
+  // The refused keys keep what they held (or stay absent); words that only
+  // begin like a number are text.
+  EXPECT_EQ(texts(cfg), (Texts{{"volume", "0.5"},
+                               {"name", "information"},
+                               {"model", "inferno.obj"},
+                               {"small", "-1e-30"},
+                               {"list", "0 -0.5 3"}}));
+  ASSERT_EQ(unread.size(), 4u);
+  const char* const finite = "not a finite number; the default is used";
+  EXPECT_EQ(unread[0].number, 1u);
+  EXPECT_EQ(unread[0].text, "volume = nan");
+  EXPECT_EQ(unread[0].why, finite);
+  EXPECT_EQ(unread[1].number, 4u);
+  EXPECT_EQ(unread[1].text, "garbage without a separator");
+  EXPECT_EQ(unread[1].why, "not a key = value line");
+  EXPECT_EQ(unread[2].number, 5u);
+  EXPECT_EQ(unread[2].text, "speed = 1 inf 2");
+  EXPECT_EQ(unread[3].number, 6u);
+  EXPECT_EQ(unread[3].text, "big = 1e999");
+  EXPECT_EQ(unread[3].why, finite);
+}
+
+TEST(ProgramCfg, AFileNamesEachLineItLeavesOutOnce) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "a = 1\n? what\nb = -inf\n");
+  OutputCapture capture;
+  ProgramCfg cfg;
+  EXPECT_EQ(cfg.load("cfg/t.ini"), 0);
+  EXPECT_EQ(texts(cfg), (Texts{{"a", "1"}}));
+  const std::string report =
+      "Settings file cfg/t.ini, line 2: \"? what\" left out: not a key = value line\n"
+      "Settings file cfg/t.ini, line 3: \"b = -inf\" left out: not a finite number; the default "
+      "is used\n";
+  EXPECT_EQ(capture.err(), report);
+  // Read again, under another name too, the file says nothing new; a new
+  // bad line is named.
+  ProgramCfg again;
+  EXPECT_EQ(again.load("./cfg/t.ini"), 0);
+  EXPECT_EQ(capture.err(), report);
+  root.write("cfg/t.ini", "a = 1\n? what\nb = -inf\nc = NaN\n");
+  EXPECT_EQ(again.load("cfg/t.ini"), 0);
+  EXPECT_EQ(capture.err(),
+            report +
+                "Settings file cfg/t.ini, line 4: \"c = NaN\" left out: not a finite "
+                "number; the default is used\n");
 }
 
 TEST(ProgramCfg, ReadingKeepsTheAttributesOfPresentKeys) {

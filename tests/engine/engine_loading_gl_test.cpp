@@ -120,3 +120,41 @@ TEST_F(EngineLoadingGL, ModelsAreParsedOnAWorkerAndGetVertexArraysAndTexturesAtT
   for (VAO vao : model.opaque_vaos()) vao.clear();
   for (VAO vao : model.transparent_vaos()) vao.clear();
 }
+
+TEST_F(EngineLoadingGL, APictureOrAModelThatDoesNotReadIsNamedAndLeftOut) {
+  root_.write("textures/cut.png", kPicture.substr(0, kPicture.size() / 2));
+  root_.write("cfg/things.ini", "empty_model = empty.ini\nwords_model = words.ini\n");
+  root_.write("cfg/empty.ini", "obj_file = empty.obj\n");
+  root_.write("cfg/words.ini", "obj_file = words.obj\n");
+  root_.write("models/empty.obj", "");
+  root_.write("models/words.obj", "no model here\njust words\n");
+
+  Texture on_main, on_worker;
+  OBJRenderer empty, words;
+  OutputCapture capture;
+  // One at a time, so that no two workers write to the capture at once.
+  ASSERT_EQ(engine_.load_tex(on_main, "cut.png", true, note_thread()), 0);
+  engine_.wait_for_loads();
+  ASSERT_EQ(engine_.load_tex_async(on_worker, "cut.png", true, note_thread()), 0);
+  engine_.wait_for_loads();
+  ASSERT_EQ(engine_.load_obj_async(empty, "empty_model", "things", true, note_thread()), 0);
+  engine_.wait_for_loads();
+  ASSERT_EQ(engine_.load_obj_async(words, "words_model", "things", true, note_thread()), 0);
+  engine_.wait_for_loads();
+  two_frames();
+
+  // Every caller hears back; nothing was made of what did not read.
+  EXPECT_EQ(done_on_.size(), 4u);
+  EXPECT_EQ(on_main.id() + on_worker.id(), 0u);
+  EXPECT_TRUE(empty.faces().empty() && empty.opaque_vaos().empty());
+  EXPECT_TRUE(words.faces().empty() && words.opaque_vaos().empty());
+  const std::string err = capture.err();
+  EXPECT_EQ(testing_support::count_of(err, ") for textures/cut.png\n"), 2u) << err;
+  EXPECT_NE(err.find("Error loading model models/empty.obj: the model reader's code -1\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("Error loading model models/words.obj: no face read\n"), std::string::npos)
+      << err;
+  // The decoder's complaint is the only one: no empty texture was generated.
+  EXPECT_EQ(err.find("generate()"), std::string::npos) << err;
+}

@@ -11,6 +11,7 @@
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 #include "ui/dialog.h"
+#include "ui/list_selection.h"
 #include "ui/tex_frame.h"
 
 namespace {
@@ -117,6 +118,23 @@ TEST_F(PoolMenusGLTest, EscThroughTheKeyboardShowsTheMainMenuAndQuitYesEndsTheGa
   engine.keyboard_callback(13, 1, 0, 0, 0);
   engine.keyboard_callback(13, 0, 0, 0, 0);
   EXPECT_NE(engine.quit(), 0);
+}
+
+TEST_F(PoolMenusGLTest, TheResolutionListOffersOnlySizesThatFitOnTheScreen) {
+  // Modes a display may accept beyond its screen's own size (1920 x 1080
+  // here): a window of them would not fit.
+  engine.window().mode_probe([](const std::string& mode) {
+    return mode == "1280x720" || mode == "1920x1080" || mode == "2560x1440" || mode == "3840x2160";
+  });
+  ASSERT_EQ(engine.window().detect_game_modes(true, "").size(), 4u);
+  engine.window().set_game_mode("1920x1080");
+  ListSelection* list = nullptr;
+  for (Frame* child : menus.video_menu()->children())
+    if (auto* l = dynamic_cast<ListSelection*>(child); l && l->text().starts_with("Resolution:"))
+      list = l;
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->items(), (std::vector<std::string>{"1280x720", "1920x1080"}));
+  EXPECT_EQ(list->index(), 1);
 }
 
 TEST_F(PoolMenusGLTest, TheAboutButtonOpensTheHomePage) {

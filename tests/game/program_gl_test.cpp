@@ -6,20 +6,60 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/program_cfg.h"
 #include "datagen/data_folder.h"
 #include "game/program_output.h"
+#include "support/capture.h"
 #include "support/child_process.h"
 #include "support/gl/x_windows.h"
 
 namespace {
 
 using testing_support::ChildProcess;
+using testing_support::count_of;
+namespace fs = std::filesystem;
+
+// A copy of a data folder that one test changes; removed with the object.
+class FolderCopy {
+ public:
+  explicit FolderCopy(const std::string& from) {
+    std::string pattern = (fs::temp_directory_path() / "talvorin_data_XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+    if (!from.empty()) fs::copy(from, path_, fs::copy_options::recursive);
+  }
+  ~FolderCopy() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  FolderCopy(const FolderCopy&) = delete;
+  FolderCopy& operator=(const FolderCopy&) = delete;
+
+  // The folder's name, without a trailing "/".
+  std::string path() const { return path_.string(); }
+  void write(const std::string& relative, const std::string& bytes) const {
+    std::ofstream(path_ / relative, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  std::string read(const std::string& relative) const {
+    std::ifstream in(path_ / relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  fs::path path_;
+};
 
 class GameProgram : public datagen_test::DataFolderTest {
  protected:
@@ -45,6 +85,36 @@ class GameProgram : public datagen_test::DataFolderTest {
   }
 
   static constexpr double kStartSeconds = 90.0;
+
+  // Answers the error box of a run that fails before its window opens, and
+  // its exit code.
+  static std::optional<int> answer_the_error_box(ChildProcess& game) {
+    const unsigned long box = testing_support::wait_for_window("Error", kStartSeconds);
+    if (box == 0) return game.wait(0.0);
+    std::optional<int> code;
+    // A key that comes before the box reads its keys is pressed again.
+    for (int attempt = 0; attempt < 20 && !code; ++attempt) {
+      testing_support::press_keys(box, "Return");
+      code = game.wait(1.5);
+    }
+    return code;
+  }
+
+  // Waits until the run's error stream holds the text; false when it ended
+  // or the seconds passed first.
+  static bool wait_for_err(ChildProcess& game, const std::string& text, double seconds) {
+    for (double waited = 0.0; waited < seconds; waited += 0.25) {
+      if (game.err().find(text) != std::string::npos) return true;
+      if (game.wait(0.25)) return game.err().find(text) != std::string::npos;
+    }
+    return false;
+  }
+
+  // Closes the window of a running game as a player does; its exit code.
+  static std::optional<int> close_window(ChildProcess& game, unsigned long window) {
+    if (!testing_support::request_close(window)) return std::nullopt;
+    return game.wait(30.0);
+  }
 
  private:
   int lock_ = -1;
@@ -97,6 +167,105 @@ TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
       << game.err();
   // The main loop never ran.
   EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+}
+
+TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) {
+  FolderCopy data(root());
+  data.write("cfg/video_settings.ini", "fullscreen = 1\nresolution = 1280x720\n");
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", data.path()}}));
+  // Xvfb has no game mode: the window opens at the stored resolution.
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game.err();
+  EXPECT_EQ(testing_support::window_size(window), (std::array<int, 2>{1280, 720}));
+  EXPECT_EQ(program_output::lines_with(game.err(), {"Full screen"}),
+            "Full screen at 1280x720 is not available (the display offers no such full-screen "
+            "mode): a 1280x720 window opens instead\n");
+  ASSERT_TRUE(game.running()) << game.err();
+  const std::optional<int> code = close_window(game, window);
+  ASSERT_TRUE(code) << game.err();
+  EXPECT_EQ(*code, 0) << game.err();
+  EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
+  // A display that can give full screen gets it at a later start.
+  ProgramCfg video;
+  ASSERT_EQ(video.load(data.path() + "/cfg/video_settings.ini"), 0);
+  EXPECT_EQ(video["fullscreen"].str(), "1");
+}
+
+TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) {
+  FolderCopy empty("");
+  FolderCopy no_table(root());
+  fs::remove(no_table.path() + "/models/table.obj");
+  const struct {
+    std::string root;
+    std::string line;
+  } cases[] = {
+      {empty.path(), "Error: Data folder incomplete: " + empty.path() +
+                         "/cfg is missing (the data folder, which TALVORIN_ROOT names, holds cfg, "
+                         "models, textures and sounds)\n"},
+      {no_table.path(), "Error: Data folder incomplete: " + no_table.path() +
+                            "/models/table.obj is missing (named by \"obj_file\" in "
+                            "cfg/table_model.ini)\n"},
+      {empty.path() + "/nothing", "Error: Data folder incomplete: TALVORIN_ROOT names \"" +
+                                      empty.path() + "/nothing\", which is not a folder\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.root);
+    ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", c.root}}));
+    const std::optional<int> code = answer_the_error_box(game);
+    ASSERT_TRUE(code) << game.err();
+    EXPECT_EQ(*code, 2) << game.err();
+    EXPECT_EQ(program_output::lines_with(game.err(), {"Data folder"}), c.line);
+    // Nothing else was tried: no window, no sound.
+    EXPECT_EQ(program_output::lines_with(game.out(), {"Window::create()", "Loading"}), "");
+    EXPECT_EQ(program_output::lines_with(game.err(), {"OpenGL", "freeglut"}), "");
+  }
+}
+
+TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
+  FolderCopy data(root());
+  // A felt picture cut short, an empty cue model, a settings line that
+  // means nothing and a look speed that is no number.
+  data.write("textures/solid_felt_4.png", data.read("textures/solid_felt_4.png").substr(0, 2000));
+  data.write("models/cue.obj", "");
+  data.write("cfg/controls.ini",
+             "look_sensitivity = nan nan nan\n"
+             "this line means nothing\n"
+             "look_speed = 0.005 0.005 0.005\n"
+             "look_inversion = 0 0 0\n"
+             "walk_accel = 8\n"
+             "show_control_hints = 1\n"
+             "gamepad_model = gamepad.ini\n"
+             "gamepad_offset = 0 -0.1 -0.4\n");
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", data.path()}}));
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game.err();
+  const std::string cue =
+      "Error loading model " + data.path() + "/models/cue.obj: the model reader's code -1\n";
+  ASSERT_TRUE(wait_for_err(game, cue, kStartSeconds)) << game.err();
+  ASSERT_TRUE(game.running()) << game.err();
+  const std::optional<int> code = close_window(game, window);
+  ASSERT_TRUE(code) << game.err();
+  EXPECT_EQ(*code, 0) << game.err();
+
+  const std::string err = game.err();
+  const std::string felt = program_output::lines_with(err, {"lodepng"});
+  EXPECT_EQ(count_of(felt, "\n"), 1u) << felt;
+  EXPECT_NE(felt.find(") for " + data.path() + "/textures/solid_felt_4.png\n"), std::string::npos)
+      << felt;
+  EXPECT_EQ(count_of(err, cue), 1u);
+  const std::string controls = "Settings file " + data.path() + "/cfg/controls.ini, line ";
+  EXPECT_EQ(program_output::lines_with(err, {"Settings file"}),
+            controls +
+                "1: \"look_sensitivity = nan nan nan\" left out: not a finite number; the "
+                "default is used\n" +
+                controls + "2: \"this line means nothing\" left out: not a key = value line\n");
+  EXPECT_EQ(program_output::gl_error_lines(err), "");
+  // The look speed in use, the default, was saved in place of the one refused.
+  ProgramCfg saved;
+  ASSERT_EQ(saved.load(data.path() + "/cfg/controls.ini"), 0);
+  const std::vector<float> speeds = saved["look_sensitivity"].vec<float>();
+  ASSERT_EQ(speeds.size(), 3u) << saved["look_sensitivity"].str();
+  for (float s : speeds) EXPECT_TRUE(std::isfinite(s) && s > 0.0f) << s;
 }
 
 }  // namespace

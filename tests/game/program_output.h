@@ -58,7 +58,8 @@ inline std::string gl_error_lines(const std::string& err) {
   return unclean_lines(err, "gl errors");
 }
 
-// Reports of files of the data folder that are not there or do not load.
+// Reports of files of the data folder that are not there or do not load,
+// and of settings lines left out.
 inline std::string missing_data_lines(const std::string& text) {
   return unclean_lines(text, "missing data");
 }

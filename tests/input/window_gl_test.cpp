@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "input/window.h"
+#include "platform/glut_guard.h"
 #include "support/capture.h"
 #include "support/data_root.h"
 #include "support/gl/glut_window.h"
@@ -178,19 +179,52 @@ TEST_F(WindowGLTest, WithoutAnyModeTheSizesThatFitOnTheScreenAreTheModes) {
   }
 
   // Entering game mode: the fixed list is probed first, and the screen's size
-  // is chosen; freeglut cannot switch Xvfb's mode, so no window results.
-  kWindow full;
+  // is chosen; the probe refuses it too, so a window of that size opens
+  // instead and says so.
+  kWindow& full = window(kWindow());
   int probes = 0;
   full.mode_probe([&](const std::string&) {
     ++probes;
     return false;
   });
   capture.reset();
-  EXPECT_EQ(full.create(), -1);
-  EXPECT_EQ(probes, 441);
+  const int id = full.create();
+  ASSERT_GT(id, 0);
+  full.set_display_callback(varnox_null_func);
+  EXPECT_EQ(probes, 441 + 1);
   EXPECT_EQ(full.game_modes(), (Modes{"1920x1080"}));
+  EXPECT_FALSE(full.get_fullscreen());
+  EXPECT_EQ(capture.err(),
+            "Full screen at 1920x1080 is not available (the display offers no such full-screen "
+            "mode): a 1920x1080 window opens instead\n");
   EXPECT_EQ(full.get_resolution(), (std::array<int, 2>{1920, 1080}));
+  EXPECT_EQ(glutGetWindow(), id);
+  EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1920);
   EXPECT_EQ(full.scale_factor(), (std::array<float, 2>{1, 1}));
+}
+
+TEST_F(WindowGLTest, FullScreenThatFreeglutCannotEnterOpensAWindowAtTheResolution) {
+  // The probe accepts the mode, but Xvfb cannot switch modes: freeglut's
+  // game mode fails, and the window opens at the chosen resolution.
+  kWindow& full = window(kWindow("full", 0, 0, 5, 5, true, true, -1));
+  full.mode_probe([](const std::string& mode) { return mode == "1280x720"; });
+  ASSERT_EQ(full.detect_game_modes(true, ""), (Modes{"1280x720"}));
+  full.set_game_mode("1280x720");
+  OutputCapture capture;
+  const int id = full.create();
+  ASSERT_GT(id, 0);
+  full.set_display_callback(varnox_null_func);
+  EXPECT_NE(capture.err().find("Full screen at 1280x720 is not available (the display did not "
+                               "switch to it): a 1280x720 window opens instead\n"),
+            std::string::npos)
+      << capture.err();
+  EXPECT_FALSE(full.get_fullscreen());
+  EXPECT_FALSE(platform::glut_guard::game_mode_active());
+  EXPECT_EQ(glutGetWindow(), id);
+  EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1280);
+  EXPECT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 720);
+  EXPECT_EQ(full.get_scaled_resolution(), (std::array<float, 2>{1280, 720}));
+  // The window works as any other: it closes.
   full.close();
-  EXPECT_NE(capture.out().find("Leaving game mode\nCurrent window: "), std::string::npos);
+  EXPECT_EQ(full(), -1);
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/capture.h"
 
 using testing_support::OutputCapture;
@@ -59,6 +61,24 @@ TEST(Window, SettingsBeforeCreationAreOnlyStored) {
   EXPECT_EQ(capture.err(), "kWindow::create() error: freeglut is not initialised\n");
   w.close();
   EXPECT_EQ(w(), -1);
+}
+
+TEST(Window, TheScaledResolutionIsASizeWhateverTheScaleFactor) {
+  kWindow w("scaled", 800, 600, 0, 0, false, true, -1);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    std::array<float, 2> factor, scaled;
+  } cases[] = {
+      {{2.0f, 0.5f}, {400, 1200}},
+      {{0.0f, 0.0f}, {800, 600}},
+      {{-1.0f, nan}, {800, 600}},
+      {{inf, 2.0f}, {800, 300}},
+  };
+  for (const auto& c : cases) {
+    w.scale_factor() = c.factor;
+    EXPECT_EQ(w.get_scaled_resolution(), c.scaled) << c.factor[0] << " " << c.factor[1];
+  }
 }
 
 TEST(Window, GameModesComeFromTheProbe) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "support/capture.h"
@@ -161,6 +162,19 @@ TEST(TexturePng, DamagedOptionalChunksAreLeftOut) {
   }
 }
 
+TEST(TexturePng, AFileThatDoesNotDecodeIsNamedWithTheDecodersWords) {
+  TempDataRoot root;
+  root.write("textures/cut.png", kPng2x2.substr(0, kPng2x2.size() / 2));
+  Texture t;
+  OutputCapture capture;
+  EXPECT_EQ(t.load("textures/cut.png", false, false, false), -3);
+  // The decoder's code, its words for it and the file.
+  EXPECT_TRUE(std::regex_search(
+      capture.err(),
+      std::regex(R"(lodepng_decode_file returned error \d+ \(.+\) for textures/cut\.png\n)")))
+      << capture.err();
+}
+
 TEST(TextureLoad, ExtensionDecidesAndFailuresAreReported) {
   TempDataRoot root;
   Texture t;
@@ -219,24 +233,55 @@ TEST(TextureBmp, ThirtyTwoBitAlphaIsOpaqueAndTopDownRowsAreTurned) {
   EXPECT_EQ(h, 2u);
 }
 
-TEST(TextureBmp, ThirtyTwoBitBitFieldsInByteOrderReadLikePlainPixels) {
-  // B G R A, as in the file.
+TEST(TextureBmp, ThirtyTwoBitBitFieldsOfWholeBytesAreReadInTheirOrder) {
+  // Two pixels of four bytes each, as in the file.
   const std::vector<std::uint8_t> rows{1, 2, 3, 0, 4, 5, 6, 7};
-  const Bytes rgba{3, 2, 1, 255, 6, 5, 4, 255};
-  constexpr std::uint32_t kR = 0x00FF0000u, kG = 0x0000FF00u, kB = 0x000000FFu, kA = 0xFF000000u;
+  // Blue, green, red, alpha: the plain layout.
+  const Bytes plain{3, 2, 1, 255, 6, 5, 4, 255};
+  constexpr std::uint32_t kByte0 = 0x000000FFu, kByte1 = 0x0000FF00u, kByte2 = 0x00FF0000u,
+                          kByte3 = 0xFF000000u;
   const struct {
     const char* what;
     std::string bytes;
     int code;
+    Bytes rgba;
   } cases[] = {
-      {"masks after the 40-byte header", bmp_bit_fields_file(1, 2, rows, 40, {kR, kG, kB}), 0},
-      {"alpha bit fields", bmp_bit_fields_file(1, 2, rows, 40, {kR, kG, kB, kA}, 6), 0},
-      {"108-byte header", bmp_bit_fields_file(1, 2, rows, 108, {kR, kG, kB, kA}), 0},
-      {"124-byte header, no alpha", bmp_bit_fields_file(1, 2, rows, 124, {kR, kG, kB, 0}), 0},
-      {"red and blue swapped", bmp_bit_fields_file(1, 2, rows, 40, {kB, kG, kR}), 4},
-      {"alpha in the low byte", bmp_bit_fields_file(1, 2, rows, 124, {kR, kG, kB, 0xFF}), 4},
-      {"24 bits with bit fields", bmp_file(1, 2, 24, {1, 2, 3, 4, 5, 6}, 3), 4},
-      {"masks cut off", bmp_file(1, 2, 32, {}, 3).substr(0, 60), 3},
+      {"masks after the 40-byte header",
+       bmp_bit_fields_file(1, 2, rows, 40, {kByte2, kByte1, kByte0}), 0, plain},
+      {"alpha bit fields", bmp_bit_fields_file(1, 2, rows, 40, {kByte2, kByte1, kByte0, kByte3}, 6),
+       0, plain},
+      {"108-byte header", bmp_bit_fields_file(1, 2, rows, 108, {kByte2, kByte1, kByte0, kByte3}), 0,
+       plain},
+      {"124-byte header, no alpha",
+       bmp_bit_fields_file(1, 2, rows, 124, {kByte2, kByte1, kByte0, 0}), 0, plain},
+      {"red and blue swapped",
+       bmp_bit_fields_file(1, 2, rows, 40, {kByte0, kByte1, kByte2}),
+       0,
+       {1, 2, 3, 255, 4, 5, 6, 255}},
+      // Alpha, blue, green, red from the first byte on, as some libraries write.
+      {"red in the high byte, alpha in the low one",
+       bmp_bit_fields_file(1, 2, rows, 124, {kByte3, kByte2, kByte1, kByte0}),
+       0,
+       {0, 3, 2, 255, 7, 6, 5, 255}},
+      {"alpha in blue's byte",
+       bmp_bit_fields_file(1, 2, rows, 124, {kByte2, kByte1, kByte0, kByte0}),
+       4,
+       {}},
+      {"red and green in one byte",
+       bmp_bit_fields_file(1, 2, rows, 40, {kByte2, kByte2, kByte0}),
+       4,
+       {}},
+      {"five-six-five masks",
+       bmp_bit_fields_file(1, 2, rows, 40, {0xF800u, 0x07E0u, 0x001Fu}),
+       4,
+       {}},
+      {"a mask of two bytes",
+       bmp_bit_fields_file(1, 2, rows, 40, {0xFFFF0000u, kByte1, kByte0}),
+       4,
+       {}},
+      {"no red mask", bmp_bit_fields_file(1, 2, rows, 40, {0, kByte1, kByte0}), 4, {}},
+      {"24 bits with bit fields", bmp_file(1, 2, 24, {1, 2, 3, 4, 5, 6}, 3), 4, {}},
+      {"masks cut off", bmp_file(1, 2, 32, {}, 3).substr(0, 60), 3, {}},
   };
   TempDataRoot root;
   for (const auto& c : cases) {
@@ -246,9 +291,34 @@ TEST(TextureBmp, ThirtyTwoBitBitFieldsInByteOrderReadLikePlainPixels) {
     OutputCapture capture;
     ASSERT_EQ(LoadBMP(pixels, "fields.bmp", &w, &h), c.code) << c.what << capture.out();
     if (c.code != 0) continue;
-    EXPECT_EQ(pixels, rgba) << c.what;
+    EXPECT_EQ(pixels, c.rgba) << c.what;
     EXPECT_EQ(h, 2u) << c.what;
   }
+}
+
+TEST(TextureBmp, AFiftyByFiftyImageWithRedInTheHighByteReadsEveryPixel) {
+  // Masks 0xFF000000, 0xFF0000, 0xFF00 and 0xFF for red, green, blue and
+  // alpha: each pixel is stored alpha, blue, green, red.
+  constexpr unsigned kSide = 50;
+  std::vector<std::uint8_t> rows;
+  Bytes expected;
+  for (unsigned y = 0; y < kSide; ++y) {
+    for (unsigned x = 0; x < kSide; ++x) {
+      const auto red = static_cast<std::uint8_t>(5 * x), green = static_cast<std::uint8_t>(5 * y),
+                 blue = static_cast<std::uint8_t>(x + y);
+      rows.insert(rows.end(), {0x80, blue, green, red});
+      expected.insert(expected.end(), {red, green, blue, 255});
+    }
+  }
+  TempDataRoot root;
+  root.write("abgr.bmp", bmp_bit_fields_file(kSide, kSide, rows, 124,
+                                             {0xFF000000u, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}));
+  Texture t;
+  OutputCapture capture;
+  ASSERT_EQ(t.load("abgr.bmp", false, false, false), 0) << capture.out();
+  EXPECT_EQ(t.width(), kSide);
+  EXPECT_EQ(t.height(), kSide);
+  EXPECT_EQ(t.pixels(), expected);
 }
 
 TEST(TextureBmp, MalformedFilesGiveTheirCodeAndNoPixels) {

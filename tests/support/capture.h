@@ -26,4 +26,13 @@ class OutputCapture {
   std::streambuf* old_err_;
 };
 
+// How often the piece occurs in the text (captured output, say).
+inline std::size_t count_of(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); !piece.empty() && at != std::string::npos;
+       at = text.find(piece, at + 1))
+    ++n;
+  return n;
+}
+
 }  // namespace testing_support
