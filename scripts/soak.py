@@ -50,8 +50,7 @@ FPS_WINDOW = 5.0
 # The menus as the keys walk them: each opens with its first item selected
 # and the arrow keys wrap around.
 MAIN_MENU = ["Resume", "New game", "Options", "About", "Quit"]
-NEW_GAME_MENU = ["Human vs. Computer", "Human vs. Human", "Computer vs. Computer", "Back"]
-PAIRINGS = NEW_GAME_MENU[:3]
+PAIRINGS = ["Human vs. Computer", "Human vs. Human", "Computer vs. Computer"]
 
 
 def log(text):
@@ -221,18 +220,19 @@ class Display:
 class Window:
     """The game's window, driven with xdotool and looked at with xwd."""
 
-    def __init__(self, display, window):
+    def __init__(self, display, window, scratch):
         self.display = display
         self.id = str(window)
+        self.scratch = scratch  # the screen's dump
         self.mouse = (640, 360)
 
     @staticmethod
-    def find(display, seconds, running):
+    def find(display, seconds, running, scratch):
         end = time.monotonic() + seconds
         while time.monotonic() < end and running():
             found = display.run("xdotool", "search", "--name", f"^{re.escape(TITLE)}$")
             if found and found.returncode == 0 and found.stdout.split():
-                return Window(display, found.stdout.split()[0].decode())
+                return Window(display, found.stdout.split()[0].decode(), scratch)
             time.sleep(0.5)
         return None
 
@@ -253,14 +253,26 @@ class Window:
 
     def green_items(self):
         """The pure green of the selected items of the open menus and
-        dialogs, as blocks of rows, each one a text line."""
+        dialogs, one item per text line; with the rows of the grey of the
+        items not selected (`grey`)."""
         shot = self.display.run(
             "sh", "-c",
-            "xwd -root -silent | convert xwd:- -fuzz 30% -fill white +opaque '#00ff00' "
-            "-fill black -opaque '#00ff00' pbm:-", timeout=30.0)
+            f"xwd -root -silent > '{self.scratch}' && "
+            f"convert '{self.scratch}' -fuzz 15% -fill white +opaque '#00ff00' "
+            f"-fill black -opaque '#00ff00' pbm:- && "
+            f"convert '{self.scratch}' -fuzz 6% -fill white +opaque '#999999' "
+            f"-fill black -opaque '#999999' pbm:-", timeout=30.0)
         if not shot or shot.returncode != 0:
-            return []
-        return green_items(shot.stdout)
+            return Items()
+        green, end = pbm_rows(shot.stdout)
+        items = Items(green_items(green))
+        items.grey = pbm_rows(shot.stdout, end)[0]
+        return items
+
+
+class Items(list):
+    """Green items, and the rows of the grey text around them."""
+    grey = []
 
 
 # ---- Telling the menus' selected items apart
@@ -296,9 +308,10 @@ class Item:
         return sum(abs(a - b) for a, b in zip(self.grid, other.grid)) / len(self.grid)
 
 
-def pbm_rows(data):
-    """The rows of a binary PBM as ints, bit x set where pixel x is black."""
-    fields, at = [], 0
+def pbm_rows(data, at=0):
+    """The rows of a binary PBM that starts at `at` as ints, bit x set where
+    pixel x is black; and where the PBM ends."""
+    fields = []
     while len(fields) < 3:
         while data[at:at + 1].isspace():
             at += 1
@@ -320,7 +333,20 @@ def pbm_rows(data):
         row >>= stride * 8 - width
         # Bit x from the left as bit x of the int.
         rows.append(int(f"{row:0{width}b}"[::-1], 2) if row else 0)
-    return width, rows
+    return rows, at + height * stride
+
+
+def row_blocks(rows, mask=-1, gap=4):
+    """[first, last] of each block of rows with bits under the mask, rows
+    at most `gap` apart in one block."""
+    blocks = []
+    for y, row in enumerate(rows):
+        if row & mask:
+            if blocks and y - blocks[-1][1] <= gap:
+                blocks[-1][1] = y
+            else:
+                blocks.append([y, y])
+    return blocks
 
 
 def runs(bits):
@@ -339,11 +365,10 @@ def runs(bits):
     return found
 
 
-def green_items(pbm):
+def green_items(rows):
     """The text lines of green: the runs of lit pixels joined where they
     touch or nearly (the letters' strokes, dots and tails), then the pieces
     that stand side by side on one line joined into words and lines."""
-    width, rows = pbm_rows(pbm)
     parent = []
     boxes = []  # per run: [left, top, right, bottom]
 
@@ -379,8 +404,9 @@ def green_items(pbm):
             p[2], p[3] = max(p[2], box[2]), max(p[3], box[3])
         else:
             pieces[r] = list(box)
-    # Pieces on one line (overlapping by half the lower one's height) and
-    # close (a gap below one and a half times the taller one) form a line.
+    # Pieces on one line (overlapping by half the lower one's height, the
+    # taller at most 2.2 times the lower: letters, not a lamp beside them)
+    # and close (a gap below one and a half times the taller) form a line.
     lines = sorted(pieces.values())
     joined = True
     while joined:
@@ -392,7 +418,7 @@ def green_items(pbm):
                 low = min(a[3] - a[1], b[3] - b[1])
                 tall = max(a[3] - a[1], b[3] - b[1])
                 gap = max(a[0], b[0]) - min(a[2], b[2])
-                if overlap >= low / 2 and gap < 1.5 * tall:
+                if overlap >= low / 2 and tall <= 2.2 * low and gap < 1.5 * tall:
                     lines[i] = [min(a[0], b[0]), min(a[1], b[1]), max(a[2], b[2]),
                                 max(a[3], b[3])]
                     del lines[j]
@@ -418,19 +444,65 @@ class Menus:
         self.pictures.append((name, item))
 
     def name(self, item):
-        best, name = 1.0, None
+        """The item's name when its nearest picture is near and clearly
+        nearer than those of other items."""
+        nearest = {}
         for known, picture in self.pictures:
-            d = item.distance(picture)
-            if d < best:
-                best, name = d, known
-        return name if best <= self.MATCH else None
+            nearest[known] = min(nearest.get(known, 1.0), item.distance(picture))
+        ranked = sorted((d, n) for n, d in nearest.items())
+        if not ranked or ranked[0][0] > self.MATCH:
+            return None
+        if len(ranked) > 1 and ranked[1][0] < ranked[0][0] + 0.02:
+            return None
+        return ranked[0][1]
 
     def names(self, items):
         return [self.name(i) for i in items]
 
+    def quit_selected(self, items):
+        """Whether "Quit" may be selected: an item near its pictures, or,
+        whatever its look, the last line of a menu of five lines or more
+        (the main menu's "Quit", or the "Back" of a long menu)."""
+        for i in items:
+            if any(i.distance(p) <= self.QUIT_GUARD for n, p in self.pictures if n == "Quit"):
+                return True
+            above, below = menu_lines(i, items.grey)
+            if above >= 4 and below == 0:
+                return True
+        return False
+
+    @staticmethod
+    def question_selected(items):
+        """Whether the middle line of three is selected: the "Yes" of
+        "Confirm quit?" (or of another question, which then gets its other
+        answer)."""
+        return any(menu_lines(i, items.grey) == (1, 1) for i in items)
+
     def looks_like_quit(self, items):
-        return any(i.distance(p) <= self.QUIT_GUARD
-                   for i in items for name, p in self.pictures if name == "Quit")
+        """Whether Enter or a click might choose "Quit" or its "Yes"."""
+        return self.quit_selected(items) or self.question_selected(items)
+
+
+def menu_lines(item, grey):
+    """The text lines of the menu around a selected item: how many grey
+    lines follow each other above it and below it, each at most 0.8 of its
+    height from the next, in the columns around it."""
+    left, top, right, bottom = item.box
+    h, w = bottom - top, right - left
+    x0 = max(0, left - w // 2)
+    mask = ((1 << (right + w // 2 - x0)) - 1) << x0
+    lines = [b for b in row_blocks(grey, mask) if b[1] - b[0] + 1 >= h / 3]
+    above, edge = 0, top
+    for first, last in sorted((b for b in lines if b[1] < top), key=lambda b: -b[1]):
+        if edge - last > 0.8 * h:
+            break
+        above, edge = above + 1, first
+    below, edge = 0, bottom
+    for first, last in sorted(b for b in lines if b[0] >= bottom):
+        if first - edge > 0.8 * h:
+            break
+        below, edge = below + 1, last
+    return above, below
 
 
 # ---- The run
@@ -636,8 +708,7 @@ class Soak:
         elif kind in ("enter", "click"):
             # Never onto "Quit": what Enter or a click would press is looked
             # at first (after the intro, when the menus can be open).
-            if not in_intro and self.menus.looks_like_quit(self.settled_items()):
-                self.guarded += 1
+            if not in_intro and self.quit_guarded():
                 w.key("Down")
                 kind = "arrow"
             elif kind == "enter":
@@ -646,9 +717,18 @@ class Soak:
                 w.click()
         self.count(kind)
 
+    def quit_guarded(self):
+        """Whether what Enter or a click would choose now may be "Quit" or
+        its "Yes" (counted), so that the run chooses something else."""
+        if self.menus.looks_like_quit(self.settled_items()):
+            self.guarded += 1
+            return True
+        return False
+
     def press(self, key, expect=None, seconds=20.0):
-        """Presses the key and waits until the selected item is `expect`
-        (None: no item of the known menus selected); False if it never is."""
+        """Presses the key and waits until the selected item is `expect` by
+        its look (None: no item of the known menus selected); False if it
+        never is."""
         self.window.key(key)
         self.count("menu key")
         end = time.monotonic() + seconds
@@ -658,19 +738,33 @@ class Soak:
             items = self.settled_items()
             names = self.menus.names(items)
             if os.environ.get("SOAK_DEBUG"):
-                log(f"after {key}: " + ", ".join(
-                    f"{n} {i.size} " + " ".join(f"{m}:{i.distance(p):.3f}"
-                                                for m, p in self.menus.pictures)
-                    for n, i in zip(names, items)))
+                log(f"after {key}: " + ", ".join(f"{n} {i.size} {menu_lines(i, items.grey)}"
+                                                 for n, i in zip(names, items)))
             known = [n for n in names if n]
             if (expect is None and not known) or (expect is not None and expect in known):
                 return True
         return False
 
+    def press_for_change(self, key, seconds=20.0):
+        """Presses the key and waits until the selected items change (a menu
+        turned to the viewer at a slant is not told by its look, but where
+        the keys stand is known); False if they never do."""
+        before = [i.box for i in self.settled_items()]
+        self.window.key(key)
+        self.count("menu key")
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if not self.watch():
+                return False
+            if [i.box for i in self.settled_items()] != before:
+                return True
+        return False
+
     def learn_menus(self):
         """From the game after the intro with no menu open: the main menu's
-        and the new-game menu's selected items, walked with the keys, seen
-        where each menu shows first and again, and back to the game."""
+        items selected in turn with the keys, seen where the menu shows
+        first, after a submenu and when it opens again, and back to the
+        game."""
 
         def learn(key, name, seconds=30.0):
             before = self.window.green_items()
@@ -691,17 +785,14 @@ class Soak:
             learn("Down", name)
         learn("Down", "Resume")
         learn("Down", "New game")
-        learn("Return", NEW_GAME_MENU[0])
-        for name in NEW_GAME_MENU[1:]:
-            learn("Down", name)
+        learn("Return", "Human vs. Computer")
         learn("Escape", "Resume")
-        learn("Up", "Quit")
-        learn("Down", "Resume")
-        if not self.press("Escape", None):
-            raise SystemExit("soak: Esc did not lead back to the game")
-        learn("Escape", "Resume")
-        learn("Up", "Quit")
-        learn("Down", "Resume")
+        for _ in range(2):
+            learn("Up", "Quit")
+            learn("Down", "Resume")
+            if not self.press("Escape", None):
+                raise SystemExit("soak: Esc did not lead back to the game")
+            learn("Escape", "Resume")
         if not self.press("Escape", None):
             raise SystemExit("soak: Esc did not lead back to the game")
         # Every picture is nearest to its own item's pictures.
@@ -738,15 +829,22 @@ class Soak:
         if not self.open_main_menu():
             self.notes.append(f"{self.seconds() / 60:.1f} min: the main menu did not open")
             return
-        steps = [("Down", "New game"), ("Return", NEW_GAME_MENU[0])]
-        steps += [("Down", NEW_GAME_MENU[i]) for i in range(1, pairing + 1)]
-        for key, expect in steps:
-            if not self.press(key, expect):
+        if not self.press("Down", "New game"):
+            self.notes.append(f"{self.seconds() / 60:.1f} min: no \"New game\" after Down")
+            self.keep_screen(f"new-game-{self.game_attempts}.png")
+            return
+        # From here the keys walk a known menu: the new-game menu opens on
+        # its first pairing, and each Down selects the next.
+        for key in ["Return"] + ["Down"] * pairing:
+            if not self.press_for_change(key):
                 self.notes.append(
-                    f"{self.seconds() / 60:.1f} min: no {expect!r} after {key} on the way to "
-                    f"a new game")
+                    f"{self.seconds() / 60:.1f} min: {key} changed nothing on the way to "
+                    f"{PAIRINGS[pairing]}")
+                self.keep_screen(f"new-game-{self.game_attempts}.png")
                 return
-        if self.press("Return", None):
+        if self.quit_guarded():
+            return
+        if self.press_for_change("Return"):
             self.games.append((self.seconds(), PAIRINGS[pairing]))
             log(f"{self.seconds() / 60:.1f} min: new game, {PAIRINGS[pairing]}")
         else:
@@ -767,7 +865,7 @@ class Soak:
         end = time.monotonic() + 30.0
         while time.monotonic() < end and self.running():
             items = self.settled_items()
-            if items and not self.menus.looks_like_quit(items):
+            if self.menus.question_selected(items) and not self.menus.quit_selected(items):
                 break
         self.window.key("Return")
         self.count("menu key")
@@ -777,7 +875,8 @@ class Soak:
 
     def run(self):
         self.start()
-        self.window = Window.find(self.display, START_SECONDS, self.running)
+        self.window = Window.find(self.display, START_SECONDS, self.running,
+                                  self.folder / "screen.xwd")
         if not self.window:
             if self.running():
                 self.fail(f"no window within {START_SECONDS:.0f} s")
@@ -814,7 +913,7 @@ class Soak:
                 # A menu pauses the game: one that stays open from one look
                 # to the next is left with Esc, so that the computers play.
                 names = self.menus.names(self.settled_items())
-                menu = any(n in MAIN_MENU or n in NEW_GAME_MENU for n in names if n)
+                menu = any(n in MAIN_MENU for n in names if n)
                 if menu and menu_seen:
                     self.window.key("Escape")
                     self.count("menu key")
