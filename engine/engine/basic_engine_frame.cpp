@@ -1,6 +1,7 @@
 // BasicEngine: the engine's part of each frame (walking from keys and sticks,
 // the physics lists, the player volumes, the update functions, the loaders'
 // completions) and the per-frame controller update of a headset.
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -23,8 +24,11 @@ void BasicEngine::idle_impl() {
   for (unsigned int i = 0; i < game_speed_steps(); ++i) update_objects(game_step(), sim_objects_);
   // The walker is here: it moves once a frame with real time, paused or not.
   update_objects(real_step(), realtime_objects_);
+  // A step from inside the volumes to outside all of them is undone. A
+  // walker that a camera move left outside (above the table, say) walks
+  // freely until it is back inside: undoing its steps would hold it there.
   if (!hmd_control_ && !player_volumes_.empty() && !active_camera_animation() &&
-      !in_player_volume(walking_.position())) {
+      !in_player_volume(walking_.position()) && in_player_volume(start)) {
     walking_.position() = start;
     walking_.velocity() = {0.0f, 0.0f, 0.0f};
     walking_.force = {0.0f, 0.0f, 0.0f};
@@ -79,9 +83,14 @@ void BasicEngine::check_walking_basic() {
 void BasicEngine::check_walking_helper(const Keyboard::States& keys, bool) {
   walking_.set_thrusting(false);
   const std::string& chars = walk_keys_.walk_chars();
+  const auto held = [&keys](int code) {
+    const auto state = keys.find(code);
+    return state != keys.end() && state->second != 0;
+  };
   for (std::size_t k = 0; k < chars.size(); ++k) {
-    const auto state = keys.find(static_cast<unsigned char>(chars[k]));
-    if (state == keys.end() || state->second == 0) continue;
+    // Shift or Caps Lock turn the letter's case; either case walks.
+    const unsigned char c = static_cast<unsigned char>(chars[k]);
+    if (!held(std::tolower(c)) && !held(std::toupper(c))) continue;
     // Forward -z, back +z, left -x, right +x in the view's frame.
     const std::array<float, 3> direction = Bindings::walk_direction(static_cast<int>(k), 1);
     walking_.set_thrusting(true);

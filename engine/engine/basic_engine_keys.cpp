@@ -28,10 +28,17 @@ int player_count(const CfgField& field) {
 }  // namespace
 
 void BasicEngine::keyboard_impl(int key, int state, float, float, float) {
+  const char lowered = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
+  const std::size_t k = walk_keys_.walk_chars().find(lowered);
+  // A letter comes back in the case that Shift or Caps Lock give at its
+  // release, which may differ from its press: releasing a walk key in either
+  // case lets go of both, so the held walk ends with the key.
+  if (state == 0 && k != std::string::npos) {
+    const unsigned char c = static_cast<unsigned char>(key);
+    for (const int code : {std::tolower(c), std::toupper(c)}) keyboard().keys()[code] = 0;
+  }
   if (active_camera_animation()) return;
   if (state != 0) {
-    const char lowered = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
-    const std::size_t k = walk_keys_.walk_chars().find(lowered);
     if (k != std::string::npos) {
       // The frame step goes on pushing while the key is held; the menu
       // takes the walker off input there, and so here.

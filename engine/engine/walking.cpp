@@ -13,6 +13,17 @@ bool finite(const Vec3& v) {
   return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
+// The rotation m with m^T a = b (rows of a rotation are its frame's axes):
+// turning a frame a in its own axes by m (CoordinateSystem::rotate_local)
+// gives b. m = a b^T.
+Mat3 relative_rotation(const Mat3& a, const Mat3& b) {
+  Mat3 m{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) m[3 * i + j] += a[3 * i + k] * b[3 * j + k];
+  return m;
+}
+
 }  // namespace
 
 Walking::Walking(std::string name)
@@ -97,7 +108,19 @@ int Walking::joystick_rotate(const Joystick& pad, const CoordinateSystem* refere
                    static_cast<float>(d[1] * speed[1] * dt)};
   if (invert && invert[0]) turn[0] = -turn[0];
   if (invert && invert[1]) turn[1] = -turn[1];
-  look_.apply_mouse_motion(&pad.axis(stick), turn, reference, turned, 1, verbose);
+  if (!target && reference) {
+    // The own look holds a turn relative to the reference (the engine applies
+    // it to its view and clears it). The elevation limits hold for the view
+    // the reference and the look make together: the turn is applied to that
+    // view and the look keeps the turn relative to the reference.
+    CoordinateSystem view;
+    view.set_rotation(reference->rotation());
+    view.rotate_local(turned->rotation().data());
+    look_.apply_mouse_motion(&pad.axis(stick), turn, reference, &view, 1, verbose);
+    turned->set_rotation(relative_rotation(reference->rotation(), view.rotation()));
+  } else {
+    look_.apply_mouse_motion(&pad.axis(stick), turn, reference, turned, 1, verbose);
+  }
   if (verbose) {
     const Vec3& ax = pad.axis(stick).pos();
     std::cout << "rhs joystick: "

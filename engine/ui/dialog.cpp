@@ -338,12 +338,15 @@ void Dialog::orient(const CoordinateSystem& viewer, const Vec3& offset, std::vec
     float* position = pose.position().data();
     placement_fader_.init(3, position, position, placed->data(), t0, move_time,
                           "BezierFaderBuffered");
-    placement_event_.init("Billboard", t0, move_time, {}, {},
-                          [this, target](double) {
-                            CoordinateSystem& cs = frame_.coord_sys();
-                            face(cs, cs.position(), target);
-                          },
-                          {});
+    // The fader writes the end position at its stop, after the last update:
+    // the turn follows it there too, or a frame that passes the end in one
+    // step (a long first move at a low frame rate) leaves the dialog turned
+    // from where it was.
+    const auto turn = [this, target](double) {
+      CoordinateSystem& cs = frame_.coord_sys();
+      face(cs, cs.position(), target);
+    };
+    placement_event_.init("Billboard", t0, move_time, {}, turn, turn, {});
     if (events) {
       events->push_back(&placement_fader_);
       events->push_back(&placement_event_);

@@ -103,8 +103,11 @@ void TextFrame::draw_string(const std::string& text) {
 
   const auto m = margins();
   const Vec3& v = vol();
+  // The volume holds the margins around the text (text_vol): start at its
+  // left edge, the margins inside it. Each line steps in by the left margin
+  // (below), and the first line hangs below the top margin.
   if (anchor_top_left)
-    glTranslatef(-(v[0] * 0.5f + m[0]) / s, (v[1] * 0.5f + m[3]) / s - line_height_, 0.0f);
+    glTranslatef(-(v[0] * 0.5f) / s, (v[1] * 0.5f - m[3]) / s - line_height_, 0.0f);
   const std::size_t n = std::min(cached_lines_.size(), cached_widths_.size());
   for (std::size_t k = 0; k < n; ++k) {
     const float w = cached_widths_[k];

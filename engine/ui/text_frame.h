@@ -61,7 +61,9 @@ class TextFrame : public Frame {
   void draw_text_line(const std::string& line) const;
   // Lays out and draws a text in stroke units (the scale already applied):
   // from the top-left corner of the volume when anchor_top_left is set, each
-  // line aligned on its own width, lines line_height() - line_raise apart.
+  // line aligned on its own width within the margins, the first below the
+  // top margin, lines line_height() - line_raise apart. The text drawn lies
+  // within the volume text_vol() measures, inside its margins.
   void draw_string(const std::string& text);
   // The text at text_scale() (nothing at scale 0); the matrix as before.
   void render() override;

@@ -53,6 +53,8 @@ PoolEngine::~PoolEngine() {
 
 int PoolEngine::init_sounds(const std::string& log_file) {
   const int result = audio.init_audio(&realtime_queue(), &settings(), log_file);
+  // "Effects" off silences the engine's menu sounds as well as the game's.
+  if (audio.game_bank.muted()) menu_audio().bank().mute(true);
   EngineSettings& cfg = settings();
   if (cfg.load_section(kAudioSection) == 0) {
     ProgramCfg& section = cfg[kAudioSection];

@@ -450,7 +450,10 @@ class PoolEngine : public BasicEngine {
   int init_ball_program();
   // The room model's completion: the "screen" model cut out of it (the faces
   // of the "screen_object" of section "room_model", with vertex arrays of
-  // its own); the player volumes are queued on the real-time queue.
+  // its own); the room's lamps as lights (load_obj_lighting: at most 8,
+  // brightness 1, cluster radius 1, ambient 0.2 where section "room_model"
+  // gives none) and the player volumes are queued on the real-time queue,
+  // in that order.
   void room_model_loaded();
   // One furniture model per "pool_objects" key whose name contains "bench",
   // "chair" or "stool", loaded asynchronously into furniture[key].

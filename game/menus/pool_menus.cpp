@@ -3,6 +3,7 @@
 #include "game/menus/pool_menus.h"
 
 #include <algorithm>
+#include <array>
 
 #include "game/app/pool_engine.h"
 #include "ui/dialog.h"
@@ -13,6 +14,11 @@ namespace {
 constexpr float kPowerMin = 0.125f;
 constexpr float kPowerMax = 1.0f;
 constexpr float kPowerStart = 0.6f;
+
+// The room every text of a panel keeps from the panel's edges (left,
+// bottom, right, top): the stroke font's capitals reach the top of a line
+// and its descenders nearly the bottom.
+constexpr std::array<float, 4> kTextMargins{0.02f, 0.006f, 0.02f, 0.01f};
 
 }  // namespace
 
@@ -31,6 +37,8 @@ Dialog* PoolMenus::new_dialog(const std::string& name) {
   owned_.push_back(std::make_unique<Dialog>());
   Dialog* dialog = owned_.back().get();
   dialog->rename(name);
+  // The items added copy the dialog's own text frame, margins included.
+  dialog->frame().margins(kTextMargins);
   // Handed to the engine, which keeps it among its dialogs and turns it to
   // the viewer when it is shown.
   if (engine) *engine += dialog;

@@ -24,6 +24,7 @@ class Dialog;
 class Frame;
 class PoolEngine;
 class TextFrame;
+class ListSelection;
 class ToggleControl;
 
 // Main thread only. Each dialog is built on the first call of its builder
@@ -284,6 +285,9 @@ class PoolMenus {
                                 Dialog* (PoolMenus::*builder)());
   ToggleControl* add_switch(Dialog& menu, const std::string& label,
                             std::function<void(bool)> action, bool initial);
+  // Adds a list or switch made apart from the menu as one of its items, with
+  // the menu's text margins; a change of its text lays the menu out anew.
+  static void add_list(Dialog& menu, ListSelection* list);
   // Writes the key into the section and saves the section.
   template <typename T>
   void save_setting(const std::string& section, const std::string& key, const T& value);

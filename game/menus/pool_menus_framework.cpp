@@ -171,6 +171,13 @@ ToggleControl* PoolMenus::add_switch(Dialog& menu, const std::string& label,
       },
       initial);
   *live = true;
-  menu.add_button(toggle);
+  add_list(menu, toggle);
   return toggle;
+}
+
+void PoolMenus::add_list(Dialog& menu, ListSelection* list) {
+  list->margins(menu.frame().margins());
+  list->calculate_volume();
+  menu.add_button(list);
+  list->parent = &menu;
 }

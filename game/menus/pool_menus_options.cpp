@@ -103,7 +103,9 @@ Dialog* PoolMenus::volume_controls() {
 Dialog* PoolMenus::controls() {
   return menu("controls", "Control options", [this](Dialog& d) {
     d.add_text("Look sensitivity", false);
-    d.add_slider([this](float v) { set_look_speed(v); }, kLookSpeed, {0.001f, 0.01f}, kSliderSize);
+    // At the speed the view turns at: the stored one, applied at start.
+    const float look_speed = engine ? engine->mouse_look().get_rot_speed()[0] : kLookSpeed;
+    d.add_slider([this](float v) { set_look_speed(v); }, look_speed, {0.001f, 0.01f}, kSliderSize);
     const std::array<bool, 3> inverted =
         engine ? engine->mouse().inverted() : std::array<bool, 3>{};
     add_switch(

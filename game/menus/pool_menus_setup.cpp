@@ -125,7 +125,7 @@ Dialog* PoolMenus::video_menu() {
     *built = list;
     // Activating the list steps it to its next entry.
     list->callback() = [list] { list->next(); };
-    d.add_button(list);
+    add_list(d, list);
     add_back_button(d);
   });
 }

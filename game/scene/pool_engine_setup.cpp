@@ -16,6 +16,8 @@ namespace {
 
 const char* const kControls = "controls";
 const char* const kRoomModel = "room_model";
+// The most lights the room's lamps take.
+constexpr int kRoomLights = 8;
 
 // Every pending OpenGL error as "8: main() Error <code>(<text>)", at most 32
 // (without a context some drivers report an error on every call).
@@ -140,6 +142,13 @@ void PoolEngine::room_model_loaded() {
   const std::string screen_name = settings()[kRoomModel]["screen_object"].str();
   OBJRenderer& screen = models["screen"];
   screen = room.from_faces(room.filter_faces(screen_name, "", "", 0));
+  // The room's lamps become the engine's lights (at most eight), and its
+  // walkable boxes the player volumes.
+  enqueue(
+      [this] {
+        load_obj_lighting(kRoomLights, models["room"], settings()[kRoomModel], 1.0f, 1.0f, 0.2f);
+      },
+      0.0, nullptr);
   enqueue([this] { load_player_volume(models["room"], settings()[kRoomModel]); }, 0.0, nullptr);
   screen.included_objects().push_back(screen_name);
   screen.default_material_vaos(true);

@@ -248,8 +248,31 @@ TEST_F(DataFolderTest, RoomEnclosesTheIntroPathAndHoldsTheObjectsTheGameLooksUp)
   EXPECT_GE(clusters, 1u);
   EXPECT_LE(clusters, 8u);
 
+  // Where the player may walk: the listed volumes and no other, unseen (fully
+  // transparent), holding where start-up and the intro's end put the viewer.
+  const std::vector<std::string> volumes = split(section["player_volume_objects"].str(), "");
+  ASSERT_FALSE(volumes.empty());
+  std::vector<std::string> objects;
   for (const std::string& object : room.unique_objects({}, false))
-    EXPECT_EQ(object.rfind("player_volume_", 0), std::string::npos) << object;
+    if (object.rfind("player_volume_", 0) == 0) objects.push_back(object.substr(14));
+  EXPECT_EQ(std::set<std::string>(objects.begin(), objects.end()),
+            std::set<std::string>(volumes.begin(), volumes.end()));
+  const auto inside = [&](const Vec3& p) {
+    for (const std::string& name : volumes) {
+      OBJRenderer box = room.from_faces(room.filter_faces("player_volume_" + name, "", "", 0));
+      const auto b = box.calc_lower_upper_bounds({});
+      if (p[0] > b[0][0] && p[0] < b[1][0] && p[1] > b[0][1] && p[1] < b[1][1] && p[2] > b[0][2] &&
+          p[2] < b[1][2])
+        return true;
+    }
+    return false;
+  };
+  for (const std::string& name : volumes)
+    for (unsigned long long f : room.filter_faces("player_volume_" + name, "", "", 0))
+      EXPECT_EQ(room.material(room.faces()[f]).material().alpha(), 0.0f) << name;
+  EXPECT_TRUE(inside({0.0f, 0.3f, 2.0f}));
+  EXPECT_TRUE(inside(w[2]));
+  EXPECT_FALSE(inside({0.0f, 0.3f, 0.0f}));  // the table
 }
 
 TEST_F(DataFolderTest, TableFrameStaysOutOfTheBoxAndClearOfThePockets) {
@@ -328,6 +351,32 @@ TEST_F(DataFolderTest, FurnitureStandsInOneQuadrantAwayFromTheTable) {
     EXPECT_NEAR(b[0][1], walls[0][1], 0.01f) << piece;
     EXPECT_LT(b[1][0], walls[1][0]) << piece;
     EXPECT_LT(b[1][2], walls[1][2]) << piece;
+  }
+}
+
+// Seen from outside the room (where nothing keeps the viewer from going in a
+// headset), two faces in one plane flicker through each other: only the
+// room's shell lies in its walls, floor and ceiling; the fittings and the
+// furniture stand off them.
+TEST_F(DataFolderTest, OnlyTheShellLiesInTheRoomsWallsFloorAndCeiling) {
+  const OBJRenderer room = load_model(cfg("pool_objects")["room_model"].str());
+  const auto shell = room.lower_upper_bounds();
+  const auto in_shell_plane = [&shell](const OBJRenderer& m, const OBJFace& face) {
+    for (int a = 0; a < 3; ++a)
+      for (int side = 0; side < 2; ++side) {
+        bool all = true;
+        for (unsigned long long v : face.v) all = all && vertex(m, v)[a] == shell[side][a];
+        if (all) return true;
+      }
+    return false;
+  };
+  const std::set<std::string> shell_objects{"walls", "ceiling", "floor"};
+  for (const OBJFace& face : room.faces())
+    if (!shell_objects.count(face.object_name))
+      EXPECT_FALSE(in_shell_plane(room, face)) << face.object_name;
+  for (const char* piece : {"bench", "chair", "stool"}) {
+    const OBJRenderer m = load_model(cfg("pool_objects")[piece].str());
+    for (const OBJFace& face : m.faces()) EXPECT_FALSE(in_shell_plane(m, face)) << piece;
   }
 }
 

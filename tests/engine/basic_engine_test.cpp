@@ -7,6 +7,7 @@
 #include <AL/alc.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -357,6 +358,35 @@ TEST_F(EngineFrame, WalkKeysPushAlongTheViewAndTheMenuStopsInputButNotTheRestRul
   EXPECT_EQ(engine_.walking().velocity(), (Vec3{0, 0, 0}));
 }
 
+// Shift or Caps Lock change a letter's case between its press and its
+// release: a walk key walks in either case, and its release in either case
+// ends the walk.
+TEST_F(EngineFrame, AWalkKeyHeldInEitherCaseWalksUntilItsReleaseInEitherCase) {
+  look_along_minus_x(engine_);
+  const float f = static_cast<float>(8.0 * 86.6361427);
+  Vec3 force_at_hook{};
+  engine_.walking_hook() = [&] { force_at_hook = engine_.walking().force; };
+  struct Case {
+    int press, release;
+  };
+  double t = 100.0;
+  for (const Case c : {Case{'w', 'w'}, Case{'W', 'W'}, Case{'w', 'W'}, Case{'W', 'w'}}) {
+    SCOPED_TRACE(std::string(1, char(c.press)) + " released as " + char(c.release));
+    engine_.keyboard_callback(c.press, 1, 0, 0, 0);
+    engine_.walking().force = {0, 0, 0};  // the press's own push left out
+    frame_at(t += 0.1);
+    EXPECT_NEAR(force_at_hook[0], -f, 1e-2);  // held: forward, -x
+    EXPECT_TRUE(engine_.walking().get_thrusting());
+
+    engine_.keyboard_callback(c.release, 0, 0, 0, 0);
+    frame_at(t += 0.1);
+    EXPECT_NEAR(force_at_hook[0], 0.0f, 1e-2);  // released: no push
+    EXPECT_FALSE(engine_.walking().get_thrusting());
+    EXPECT_EQ(engine_.keyboard().keys()['w'], 0);
+    EXPECT_EQ(engine_.keyboard().keys()['W'], 0);
+  }
+}
+
 TEST_F(EngineFrame, ACameraAnimationOrLookEventTakesTheWalkerOffInputAndDrag) {
   Event animation("Camera animation", 0.0, -1.0, nullptr, nullptr, nullptr, nullptr);
   engine_.gametime_queue().add(&animation);
@@ -442,6 +472,35 @@ TEST_F(EngineFrame, TheRightStickTurnsTheViewLevelOutsideHeadsetMode) {
   EXPECT_EQ(view.rotation(), turned);
 }
 
+// The stick's turn is cleared from the walker's look after every frame; the
+// pitch still stops at the mouse's limits, measured on the view.
+TEST_F(EngineFrame, HoldingTheRightStickPitchesTheViewNoFurtherThanSixtyDegrees) {
+  testing_support::ScriptedPads pads;
+  pads->connect(0);
+  engine_.xinput().find_new_controllers();
+  engine_.walking().look().set_rot_speed(1.0f, 1.0f, 1.0f);
+  const CoordinateSystem& view = engine_.mouse_look().coord_sys();
+  const auto elevation = [&view] {
+    return std::acos(std::clamp(view.zhat()[1], -1.0f, 1.0f)) * 57.29578f - 90.0f;
+  };
+  double t = 100.0;
+  for (const short push : {short(32767), short(-32768)}) {
+    SCOPED_TRACE(push);
+    platform::XINPUT_GAMEPAD pad;
+    pad.sThumbRY = push;
+    pads->set(0, pad);
+    float highest = 0.0f;
+    // Four seconds at a tenth of a radian a frame: far past the limit.
+    for (int frame = 0; frame < 40; ++frame) {
+      frame_at(t += 0.1);
+      highest = std::max(highest, std::fabs(elevation()));
+    }
+    EXPECT_LE(highest, 60.01f);
+    EXPECT_GE(std::fabs(elevation()), 59.9f);
+    EXPECT_NEAR(view.xhat()[1], 0.0f, 1e-5);  // no roll
+  }
+}
+
 // ---- Player volumes
 
 TEST_F(EngineFrame, AStepLeavingEveryVolumeIsUndoneUnlessThereAreNoneOrAHeadset) {
@@ -468,6 +527,26 @@ TEST_F(EngineFrame, AStepLeavingEveryVolumeIsUndoneUnlessThereAreNoneOrAHeadset)
   engine_.walking().velocity() = {20.0f, 0.0f, 0.0f};
   frame_at(101.25);
   EXPECT_FLOAT_EQ(engine_.walking().position()[0], 10.5f);
+}
+
+// A camera move may leave the walker outside every volume (above the table);
+// it is not held there, and once back inside it stays inside.
+TEST_F(EngineFrame, AWalkerLeftOutsideTheVolumesWalksBackIntoThem) {
+  engine_.player_volumes() = {BasicEngine::PlayerVolume({0, 0.3f, 0}, {2, 2, 2})};
+  engine_.walking().position() = {3.0f, 0.3f, 0.0f};
+  engine_.walking().velocity() = {-2.0f, 0.0f, 0.0f};
+  engine_.walking().friction = 0.0f;
+  frame_at(100.0);
+  frame_at(100.5);  // to x = 2: still outside
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 2.0f);
+  frame_at(101.0);   // to x = 1: on the face, still outside
+  frame_at(101.25);  // to x = 0.5: inside
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 0.5f);
+
+  engine_.walking().velocity() = {2.0f, 0.0f, 0.0f};
+  frame_at(101.75);  // to x = 1.5: out again, undone
+  EXPECT_FLOAT_EQ(engine_.walking().position()[0], 0.5f);
+  EXPECT_EQ(engine_.walking().velocity(), (Vec3{0, 0, 0}));
 }
 
 TEST(BasicEngineVolumes, BoxesComeFromTheNamedObjectsOfAModel) {

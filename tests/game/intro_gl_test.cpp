@@ -14,6 +14,7 @@
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/capture.h"
+#include "support/engine_frame.h"
 #include "support/gamepads.h"
 #include "support/gl/gl_test.h"
 #include "support/gl/state_snapshot.h"
@@ -32,9 +33,7 @@ class IntroGL : public Base {
     Base::SetUp();
     if (IsSkipped()) return;
     engine.settings().root(root());
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.realtime_objects().push_back(&engine.walking());
+    testing_support::run_on_clock(engine, clock);
     engine.table.build_geometry();
     engine.init_shot_wizard();
     engine.install_callbacks();

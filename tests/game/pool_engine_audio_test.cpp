@@ -19,12 +19,14 @@ class PoolEngineSounds : public datagen_test::DataFolderTest {
   }
   void TearDown() override { std::ofstream(path_, std::ios::binary) << original_; }
 
-  // The generated section without its two volumes, then the given lines.
+  // The generated section without its two volumes and its effects switch,
+  // then the given lines.
   void write_settings(const std::string& lines) {
     std::istringstream in(original_);
     std::ofstream out(path_, std::ios::binary);
     for (std::string line; std::getline(in, line);)
-      if (line.rfind("effects_volume", 0) != 0 && line.rfind("music_volume", 0) != 0)
+      if (line.rfind("effects_volume", 0) != 0 && line.rfind("music_volume", 0) != 0 &&
+          line.rfind("effects_on", 0) != 0)
         out << line << "\n";
     out << lines;
   }
@@ -50,6 +52,21 @@ TEST_F(PoolEngineSounds, MissingVolumesKeepTheDefaults) {
   EXPECT_EQ(engine.init_sounds(""), 0);
   EXPECT_FLOAT_EQ(engine.audio.effects_volume, 1.0f);
   EXPECT_FLOAT_EQ(engine.audio.bg_source().gain(), 0.25f);
+}
+
+// The "Effects" switch stored off silences the engine's menu sounds from the
+// start, as it does the game's.
+TEST_F(PoolEngineSounds, EffectsStoredOffSilenceTheMenuSoundsAtStart) {
+  write_settings("effects_on = 0\n");
+  PoolEngine engine;
+  EXPECT_EQ(engine.init_sounds(""), 0);
+  EXPECT_EQ(engine.init_audio(), 0);  // the engine's menu sounds, as start-up loads them
+  ASSERT_NE(engine.menu_audio().bank().source().id(), 0u);
+  ASSERT_FALSE(engine.menu_audio().sounds().empty());
+  engine.play_menu_select_sound(nullptr);
+  engine.play_menu_arrow_sound(nullptr);
+  EXPECT_FALSE(engine.menu_audio().bank().source().playing());
+  EXPECT_TRUE(engine.audio.game_bank.muted());
 }
 
 }  // namespace

@@ -3,12 +3,17 @@
 // images placed beside the items that take input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "datagen/data_folder.h"
 #include "game/app/pool_engine.h"
 #include "game/menus/pool_menus.h"
 #include "support/capture.h"
+#include "support/gl/feedback.h"
 #include "support/gl/gl_test.h"
 #include "ui/dialog.h"
 #include "ui/list_selection.h"
@@ -197,6 +202,70 @@ TEST_F(PoolMenusGLTest, HintImagesStandBesideTheSelectedAndTheBackItems) {
   ASSERT_TRUE(engine.paused());
   menus.place_control_hints();
   for (const auto& [name, image] : menus.hint_images) EXPECT_FALSE(image.visible) << name;
+}
+
+// Every menu, prompt and wizard dialog the game builds, drawn where it stands
+// in its own frame: the strokes of each text (recorded in feedback mode) lie
+// inside the panel's background, with a margin, also after a switch or a
+// list changed its text.
+TEST_F(PoolMenusGLTest, EveryMenusTextLiesInsideItsPanelWithAMargin) {
+  ASSERT_EQ(menus.build_menus(), 0);
+  for (Dialog* d : {menus.main_menu(), menus.options(), menus.audio(), menus.volume_controls(),
+                    menus.controls(), menus.about(), menus.confirm_quit(), menus.new_game_menu(),
+                    menus.gameplay_menu(), menus.difficulty_menu(), menus.video_menu(),
+                    menus.confirm_restart_menu(), menus.scratched_on_break(), menus.choose_team(),
+                    menus.play_again(), menus.ball_in_hand(), menus.choose_ball(),
+                    menus.choose_pocket(), menus.shoot()})
+    ASSERT_NE(d, nullptr);
+  // The switches and lists turned once, as the player turns them: their text
+  // changes in place. (Turned back at the end: they save what they show.)
+  std::vector<ListSelection*> lists;
+  for (auto& [name, dialog] : menus.menus)
+    for (Frame* child : dialog->children())
+      if (auto* list = dynamic_cast<ListSelection*>(child)) lists.push_back(list);
+  for (ListSelection* list : lists) list->index(list->index() + 1);
+
+  std::map<std::string, Dialog*> all = menus.menus;
+  all.insert(menus.wizard_dialogs.begin(), menus.wizard_dialogs.end());
+  ASSERT_GE(all.size(), 19u);
+  constexpr float kMargin = 0.008f;
+  for (auto& [name, d] : all) {
+    SCOPED_TRACE(name);
+    d->enable(true);
+    d->frame().coord_sys() = CoordinateSystem();
+    d->frame().bg_color()[3] = 0.75f;
+    // Drawn as the engine draws it (laid out when due), then each part alone.
+    glLoadIdentity();
+    testing_support::record_primitives(2.0f, [d] { d->display(); });
+    std::array<float, 2> low{1e9f, 1e9f}, high{-1e9f, -1e9f};
+    for (const auto& p : testing_support::record_primitives(2.0f, [d] { d->frame().render_bg(); }))
+      for (const auto& v : p.vertices)
+        for (int a = 0; a < 2; ++a) {
+          low[a] = std::min(low[a], v.position[a]);
+          high[a] = std::max(high[a], v.position[a]);
+        }
+    EXPECT_LT(low[0], high[0]);
+    for (TextFrame* text : d->text_frames()) {
+      SCOPED_TRACE(text->text());
+      const auto strokes = testing_support::record_primitives(2.0f, [text] {
+        glPushMatrix();
+        text->display();
+        glPopMatrix();
+      });
+      std::array<float, 2> from{1e9f, 1e9f}, to{-1e9f, -1e9f};
+      for (const auto& v : testing_support::vertices_of(strokes, GL_LINE_TOKEN))
+        for (int a = 0; a < 2; ++a) {
+          from[a] = std::min(from[a], v.position[a]);
+          to[a] = std::max(to[a], v.position[a]);
+        }
+      if (text->text().empty()) continue;
+      for (int a = 0; a < 2; ++a) {
+        EXPECT_GE(from[a], low[a] + kMargin) << (a == 0 ? "left" : "bottom");
+        EXPECT_LE(to[a], high[a] - kMargin) << (a == 0 ? "right" : "top");
+      }
+    }
+  }
+  for (ListSelection* list : lists) list->index(list->index() - 1);
 }
 
 TEST_F(PoolMenusGLTest, AnImageThatDoesNotLoadIsReportedAndSkipped) {

@@ -288,6 +288,12 @@ TEST_F(PoolMenusTest, TheLookSliderTurnsBothLooksAndSavesWhatStartUpReads) {
   }
 }
 
+TEST_F(PoolMenusTest, TheLookSliderOpensAtTheStoredSensitivity) {
+  root.write("cfg/controls.ini", "look_sensitivity = 0.008 0.008 0.008\n");
+  engine.init_controls();
+  EXPECT_FLOAT_EQ(slider(menus.controls(), 0)->value(), 0.008f);
+}
+
 TEST_F(PoolMenusTest, ControlTipsFollowTheStoredSettingAndStartOnWithoutIt) {
   const struct {
     const char* file;  // nullptr: no "controls" section

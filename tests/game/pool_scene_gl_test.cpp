@@ -9,8 +9,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/strings.h"
 #include "datagen/data_folder.h"
 #include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
@@ -100,6 +102,14 @@ TEST_F(PoolSceneGL, StartUpLoadsTheRoomTableCueAndFurnitureAndBuildsTheScenes) {
     EXPECT_FALSE(model.opaque_vaos().empty()) << key;
   }
   EXPECT_EQ(furniture, (std::vector<std::string>{"bench", "chair", "stool"}));
+
+  // The room's lamps are the lights, and its walkable boxes the player
+  // volumes, one per name its section lists.
+  EXPECT_GE(e.lights().size(), 4u);
+  EXPECT_EQ(
+      e.player_volumes().size(),
+      split(std::as_const(e.settings())["room_model"]["player_volume_objects"].str(), "").size());
+  EXPECT_GT(e.player_volumes().size(), 4u);
 
   // The screen is the room's object "Screen_Cube.019", with arrays of its own.
   const OBJRenderer& screen = e.models["screen"];

@@ -8,14 +8,17 @@
 
 namespace testing_support {
 
-// The walker is in the real-time list, as the start-up puts it there.
+// Runs the engine and its walker on the clock, the walker in the real-time
+// list, as the start-up puts it there.
+inline void run_on_clock(BasicEngine& engine, FrameClock& clock) {
+  engine.frame_clock(&clock);
+  engine.walking().frame_clock(&clock);
+  engine.realtime_objects().push_back(&engine.walking());
+}
+
 class EngineFrame : public ::testing::Test {
  protected:
-  void SetUp() override {
-    engine_.frame_clock(&clock_);
-    engine_.walking().frame_clock(&clock_);
-    engine_.realtime_objects().push_back(&engine_.walking());
-  }
+  void SetUp() override { run_on_clock(engine_, clock_); }
 
   // One frame with the clock at t.
   void frame_at(double t) {

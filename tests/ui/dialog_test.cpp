@@ -551,6 +551,20 @@ TEST_F(Following, MovesOverTheQueueWhenTheFrameHasOne) {
   expect_near(d_.frame().coord_sys().zhat_array(), {0, 0, 1});
 }
 
+// A slow frame may pass the whole move at once (a menu's first showing moves
+// it across the room): it still ends facing the viewer.
+TEST_F(Following, AMovePassedInOneStepEndsFacingTheViewer) {
+  EventQueue queue;
+  d_.frame().queue(&queue);
+  turn_dialog(90);
+  d_.frame().coord_sys().position() = {3, 0, 2};
+  d_.orient_func()(true);
+  queue.update(0.5);
+  expect_near(position(), {0, 0, -0.8f});
+  expect_near(d_.frame().coord_sys().zhat_array(), {0, 0, 1});
+  expect_near(d_.frame().coord_sys().xhat_array(), viewer_.xhat_array());
+}
+
 TEST_F(Following, TurnsInPlaceWhenItFollowsOnlyTheRotation) {
   d_.follow_player(0);
   d_.frame().coord_sys().position() = {1, 0, 0};

@@ -123,6 +123,35 @@ TEST_F(TextFrameGLTest, LinesAreAlignedOnTheirOwnWidths) {
   }
 }
 
+// The volume a text measures, margins included, is where it is drawn: the
+// strokes stay inside the margins on every side, whatever the alignment.
+TEST_F(TextFrameGLTest, TextIsDrawnInsideTheMarginsOfItsMeasuredVolume) {
+  const float s = 1.0f / 160;
+  for (int alignment : {0, 1, 2}) {
+    SCOPED_TRACE(alignment);
+    TextFrame t("Wig\nWW");
+    t.text_size(1, false);  // 160 stroke units to a scene unit
+    t.margins(0.1f, 0.2f, 0.3f, 0.4f);
+    t.alignment = alignment;
+    t.calculate_volume();
+    const Vec3 v = t.vol();
+    ASSERT_NEAR(v[1], 2.0f + 0.6f, 1e-5f);  // two lines and the margins
+    std::array<float, 2> low{1e9f, 1e9f}, high{-1e9f, -1e9f};
+    for (const auto& p : record_primitives(3, [&] { t.render(); }))
+      for (const auto& vertex : p.vertices)
+        for (int a = 0; a < 2; ++a) {
+          low[a] = std::min(low[a], vertex.position[a]);
+          high[a] = std::max(high[a], vertex.position[a]);
+        }
+    EXPECT_GE(low[0], -v[0] / 2 + 0.1f - 1e-4f);
+    EXPECT_LE(high[0], v[0] / 2 - 0.3f + 1e-4f);
+    EXPECT_GE(low[1], -v[1] / 2 + 0.2f - 1e-4f);
+    EXPECT_LE(high[1], v[1] / 2 - 0.4f + 1e-4f);
+    // The first line's capitals reach up close to the top margin.
+    EXPECT_GT(high[1], v[1] / 2 - 0.4f - 20 * s);
+  }
+}
+
 TEST_F(TextFrameGLTest, NothingIsDrawnForAnEmptyTextOrAZeroSize) {
   TextFrame empty("");
   EXPECT_TRUE(record_primitives(2, [&] { empty.render(); }).empty());

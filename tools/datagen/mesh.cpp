@@ -1,6 +1,7 @@
 // Mesh building and writing.
 #include "datagen/mesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -34,6 +35,17 @@ WavefrontMTL to_mtl(const MeshMaterial& m) {
   mtl.illum(2);
   if (!m.map.empty()) mtl.map_text()["map_Kd"] = m.map;
   return mtl;
+}
+
+std::array<Vec3, 2> Mesh::bounds() const {
+  std::array<Vec3, 2> b{};
+  for (std::size_t i = 0; i + 2 < vertices_.size(); i += 3)
+    for (std::size_t a = 0; a < 3; ++a) {
+      const float v = vertices_[i + a];
+      b[0][a] = i == 0 ? v : std::min(b[0][a], v);
+      b[1][a] = i == 0 ? v : std::max(b[1][a], v);
+    }
+  return b;
 }
 
 void Mesh::declare(const MeshMaterial& m) {

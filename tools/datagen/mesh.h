@@ -59,6 +59,8 @@ class Mesh {
 
   const std::vector<MeshMaterial>& materials() const { return materials_; }
   std::size_t face_count() const { return faces_.size(); }
+  // The lower and upper corners of all positions; zeros for an empty mesh.
+  std::array<Vec3, 2> bounds() const;
 
   // The model the engine reads back: positions, normals, texture coordinates
   // (three numbers each), faces and materials.

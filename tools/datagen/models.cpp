@@ -2,7 +2,9 @@
 // gamepad.
 #include "datagen/models.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace datagen {
@@ -56,12 +58,136 @@ void wall_picture(Mesh& mesh, Vec3 centre, float width, float height, Vec3 norma
   mesh.quad(centre - du - dv, centre + du - dv, centre + du + dv, centre - du + dv);
 }
 
+// Fittings keep this far off the room's walls, floor and ceiling, so that no
+// two faces share a plane there (seen from outside the room they would
+// flicker through each other).
+constexpr float kShellGap = 0.002f;
+// Where the furniture stands.
+constexpr float kFurnitureFloor = kFloorY + kShellGap;
+
 // A box given by its centre and half sizes.
 void block(Mesh& mesh, Vec3 centre, Vec3 half) {
   mesh.box(centre - half, centre + half);
 }
 
+// The potted plants' spots in the room's corners, and how far their leaves
+// reach.
+constexpr float kPlantX = 6.35f, kPlantZ = 4.85f, kPlantReach = 0.42f;
+
+// The player's volumes keep the body this far from the walls (and what hangs
+// on them), the table and the furniture.
+constexpr float kWallClearance = 0.35f;
+constexpr float kTableClearance = 0.3f;
+constexpr float kFurnitureClearance = 0.25f;
+// Neighbouring boxes overlap by twice this.
+constexpr float kVolumeOverlap = 0.01f;
+
+// A rectangle of the floor plan: x and z from lo to hi.
+struct Footprint {
+  float x0, z0, x1, z1;
+};
+
+Footprint grown(const std::array<Vec3, 2>& b, float by) {
+  return {b[0][0] - by, b[0][2] - by, b[1][0] + by, b[1][2] + by};
+}
+
+// The floor plan's obstacles: the table, and each piece of furniture in the
+// four quadrants the game draws it in, and the plants.
+std::vector<Footprint> obstacles() {
+  std::vector<Footprint> out{grown(table_mesh().bounds(), kTableClearance)};
+  for (Mesh (*piece)() : {bench_mesh, chair_mesh, stool_mesh}) {
+    const Footprint f = grown(piece().bounds(), kFurnitureClearance);
+    for (float sx : {-1.0f, 1.0f})
+      for (float sz : {-1.0f, 1.0f})
+        out.push_back({std::min(sx * f.x0, sx * f.x1), std::min(sz * f.z0, sz * f.z1),
+                       std::max(sx * f.x0, sx * f.x1), std::max(sz * f.z0, sz * f.z1)});
+  }
+  const float r = kPlantReach + kFurnitureClearance;
+  for (float sx : {-1.0f, 1.0f})
+    for (float sz : {-1.0f, 1.0f})
+      out.push_back({sx * kPlantX - r, sz * kPlantZ - r, sx * kPlantX + r, sz * kPlantZ + r});
+  return out;
+}
+
+// The cut lines of the plan along one axis: the area's edges and every
+// obstacle edge inside it, sorted.
+std::vector<float> cuts(float from, float to, const std::vector<Footprint>& blocks, bool x) {
+  std::vector<float> out{from, to};
+  for (const Footprint& b : blocks)
+    for (float c : x ? std::array<float, 2>{b.x0, b.x1} : std::array<float, 2>{b.z0, b.z1})
+      if (c > from && c < to) out.push_back(c);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
 }  // namespace
+
+std::vector<VolumeBox> player_volumes() {
+  const float x0 = kRoomLow[0] + kWallClearance, x1 = kRoomHigh[0] - kWallClearance;
+  const float z0 = kRoomLow[2] + kWallClearance, z1 = kRoomHigh[2] - kWallClearance;
+  const float y0 = kFloorY + 0.3f, y1 = kRoomHigh[1] - kWallClearance;
+  const std::vector<Footprint> blocks = obstacles();
+  const std::vector<float> xs = cuts(x0, x1, blocks, true), zs = cuts(z0, z1, blocks, false);
+  // The grid the cuts make; a cell is free when its centre lies in no
+  // obstacle.
+  auto free = [&](std::size_t i, std::size_t j) {
+    const float x = (xs[i] + xs[i + 1]) / 2, z = (zs[j] + zs[j + 1]) / 2;
+    for (const Footprint& b : blocks)
+      if (x > b.x0 && x < b.x1 && z > b.z0 && z < b.z1) return false;
+    return true;
+  };
+  // Each strip along x gives runs of free cells; a run that repeats the
+  // strip before it lengthens that one's box along z.
+  struct Open {
+    std::size_t i0, i1, j0;
+  };
+  std::vector<VolumeBox> out;
+  std::vector<Open> open;
+  auto close = [&](const Open& o, std::size_t j1) {
+    out.push_back({{xs[o.i0] - kVolumeOverlap, y0, zs[o.j0] - kVolumeOverlap},
+                   {xs[o.i1] + kVolumeOverlap, y1, zs[j1] + kVolumeOverlap}});
+  };
+  for (std::size_t j = 0; j + 1 < zs.size(); ++j) {
+    std::vector<Open> runs;
+    for (std::size_t i = 0; i + 1 < xs.size();) {
+      if (!free(i, j)) {
+        ++i;
+        continue;
+      }
+      std::size_t end = i;
+      while (end + 1 < xs.size() && free(end, j)) ++end;
+      runs.push_back({i, end, j});
+      i = end;
+    }
+    std::vector<Open> next;
+    for (Open run : runs) {
+      for (const Open& o : open)
+        if (o.i0 == run.i0 && o.i1 == run.i1) run.j0 = o.j0;
+      next.push_back(run);
+    }
+    for (const Open& o : open) {
+      const bool goes_on = std::any_of(next.begin(), next.end(), [&o](const Open& n) {
+        return n.i0 == o.i0 && n.i1 == o.i1 && n.j0 == o.j0;
+      });
+      if (!goes_on) close(o, j);
+    }
+    open = std::move(next);
+  }
+  for (const Open& o : open) close(o, zs.size() - 1);
+  return out;
+}
+
+std::vector<std::string> player_volume_names() {
+  std::vector<std::string> names;
+  const std::size_t n = player_volumes().size();
+  for (std::size_t k = 0; k < n; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "floor_%02zu", k);
+    names.push_back(name);
+  }
+  return names;
+}
 
 std::array<Vec3, 12> pocket_centres() {
   const Vec3 c = kTableHalfExtents + Vec3{0.001f, 0.001f, 0.001f};
@@ -145,10 +271,11 @@ Mesh room_mesh() {
             {std::max(a[0], b[0]), yb, std::max(a[2], b[2])});
     };
     use(m, "wainscot", "dark_wood");
-    slab(w.from, w.to, y0, top, 0.0f, inset);
+    const float g = kShellGap, from = w.from + g, to = w.to - g;
+    slab(from, to, y0 + g, top, g, inset);
     use(m, "wainscot", "dark_wood");
-    slab(w.from, w.to, top, top + 0.05f, 0.0f, inset + 0.03f);
-    slab(w.from, w.to, y0, y0 + 0.14f, 0.0f, inset + 0.025f);
+    slab(from, to, top, top + 0.05f, g, inset + 0.03f);
+    slab(from, to, y0 + g, y0 + 0.14f, g, inset + 0.025f);
     use(m, "wainscot_panels", "wood_panel");
     const float length = w.to - w.from;
     const int panels = static_cast<int>(std::round(length / 1.1f));
@@ -175,7 +302,7 @@ Mesh room_mesh() {
       {{-4.2f, -3}, {-4.2f, 3}, {4.2f, -3}, {4.2f, 3}}};
   for (const auto& [x, z] : ceiling_lamps) {
     use(m, "lamp_housings", "lamp_housing");
-    m.box({x - 0.38f, y1 - 0.08f, z - 0.38f}, {x + 0.38f, y1, z + 0.38f});
+    m.box({x - 0.38f, y1 - 0.08f, z - 0.38f}, {x + 0.38f, y1 - kShellGap, z + 0.38f});
     use(m, kCeilingLightsObject, "lamp_panel");
     const float y = y1 - 0.082f, h = 0.3f;
     m.quad({x - h, y, z - h}, {x + h, y, z - h}, {x + h, y, z + h}, {x - h, y, z + h});
@@ -209,8 +336,8 @@ Mesh room_mesh() {
 
   // A cue rack on the +x wall with four cues.
   use(m, "cue_rack", "dark_wood");
-  m.box({hi[0] - 0.06f, -0.25f, -0.6f}, {hi[0], -0.17f, 0.6f});
-  m.box({hi[0] - 0.06f, 1.35f, -0.6f}, {hi[0], 1.41f, 0.6f});
+  m.box({hi[0] - 0.06f, -0.25f, -0.6f}, {hi[0] - kShellGap, -0.17f, 0.6f});
+  m.box({hi[0] - 0.06f, 1.35f, -0.6f}, {hi[0] - kShellGap, 1.41f, 0.6f});
   for (int k = 0; k < 4; ++k) {
     const float z = -0.39f + 0.26f * k, x = hi[0] - 0.09f;
     use(m, "cue_rack", "cue_butt");
@@ -222,9 +349,9 @@ Mesh room_mesh() {
   // Potted plants in the four corners.
   for (float sx : {-1.0f, 1.0f})
     for (float sz : {-1.0f, 1.0f}) {
-      const float x = sx * 6.35f, z = sz * 4.85f;
+      const float x = sx * kPlantX, z = sz * kPlantZ;
       use(m, "plants", "terracotta");
-      m.frustum({x, y0, z}, {x, y0 + 0.5f, z}, 0.2f, 0.28f, 20, true, false);
+      m.frustum({x, y0 + kShellGap, z}, {x, y0 + 0.5f, z}, 0.2f, 0.28f, 20, true, false);
       use(m, "plants", "soil");
       m.frustum({x, y0 + 0.46f, z}, {x, y0 + 0.47f, z}, 0.26f, 0.26f, 20, false, true);
       use(m, "plants", "leaves");
@@ -234,13 +361,25 @@ Mesh room_mesh() {
 
   // A door in the middle of the -z wall.
   use(m, "door", "wood_panel");
-  m.box({-0.55f, y0, lo[2]}, {0.55f, y0 + 2.15f, lo[2] + 0.04f});
+  const float door_y = y0 + kShellGap, door_z = lo[2] + kShellGap;
+  m.box({-0.55f, door_y, door_z}, {0.55f, y0 + 2.15f, lo[2] + 0.04f});
   use(m, "door", "dark_wood");
-  m.box({-0.65f, y0, lo[2]}, {-0.55f, y0 + 2.25f, lo[2] + 0.07f});
-  m.box({0.55f, y0, lo[2]}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
-  m.box({-0.65f, y0 + 2.15f, lo[2]}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({-0.65f, door_y, door_z}, {-0.55f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({0.55f, door_y, door_z}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
+  m.box({-0.65f, y0 + 2.15f, door_z}, {0.65f, y0 + 2.25f, lo[2] + 0.07f});
   use(m, "door", "brass");
   m.ellipsoid({0.42f, y0 + 1.05f, lo[2] + 0.08f}, {0.03f, 0.03f, 0.03f}, 1);
+
+  // Where the player may walk: boxes that the renderer blends away.
+  MeshMaterial unseen = colour("player_volume", {0, 0, 0}, 0.0f, 1);
+  unseen.alpha = 0.0f;
+  m.declare(unseen);
+  const std::vector<VolumeBox> volumes = player_volumes();
+  const std::vector<std::string> names = player_volume_names();
+  for (std::size_t k = 0; k < volumes.size(); ++k) {
+    use(m, "player_volume_" + names[k], "player_volume");
+    m.box(volumes[k].lo, volumes[k].hi);
+  }
   return m;
 }
 
@@ -342,8 +481,9 @@ Mesh bench_mesh() {
   block(m, {cx, seat - 0.03f, cz}, {hx, 0.03f, hz});
   for (float sx : {-1.0f, 1.0f})
     for (float sz : {-1.0f, 1.0f})
-      block(m, {cx + sx * (hx - 0.06f), (kFloorY + seat - 0.06f) / 2, cz + sz * (hz - 0.05f)},
-            {0.03f, (seat - 0.06f - kFloorY) / 2, 0.03f});
+      block(m,
+            {cx + sx * (hx - 0.06f), (kFurnitureFloor + seat - 0.06f) / 2, cz + sz * (hz - 0.05f)},
+            {0.03f, (seat - 0.06f - kFurnitureFloor) / 2, 0.03f});
   block(m, {cx, kFloorY + 0.12f, cz}, {hx - 0.06f, 0.02f, 0.015f});
   use(m, "bench", "bench_leather");
   block(m, {cx, seat + 0.04f, cz}, {hx - 0.03f, 0.04f, hz - 0.02f});
@@ -360,8 +500,8 @@ Mesh chair_mesh() {
   for (float sx : {-1.0f, 1.0f})
     for (float sz : {-1.0f, 1.0f}) {
       const float top = sx > 0 ? seat + 0.5f : seat;
-      block(m, {cx + sx * (half - 0.025f), (kFloorY + top) / 2, cz + sz * (half - 0.025f)},
-            {0.022f, (top - kFloorY) / 2, 0.022f});
+      block(m, {cx + sx * (half - 0.025f), (kFurnitureFloor + top) / 2, cz + sz * (half - 0.025f)},
+            {0.022f, (top - kFurnitureFloor) / 2, 0.022f});
     }
   block(m, {cx, seat - 0.025f, cz}, {half, 0.025f, half});
   block(m, {cx + half - 0.025f, seat + 0.42f, cz}, {0.02f, 0.06f, half - 0.03f});
@@ -379,7 +519,7 @@ Mesh stool_mesh() {
   m.declare(colour("stool_seat", {0.55f, 0.06f, 0.06f}, 0.35f, 40));
   const float x = 1.6f, z = 2.7f, seat = kFloorY + 0.72f;
   use(m, "stool", "stool_chrome");
-  m.frustum({x, kFloorY, z}, {x, kFloorY + 0.03f, z}, 0.22f, 0.2f, 32, true, true);
+  m.frustum({x, kFurnitureFloor, z}, {x, kFloorY + 0.03f, z}, 0.22f, 0.2f, 32, true, true);
   m.frustum({x, kFloorY + 0.03f, z}, {x, seat - 0.06f, z}, 0.025f, 0.025f, 16, false, false);
   m.frustum({x, kFloorY + 0.3f, z}, {x, kFloorY + 0.32f, z}, 0.16f, 0.16f, 32, true, true);
   m.frustum({x, seat - 0.06f, z}, {x, seat - 0.04f, z}, 0.12f, 0.12f, 24, true, true);

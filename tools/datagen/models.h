@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/vector_math.h"
 #include "datagen/mesh.h"
@@ -32,6 +33,18 @@ inline constexpr float kCueTipRadius = 0.0065f;
 
 // The twelve pocket centres, 1 mm outside the box.
 std::array<Vec3, 12> pocket_centres();
+
+// Where the player may walk: boxes over the floor clear of the walls, the
+// table, the furniture and the plants, from a crouch to well above a
+// standing eye. Neighbouring boxes overlap, so a step across the line between
+// two never falls on a face of both.
+struct VolumeBox {
+  Vec3 lo, hi;
+};
+std::vector<VolumeBox> player_volumes();
+// The room model draws each as the invisible object "player_volume_" + its
+// name; the "room_model" section lists the names.
+std::vector<std::string> player_volume_names();
 
 Mesh room_mesh();
 Mesh table_mesh();

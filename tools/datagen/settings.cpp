@@ -1,6 +1,9 @@
 // Values of every settings file the generator writes.
 #include "datagen/settings.h"
 
+#include "core/strings.h"
+#include "datagen/models.h"
+
 namespace datagen {
 
 std::vector<SettingsFile> settings_files() {
@@ -46,12 +49,13 @@ std::vector<SettingsFile> settings_files() {
         {"chair", "chair.ini"},
         {"stool", "stool.ini"}}},
       // The room's description is also the "room_model" section: its screen
-      // object and its lamps.
+      // object, its lamps and where the player may walk.
       {"room_model.ini",
        {{"obj_file", "room.obj"},
         {"screen_object", "Screen_Cube.019"},
-        {"point_lights_objects", "point_lights table_lights"},
-        {"point_lights_brightnesses", "2.5 1.2"},
+        {"player_volume_objects", join(player_volume_names(), " ")},
+        {"point_lights_objects", "table_lights point_lights"},
+        {"point_lights_brightnesses", "1.2 2.5"},
         {"point_lights_radii", "1 1"},
         {"point_lights_ambient", "0.15 0.15"}}},
       {"table_model.ini", {{"obj_file", "table.obj"}}},
