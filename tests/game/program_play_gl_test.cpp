@@ -225,10 +225,11 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   // logo, darkens and clears on the product logo, and darkens and clears
   // on the table once the computers' game has started behind it (its first
   // aim is a line of the output). Each part is told by what it shows, on
-  // a loaded machine in as few frames as it draws: the product's gold name,
-  // and before it the maker's white name and "presents" with little gold;
-  // the frame that shows each best is kept. Before the maker's logo nothing
-  // of the scene shows: no felt.
+  // a loaded machine in as few frames as it draws: the product's gold name
+  // (more gold than half its white), and before it the maker's white name
+  // and "presents" (the room's brass may show behind them, less gold than
+  // half their white); the frame that shows each best is kept. Before the
+  // logos nothing of the scene shows: no felt.
   struct Seen {
     Frame frame;
     Stats stats;
@@ -242,11 +243,11 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
     const Seen f{frame, stats(frame)};
     const Stats& s = f.stats;
     seen.push_back(s);
-    if (s.gold > 0.02) {
+    if (s.gold > 0.02 && s.gold >= s.white / 2.0) {
       if (maker) best(product, f, &Stats::gold);
     } else if (!product && s.white > 0.01) {
       best(maker, f, &Stats::white);
-    } else if (!maker && s.felt > 0.25 && !scene_before_logo) {
+    } else if (!maker && !product && s.felt > 0.25 && !scene_before_logo) {
       scene_before_logo = f;
     }
     if (!product || count_lines(game_->out(), "x err = ") < 1) return false;
