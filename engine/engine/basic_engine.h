@@ -322,8 +322,10 @@ class BasicEngine : public GLUTInterface, public Wrapper<FrameBuffer> {
   // duration seconds from the queue's time + delay (null: the game-time
   // queue): a position fader, a look-at fader and the event "move camera",
   // listed in look_events() until it stops. Without force nothing happens
-  // while a started move is listed; otherwise the earlier moves' events are
-  // taken out of their queues where they stand.
+  // while a started move is listed; otherwise every listed event (the
+  // program's own looks too) and the earlier moves' events are taken out of
+  // their queues where they stand. Events the program lists must outlive
+  // their listing: the queue they are taken out of must not own them.
   void move_camera(std::array<float, 3> position, std::array<float, 3> look_at, double duration,
                    double delay = 0.0, EventQueue* queue = nullptr, bool force = false);
   // Drops from look_events() every entry that is null, in no queue, not

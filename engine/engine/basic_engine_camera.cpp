@@ -53,8 +53,11 @@ void BasicEngine::move_camera(std::array<float, 3> position, std::array<float, 3
                               double duration, double delay, EventQueue* queue, bool force) {
   sync_look_events();
   if (!force && !camera_moves_.look_events.empty()) return;
-  // Every earlier move stops where it stands: the listed events, and those
-  // of a move that had not started yet (no longer listed, but queued).
+  // Every look stops where it stands: each listed event, a move's or one the
+  // program listed (it stays listed until the new move's stop), and those of
+  // a move that had not started yet (no longer listed, but queued).
+  for (Event* e : camera_moves_.look_events)
+    if (EventQueue* q = e ? e->queue() : nullptr) q->erase(e);
   for (const std::shared_ptr<Event>& e : camera_moves_.events)
     if (EventQueue* q = e->queue()) q->erase(e.get());
   // What is neither listed nor queued any more is freed.

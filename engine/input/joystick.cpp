@@ -70,8 +70,21 @@ void XInputInterface::get_state(bool) {
 }
 
 Joystick& XInputInterface::joystick(int i) {
-  if (i >= 0 && i < num_joysticks()) return joysticks_[static_cast<std::size_t>(i)];
-  std::cerr << "Error, i = " << i << " but active controllers = " << num_joysticks() << std::endl;
+  if (i < 0 || i >= num_joysticks()) {
+    std::cerr << "Error, i = " << i << " but active controllers = " << num_joysticks() << std::endl;
+    // A pad asked for may have been plugged in since the last look.
+    find_new_controllers();
+    return first_joystick();
+  }
+  if (static_cast<std::size_t>(i) >= joysticks_.size()) {
+    std::cerr << "Error, i = " << i << " but joysticks size = " << joysticks_.size() << std::endl;
+    return first_joystick();
+  }
+  return joysticks_[static_cast<std::size_t>(i)];
+}
+
+Joystick& XInputInterface::first_joystick() {
+  if (!joysticks_.empty()) return joysticks_.front();
   none_ = Joystick(3, nullptr);
   return none_;
 }

@@ -96,9 +96,10 @@ class XInputInterface {
 
   int num_joysticks() const { return static_cast<int>(user_indices_.size()); }
   // Joystick i. Out of range (negative, or not below the number of known
-  // pads) prints "Error, i = " i " but active controllers = " and the count
-  // and gives a joystick with 3 axes and nothing bound, which belongs to no
-  // pad and is reset on every such call.
+  // pads) prints "Error, i = " i " but active controllers = " and the count,
+  // looks for pads again (find_new_controllers) and gives the first
+  // joystick; with no pad at all, a joystick with 3 axes and nothing bound,
+  // which belongs to no pad and is reset on every such call.
   Joystick& joystick(int i);
   // Joystick i; out of range, an empty joystick with 3 axes, silently.
   const Joystick& joystick(int i) const;
@@ -125,6 +126,9 @@ class XInputInterface {
   static Joystick default_joystick(float scale, float dead_fraction);
 
  private:
+  // The first known pad's joystick, else none_ made empty again.
+  Joystick& first_joystick();
+
   std::vector<int> user_indices_;
   std::vector<Joystick> joysticks_;
   Joystick none_{3, nullptr};

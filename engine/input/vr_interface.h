@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -89,10 +90,14 @@ class VRInterface {
   void get_projection_matrices();
   void eye_matrix(vr::HmdMatrix34_t& out, vr::EVREye eye);
   void projection_matrix(vr::HmdMatrix44_t& out, vr::EVREye eye);
-  const vr::HmdMatrix34_t& eye_matrix(int eye) const { return eye_matrices_[eye]; }
-  const Vec3& eye_pos(int eye) const { return eye_positions_[eye]; }
+  // The eye accessors take 1 as the right eye and any other number as the
+  // left one, as eye() does.
+  const vr::HmdMatrix34_t& eye_matrix(int eye) const { return eye_matrices_[eye_index(eye)]; }
+  const Vec3& eye_pos(int eye) const { return eye_positions_[eye_index(eye)]; }
   float eye_dist() const;
   static vr::EVREye eye(int i) { return i == 1 ? vr::Eye_Right : vr::Eye_Left; }
+  // The index of eye() in the per-eye arrays.
+  static std::size_t eye_index(int i) { return i == 1 ? 1 : 0; }
 
   // A default system whose position is the matrix's translation column times
   // scale and whose rotation is its upper-left block (its columns become the
@@ -228,8 +233,10 @@ class VRInterface {
   const Vec3& play_center() const { return play_center_; }
   const std::array<Vec3, 2>& eye_positions() const { return eye_positions_; }
   const CoordinateSystem& hmd_coord_sys() const { return hmd_coord_sys_; }
-  const CoordinateSystem& eye_coord_sys(int eye) const { return eye_coord_sys_[eye]; }
-  const std::array<float, 16>& eye_projection(int eye) const { return eye_projections_[eye]; }
+  const CoordinateSystem& eye_coord_sys(int eye) const { return eye_coord_sys_[eye_index(eye)]; }
+  const std::array<float, 16>& eye_projection(int eye) const {
+    return eye_projections_[eye_index(eye)];
+  }
   const std::array<vr::HmdMatrix44_t, 2>& projection_matrices() const {
     return projection_matrices_;
   }

@@ -116,8 +116,8 @@ class PoolEngine : public BasicEngine {
   // (the simulation step), the pre-idle hook (the aiming update, the guide
   // hit flag, the listener, the start of a turn), the arrow-key fallback
   // (on_arrow_key), the start-game hook (new_game, queued on the real-time
-  // queue), the controller-pose hook (update_controller_input) and the
-  // input hooks (install_input_callbacks).
+  // queue, and the VR controller labels), the controller-pose hook
+  // (update_controller_input) and the input hooks (install_input_callbacks).
   void install_callbacks();
   // The aim guide's periodic step: strikes are allowed (its hit is worked
   // out from the cue's line) unless a computer's shot is in progress.
@@ -194,11 +194,12 @@ class PoolEngine : public BasicEngine {
   // the rules' verdict, the wizard's step for the player now at the table,
   // and either the scratch-on-the-break handling or the next turn.
   void end_shot();
-  // Hands the table to the current player: the play-again question (or, with
-  // only computers, a new game) when the game is over, the computer's shot
-  // on its turn, and for a human (without VR hand controllers) the cue ball
-  // out of a pocket, a suggested target and, on a gamepad, the choosing
-  // buttons flashed. Then the status lines and the turn's start time.
+  // Hands the table to the current player: the VR controller labels for the
+  // turn, the play-again question (or, with only computers, a new game)
+  // when the game is over, the computer's shot on its turn, and for a human
+  // (without VR hand controllers) the cue ball out of a pocket, a suggested
+  // target and, on a gamepad, the choosing buttons flashed. Then the status
+  // lines and the turn's start time.
   void next_turn();
   // A spot for the cue ball inside the box (a ball's radius off every wall),
   // drawn from spot_random: up to seven draws, each kept when it lies in no
@@ -248,11 +249,15 @@ class PoolEngine : public BasicEngine {
 
   // The wizard is at "Ball in hand".
   bool is_ball_in_hand() const;
+  // Starts the shot wizard at the named step, the step the turn begins at
+  // (turn_first_step).
+  void begin_turn_at(const char* step);
   // Paused, or rules exist, no shot is in progress, the current player is
   // human and the wizard is active.
   bool awaiting_human_input() const;
   // The arrow-key fallback (GLUT special keys 100 left, 101 up, 102 right,
-  // 103 down). Nothing while paused, while the menus are active, on a
+  // 103 down). The tutorial's gamepad stops flashing the key's D-pad
+  // button; nothing more while paused, while the menus are active, on a
   // computer's turn or during a shot that blocks strikes. In "Shoot" it
   // goes back to "Choose ball" (a shot requested with the Shoot button and
   // not yet started is called off) and moves the ball selection in the same
@@ -464,8 +469,10 @@ class PoolEngine : public BasicEngine {
   std::string ball_model_name(unsigned int level) const;
   // The sixteen ball textures (asynchronous), the felt and the blank texture.
   int load_ball_textures();
-  // The shared sphere renderer of the balls: six levels of the icosphere
-  // models scaled to the ball radius.
+  // The engine's shapes (construct: the walls' quads at one level, the
+  // pockets' spheres from detail 16 down to 3), the cue, then the shared
+  // sphere renderer of the balls: six levels of the icosphere models scaled
+  // to the ball radius.
   int build_ball_renderer();
   // The screen atom: a quad 3 high with the render size's aspect, standing
   // at (-5, 2, 0) facing (0, 0.5, 0), in global coordinates.
@@ -492,10 +499,14 @@ class PoolEngine : public BasicEngine {
 
   // The periodic work of the scenes (on the real-time queue): each ball's
   // selected flag, the cue pointer pose, the pose that points at dialogs,
-  // and the aim guide's tick.
+  // the key pictures beside the dialog that takes input (placed while the
+  // game is paused or a human's shot waits, not while a stroke the Shoot
+  // button asked for is on its way, and no VR hand controller is
+  // connected) and the aim guide's tick.
   void update_ball_highlights();
   void update_cue_pointer();
   void update_pointer_source();
+  void update_key_hints();
   void update_aim_guide();
   // The control hints of the engine's controller tutorial (nothing without
   // one): the sets for the device in charge, the selection hints while a
@@ -515,7 +526,10 @@ class PoolEngine : public BasicEngine {
   // Stores the input hooks: mouse button, special key, walking check, menu
   // and the arrow-key fallback.
   void install_input_callbacks();
-  // One step of the shot wizard back ("backspace_key_up"); -1.
+  // One step of the shot wizard back ("backspace_key_up"), never below
+  // turn_first_step (leaving "Shoot" calls off a stroke the Shoot button
+  // asked for); the choices of the steps undone are cleared and the
+  // dialog of the step is shown alone. -1.
   int undo_shot_step();
   // ---- VR hand controllers (pool_engine_controllers.cpp)
 
@@ -574,6 +588,9 @@ class PoolEngine : public BasicEngine {
   // The target of the shot: indices of a ball and a pocket, -1 for none.
   int selected_ball = -1;
   int selected_pocket = -1;
+  // The wizard's step index at which the current turn began: undoing steps
+  // stops there.
+  int turn_first_step = 0;
   // Real time at which a VR player last placed the cue ball; aiming waits a
   // second after it.
   double placed_time = 0.0;

@@ -12,9 +12,11 @@ void PoolEngine::install_callbacks() {
   };
   arrow_key_hook() = [this](int key) { on_arrow_key(key); };
   // A new game starts at the next advance of the real-time queue, outside
-  // whatever asked for it (a menu action, the end of a shot).
+  // whatever asked for it (a menu action, the end of a shot). The hand
+  // controllers' labels follow at once (the menus have closed by then).
   start_game_hook() = [this](int humans, int computers) {
     enqueue([this, humans, computers] { new_game(humans, computers); }, 0.0, nullptr);
+    menus.update_vr_labels();
   };
   // After the event queues and the engine's own idle step, once a frame,
   // paused or not.

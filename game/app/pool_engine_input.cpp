@@ -62,10 +62,26 @@ int PoolEngine::undo_shot_step() {
   // in "Shoot" (on a monitor), which would leave nothing to undo in the
   // steps before it.
   if (!strike_gate_open()) return -1;
-  if (shot_wizard.current_step_index() >= 1 || (rules && rules->turn_passed)) shot_wizard.back();
+  const int from = shot_wizard.current_step_index();
+  // Never below the step the turn began at: a turn that began at "Choose
+  // ball" gets no ball in hand from it.
+  if ((from >= 1 || (rules && rules->turn_passed)) && from > turn_first_step) {
+    shot_wizard.back();
+    // A stroke asked for with the Shoot button and not yet started is
+    // called off with the step.
+    if (from == kShoot) gametime_queue().erase(kShootRequestEvent);
+  }
+  // The choices of the steps undone are cleared; a key of 0 then shows the
+  // dialog of the step alone and refreshes the status lines.
   const int step = shot_wizard.current_step_index();
-  if (step < kShoot) selected_pocket = -1;
-  if (step < kChoosePocket) selected_ball = -1;
+  if (step < kShoot) {
+    selected_pocket = -1;
+    select_pocket(0);
+  }
+  if (step < kChoosePocket) {
+    selected_ball = -1;
+    select_ball(0);
+  }
   return -1;
 }
 

@@ -101,8 +101,7 @@ void PoolEngine::ball_sunk(int i, int k) {
   // The cue ball stops where it touched the pocket and goes to ball in hand.
   ball.velocity = {0.0f, 0.0f, 0.0f};
   ball.enable_update(false);
-  shot_wizard.start();
-  shot_wizard.set_step(kWizardSteps[0]);
+  begin_turn_at(kWizardSteps[0]);
   for (const std::string& name : names) {
     if (queue.active(name)) std::cout << "event " << name << " active!" << std::endl;
     while (queue.contains(name)) queue.erase(name);

@@ -70,8 +70,7 @@ void PoolEngine::new_game(int humans, int computers) {
   }
   for (Pocket& pocket : table.pockets) pocket.balls.clear();
 
-  shot_wizard.start();
-  shot_wizard.set_step(kWizardSteps[1]);
+  begin_turn_at(kWizardSteps[1]);
   unpause();
   audio.game_bank.resume();
   menus.hide_wizard_dialogs();
@@ -149,12 +148,11 @@ void PoolEngine::end_shot() {
   const int humans = static_cast<int>(game.players.size()) - computers;
   const bool foul = game.foul;
 
-  shot_wizard.start();
   if (!game.current_player().computer && (had_scratch || foul)) {
-    shot_wizard.set_step(kWizardSteps[0]);
+    begin_turn_at(kWizardSteps[0]);
     menus.ball_in_hand();
   } else {
-    shot_wizard.set_step(kWizardSteps[1]);
+    begin_turn_at(kWizardSteps[1]);
   }
 
   if ((had_scratch || foul) && game.shot_count == 1) {
@@ -175,6 +173,7 @@ void PoolEngine::end_shot() {
 void PoolEngine::next_turn() {
   if (!rules) return;
   GameRules& game = *rules;
+  menus.update_vr_labels();
   if (game.has_winner()) {
     const std::string text = game.winner_text();
     const int computers = game.num_computer_players();

@@ -6,14 +6,19 @@
 
 #include "core/random_seed.h"
 
-pcg32 auto_seeded_pcg32(const void* obj) {
-  SeedSequence seq;
-  std::array<std::uint32_t, 11> words;
-  gather_entropy(seq, words);
-  // The address of the seeded object, not of the short-lived sequence.
+SeedEntropy auto_seed_entropy(const void* obj) {
+  SeedSequence scratch;
+  SeedEntropy words;
+  gather_entropy(scratch, words);
+  // The address of the seeded object, not of the scratch sequence.
   const auto address = reinterpret_cast<std::uintptr_t>(obj);
   words[4] = fnv1a_32(&address, sizeof address);
-  seq.mix(words);
+  return words;
+}
+
+pcg32 auto_seeded_pcg32(const void* obj) {
+  SeedSequence seq;
+  seq.mix(auto_seed_entropy(obj));
   return pcg32(seq);
 }
 

@@ -2,12 +2,19 @@
 // integer or real interval that callers set before drawing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <pcg_random.hpp>
 
-// A pcg32 seeded from fresh run-time entropy mixed through the engine's
-// SeedSequence; obj is the address of the object the engine belongs to (one
-// of the entropy words), so engines built at the same moment differ.
+// The eleven words of run-time entropy a game engine is seeded from.
+using SeedEntropy = std::array<std::uint32_t, 11>;
+
+// Fresh entropy words for seeding the object at obj: its address is one of
+// them (word 4), so objects seeded at the same moment still differ.
+SeedEntropy auto_seed_entropy(const void* obj);
+
+// A pcg32 seeded from auto_seed_entropy(obj) mixed through the engine's
+// SeedSequence.
 pcg32 auto_seeded_pcg32(const void* obj);
 
 // An integer uniform in [a, b] from 32-bit draws of any engine. n = b - a + 1

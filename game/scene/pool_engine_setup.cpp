@@ -100,6 +100,7 @@ int PoolEngine::init_post_glew() {
 
   enqueue_periodic([this] { update_cue_pointer(); }, 1.0 / 24.0, 0.0, -1.0, nullptr);
   enqueue_periodic([this] { update_pointer_source(); }, 0.5, 0.0, -1.0, nullptr);
+  enqueue_periodic([this] { update_key_hints(); }, 1.0 / 36.0, 0.0, -1.0, nullptr);
   window().focus();
 
   table.model_name = [this](unsigned int level) { return ball_model_name(level); };
@@ -179,8 +180,9 @@ int PoolEngine::load_ball_textures() {
 }
 
 int PoolEngine::build_ball_renderer() {
-  // The engine's shapes (the walls' quads among them).
-  geometry().init(false);
+  // The engine's shapes at their detail ranges: the walls' quads and the
+  // pockets' spheres among them.
+  construct();
   cue.init();
   const float radius = Ball().radius;
   ball_renderer.set_render_detail(6, 0.45f, 1);
@@ -259,6 +261,18 @@ void PoolEngine::update_pointer_source() {
       pointers.push_back(&cue_pointer);
     }
   }
+}
+
+void PoolEngine::update_key_hints() {
+  // Left as they are otherwise: the overlay pass draws them only while a
+  // menu is up or a human's shot waits.
+  if (!awaiting_human_input() || positional_control(1)) return;
+  // Placing them shows the dialog of the wizard's step; while a stroke the
+  // Shoot button asked for is on its way, no dialog takes input and the
+  // one it hid stays hidden.
+  const bool stroke_coming = gametime_queue().contains(kShootRequestEvent) || stroke_pending();
+  if (stroke_coming && !paused()) return;
+  menus.place_control_hints();
 }
 
 void PoolEngine::update_aim_guide() {

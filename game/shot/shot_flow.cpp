@@ -4,9 +4,11 @@
 #include <iostream>
 
 #include "core/event_queue.h"
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "game/rules/path_tests.h"
 #include "game/table/angle.h"
+#include "platform/xinput.h"
 #include "ui/dialog.h"
 #include "ui/object_selector.h"
 
@@ -23,10 +25,33 @@ bool named(const Wizard& wizard, const char* name) {
   return wizard.current_step().name() == name;
 }
 
+// The gamepad's D-pad button (XInput mask) of a freeglut arrow key; 0 for
+// any other key.
+int dpad_button(int key) {
+  switch (key) {
+    case 100:
+      return platform::XINPUT_GAMEPAD_DPAD_LEFT;
+    case 101:
+      return platform::XINPUT_GAMEPAD_DPAD_UP;
+    case 102:
+      return platform::XINPUT_GAMEPAD_DPAD_RIGHT;
+    case 103:
+      return platform::XINPUT_GAMEPAD_DPAD_DOWN;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 bool PoolEngine::is_ball_in_hand() const {
   return named(shot_wizard, kWizardSteps[0]);
+}
+
+void PoolEngine::begin_turn_at(const char* step) {
+  shot_wizard.start();
+  shot_wizard.set_step(std::string(step));
+  turn_first_step = shot_wizard.current_step_index();
 }
 
 bool PoolEngine::awaiting_human_input() const {
@@ -59,6 +84,10 @@ Pocket* PoolEngine::selected_pocket_object() {
 }
 
 void PoolEngine::on_arrow_key(int key) {
+  // The key was found: its hint on the tutorial's gamepad stops flashing.
+  if (ControllerTutorial* tutorial = controller_tutorial()) {
+    if (const int pad = dpad_button(key)) tutorial->stop_flashing_gamepad_key(pad);
+  }
   if (paused() || menus.menus_active) return;
   if (rules) {
     const GameRules& r = *rules;

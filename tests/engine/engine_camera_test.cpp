@@ -94,6 +94,37 @@ TEST_F(EngineCamera, AMoveEasesAndASecondOneWaitsUnlessForced) {
   expect_near(engine_.walking().position(), {2.0f, 0.3f, 4.0f});
 }
 
+TEST_F(EngineCamera, AForcedMoveStopsALookTheProgramListed) {
+  // A look of the program's own, on the real-time queue, that turns the
+  // view toward -x every step.
+  int steps = 0;
+  Event look(
+      "program look", engine_.realtime_queue().time(), -1.0, nullptr, nullptr,
+      [this, &steps](double) {
+        ++steps;
+        const Vec3 eye = engine_.walking().position();
+        const Vec3 left = eye + Vec3{-1.0f, 0.0f, 0.0f};
+        engine_.mouse_look().coord_sys().look_at(eye.data(), left.data(), nullptr, false);
+      },
+      nullptr);
+  engine_.realtime_queue().add(&look);
+  engine_.look_events().push_back(&look);
+  frame_at(110.1);
+  ASSERT_GT(steps, 0);
+
+  // Without force the running look holds the camera.
+  engine_.move_camera({0.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 10.0f}, 0.5);
+  EXPECT_EQ(engine_.look_events().size(), 1u);
+  engine_.move_camera({0.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 10.0f}, 0.5, 0.0, nullptr, true);
+  EXPECT_FALSE(engine_.realtime_queue().contains(&look));
+  const int before = steps;
+  frame_at(110.8);
+  EXPECT_EQ(steps, before);
+  expect_near(engine_.walking().position(), {0.0f, 0.3f, 1.0f});
+  expect_near(looking(engine_), {0.0f, 0.0f, 1.0f});
+  EXPECT_TRUE(engine_.look_events().empty());
+}
+
 TEST_F(EngineCamera, AMoveThatHasNotStartedIsReplacedNotRunBeside) {
   engine_.move_camera({5.0f, 0.3f, 0.0f}, {5.0f, 0.3f, -5.0f}, 0.5, 1.0);
   engine_.sync_look_events();  // not started: not listed

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/button_dialog.h"
+#include "support/capture.h"
 #include "support/data_root.h"
 #include "ui/dialog.h"
 
@@ -35,15 +37,33 @@ class PoolInput : public ::testing::Test {
     engine_.idle();
   }
 
-  // A rack in play with the wizard at `step`, long after the last strike.
-  void at_step(const char* step) {
+  // A rack in play with the wizard at `step` of a turn that began at
+  // `turn_began`, long after the last strike.
+  void at_step(const char* step, const char* turn_began = "Choose ball") {
     engine_.balls.resize(16);
     engine_.shot_start_time = -10.0;
-    engine_.shot_wizard.start();
+    engine_.begin_turn_at(turn_began);
     ASSERT_EQ(engine_.shot_wizard.set_step(std::string(step)), 0);
   }
 
   std::string step() const { return engine_.shot_wizard.current_step().name(); }
+
+  // The wizard dialog of that name, made when missing.
+  Dialog* wizard_dialog(const std::string& name) {
+    PoolMenus& m = engine_.menus;
+    if (name == "ball in hand") return m.ball_in_hand();
+    if (name == "ball") return m.choose_ball();
+    if (name == "pocket") return m.choose_pocket();
+    return m.shoot();
+  }
+
+  // The names of the wizard dialogs shown, in name order.
+  std::vector<std::string> shown_wizard_dialogs() const {
+    std::vector<std::string> shown;
+    for (const auto& [name, dialog] : engine_.menus.wizard_dialogs)
+      if (dialog->enabled()) shown.push_back(name);
+    return shown;
+  }
 
   testing_support::TempDataRoot root_;
   double now_ = 100.0;
@@ -138,27 +158,54 @@ TEST_F(PoolInput, EscBuildsAndShowsTheMainMenuWithoutOpenGLAndTheKeysWorkIt) {
 
 TEST_F(PoolInput, DeleteStepsTheShotWizardBackAndClearsTheChoicesBeforeIt) {
   const struct {
+    const char* turn_began;  // the step the turn began at
     const char* from;
     bool turn_passed;
     const char* to;
-    int ball, pocket;  // the choices afterwards, from (5, 7)
+    int ball, pocket;    // the choices afterwards, from (5, 7)
+    const char* dialog;  // the one wizard dialog shown afterwards
   } cases[] = {
-      {"Shoot", false, "Choose pocket", 5, -1},
-      {"Choose pocket", false, "Choose ball", -1, -1},
-      {"Choose ball", false, "Ball in hand", -1, -1},
-      {"Ball in hand", false, "Ball in hand", -1, -1},
+      {"Choose ball", "Shoot", false, "Choose pocket", 5, -1, "pocket"},
+      {"Choose ball", "Choose pocket", false, "Choose ball", -1, -1, "ball"},
+      // Never below the step the turn began at: no ball in hand without a
+      // foul, however the rules report the turn.
+      {"Choose ball", "Choose ball", false, "Choose ball", -1, -1, "ball"},
+      {"Choose ball", "Choose ball", true, "Choose ball", -1, -1, "ball"},
+      {"Ball in hand", "Choose ball", false, "Ball in hand", -1, -1, "ball in hand"},
+      {"Ball in hand", "Ball in hand", false, "Ball in hand", -1, -1, "ball in hand"},
+      {"Ball in hand", "Ball in hand", true, "Ball in hand", -1, -1, "ball in hand"},
   };
+  engine_.rules = &engine_.eight_ball;
+  engine_.eight_ball.init_players(2, 0);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.from);
-    at_step(c.from);
+    SCOPED_TRACE(std::string(c.turn_began) + ", " + c.from);
+    at_step(c.from, c.turn_began);
     engine_.eight_ball.turn_passed = c.turn_passed;
     engine_.selected_ball = 5;
     engine_.selected_pocket = 7;
+    // Every dialog up, as a fault would leave them.
+    for (const char* name : {"ball in hand", "ball", "pocket", "shoot"}) wizard_dialog(name);
+    for (auto& [name, dialog] : engine_.menus.wizard_dialogs) dialog->enable(true);
+    testing_support::OutputCapture quiet;
     EXPECT_EQ(engine_.key_up(127), -1);
     EXPECT_EQ(step(), c.to);
     EXPECT_EQ(engine_.selected_ball, c.ball);
     EXPECT_EQ(engine_.selected_pocket, c.pocket);
+    EXPECT_EQ(shown_wizard_dialogs(), std::vector<std::string>{c.dialog});
   }
+}
+
+TEST_F(PoolInput, DeleteInShootCallsOffTheStrokeTheShootButtonAskedFor) {
+  at_step("Shoot");
+  engine_.shoot_after_cue_animation();
+  const EventQueue& game = engine_.gametime_queue();
+  ASSERT_TRUE(game.contains(PoolEngine::kShootRequestEvent));
+  testing_support::OutputCapture quiet;
+  engine_.key_up(127);
+  EXPECT_FALSE(game.contains(PoolEngine::kShootRequestEvent));
+  frame_at(111.0);
+  EXPECT_EQ(step(), "Choose pocket");
+  EXPECT_FALSE(engine_.stroke_pending());
 }
 
 TEST_F(PoolInput, DeleteDoesNothingWhileAShotRunsOrRightAfterTheStrike) {
@@ -191,6 +238,28 @@ TEST_F(PoolInput, AShotMayBeMadeInShootOnlyWithBallsNoBlockingShotAndAfterASecon
   engine_.shot_wizard.set_step(std::string("Shoot"));
   engine_.balls.clear();
   EXPECT_FALSE(engine_.can_shoot());
+}
+
+TEST_F(PoolInput, AnArrowKeyStopsTheFlashingOfItsHintOnTheGamepad) {
+  ControllerTutorial* tutorial = engine_.controller_tutorial();
+  ASSERT_NE(tutorial, nullptr);
+  // The flashing events of the D-pad and of the A button.
+  const std::string dpad = "Flash gamepad D_pad";
+  const std::string a_button = "Flash gamepad A_button";
+  const EventQueue& queue = engine_.realtime_queue();
+  // Each arrow key stops the D-pad (the menus are up: the key does nothing
+  // more); other buttons flash on.
+  for (const int key : {100, 101, 102, 103}) {
+    SCOPED_TRACE(key);
+    tutorial->flash_gamepad_button(0x0004, 0.5);
+    tutorial->flash_gamepad_button(0x1000, 0.5);
+    frame_at(now_ + 0.1);
+    ASSERT_TRUE(queue.active(dpad));
+    engine_.special_key(key, 1, 0, 0, 0);
+    frame_at(now_ + 0.1);
+    EXPECT_FALSE(queue.contains(dpad));
+    EXPECT_TRUE(queue.active(a_button));
+  }
 }
 
 TEST_F(PoolInput, ArrowPressesReachTheArrowFallbackAndReleasesDoNot) {

@@ -416,6 +416,34 @@ TEST_F(PoolMenusTest, VrLabelTextsFollowTheGameAndOnlyTheTipsSwitchShowsThemAgai
   for (const auto& [name, l] : menus.vr_labels) EXPECT_TRUE(l->enabled()) << name;
 }
 
+TEST_F(PoolMenusTest, ATurnAndANewGameBringTheVrLabelsUpToDate) {
+  ControllerButtonLocations table("test");
+  table.buttons() = {{"trigger", {}}, {"left_grip", {}}};
+  engine.button_locations() = {table};
+  menus.init_vr_labels(0);
+  ASSERT_EQ(engine.init_shot_wizard(), 0);
+  engine.install_callbacks();
+  auto text = [&](const char* button) {
+    return texts(menus.vr_labels.at(std::string("help_0_") + button)).back();
+  };
+  ASSERT_EQ(text("trigger"), "Select");
+
+  // A human's turn that begins with the ball in hand.
+  menus.menus_active = false;
+  engine.rules = &engine.eight_ball;
+  engine.eight_ball.init_players(2, 0);
+  engine.begin_turn_at("Ball in hand");
+  engine.next_turn();
+  EXPECT_EQ(text("trigger"), "");
+  EXPECT_EQ(text("left_grip"), "Place\nball");
+
+  // The new-game function, as a menu's game start calls it.
+  engine.shot_wizard.set_step(std::string("Choose ball"));
+  engine.start_game_hook()(1, 1);
+  EXPECT_EQ(text("trigger"), "Hold\nposition");
+  EXPECT_EQ(text("left_grip"), "");
+}
+
 TEST(PoolMenus, WithoutAnEngineTheActionsDoNothing) {
   testing_support::TempDataRoot root;
   PoolMenus menus;

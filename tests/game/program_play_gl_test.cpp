@@ -1,7 +1,8 @@
 // The whole game as a player meets it: the real program on the generated
 // data folder, on an X server of its own, watched through screenshots and
 // its own output from its intro to a game of two computers and a
-// computer's aim, then quit with the keys a player presses.
+// computer's aim, then quit with the keys a player presses; and a human's
+// shot taken back step by step with Delete.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,6 +63,48 @@ bool felt(std::uint32_t p) {
             b = testing_support::blue(p);
   return g >= 50 && g >= r + 30 && g >= b + 20;
 }
+// The pure green of a dialog's selected item (brighter in the engine's
+// selected dialog; the felt always has some red and blue), and the light
+// neutral grey of a key picture's cap.
+bool selected_green(std::uint32_t p) {
+  return testing_support::green(p) >= 120 && testing_support::red(p) <= 30 &&
+         testing_support::blue(p) <= 30;
+}
+bool key_cap(std::uint32_t p) {
+  const int r = testing_support::red(p), g = testing_support::green(p),
+            b = testing_support::blue(p);
+  return std::min({r, g, b}) >= 180 && std::max({r, g, b}) - std::min({r, g, b}) <= 25;
+}
+
+// The dialog that shows a selected item: where its green is (one dialog:
+// all of it within a dialog's size, however far the dialog stands), and
+// whether a key picture stands just right of it, level with it.
+struct Panel {
+  testing_support::Box box;
+  int green = 0;
+  bool key_picture = false;
+  bool one() const { return green >= 30; }
+  int centre_x() const { return (box.x0 + box.x1) / 2; }
+  int centre_y() const { return (box.y0 + box.y1) / 2; }
+};
+
+int count(const testing_support::Image& image, bool (*test)(std::uint32_t)) {
+  return static_cast<int>(std::count_if(image.pixels.begin(), image.pixels.end(), test));
+}
+
+Panel selected_panel(const testing_support::Image& image) {
+  Panel panel;
+  const testing_support::Box box = testing_support::bounding_box(image, selected_green);
+  if (box.empty() || box.width() > image.width * 2 / 5 || box.height() > image.height / 8)
+    return panel;
+  panel.box = box;
+  panel.green = count(image.crop(box.x0, box.y0, box.width(), box.height()), selected_green);
+  const testing_support::Image right =
+      image.crop(box.x1 + 1, box.y0, 3 * box.height(), box.height());
+  panel.key_picture = count(right, key_cap) >= 8;
+  return panel;
+}
+
 // How many lines of the text start with the prefix.
 int count_lines(const std::string& text, const std::string& prefix) {
   int n = 0;
@@ -170,6 +213,17 @@ class GamePlay : public datagen_test::DataFolderTest {
     // The program before its display.
     game_.reset();
     display_.reset();
+  }
+
+  // Frames until the intro has ended: 2.5 s after the computers' game
+  // starts behind it (their first aim, a line of the output), with room
+  // for a slow frame.
+  bool past_intro(unsigned long window) {
+    std::optional<Clock::time_point> aimed;
+    return watch(window, 300.0, [&](const Frame&) {
+      if (!aimed && count_lines(game_->out(), "x err = ") >= 1) aimed = Clock::now();
+      return aimed && seconds_since(*aimed) > 4.0;
+    });
   }
 
   void start_game() {
@@ -314,6 +368,60 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   EXPECT_EQ(program_output::gl_error_lines(err), "");
   EXPECT_EQ(program_output::missing_data_lines(out + err), "");
   EXPECT_EQ(program_output::sanitizer_lines(err), "");
+}
+
+TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
+  start_game();
+  const unsigned long window = testing_support::wait_for_window(kTitle, kStartSeconds);
+  ASSERT_NE(window, 0u) << game_->err();
+  shown_ = Clock::now();
+  ASSERT_TRUE(past_intro(window)) << game_->err();
+
+  // From the main menu, by its keys: "New game", "Human vs. Computer".
+  for (const char* key : {"Escape", "Down", "Return", "Return"}) {
+    ASSERT_TRUE(testing_support::send_keys(window, key));
+    sleep_for(1.0);
+  }
+  // The human's turn shows one panel, its button selected and the Enter
+  // picture beside it; after each key, the panel of the step, alone, and
+  // moved where a step's panel goes to.
+  Panel last;
+  const auto one_panel = [&](const char* name, bool moved) {
+    Panel seen;
+    const bool shown = watch(window, 30.0, [&](const Frame& f) {
+      keep(f, name);
+      seen = selected_panel(f.image);
+      if (!seen.one() || !seen.key_picture) return false;
+      return !moved || std::abs(seen.centre_x() - last.centre_x()) +
+                               std::abs(seen.centre_y() - last.centre_y()) >
+                           20;
+    });
+    last = seen;
+    return shown;
+  };
+  ASSERT_TRUE(one_panel("choose_ball", false)) << game_->out();
+  // Forward to "Shoot", then Delete back at each step: each undone step
+  // clears its choice, so each panel goes back to where it last stood.
+  // Every key but the last Delete moves the panel, so no check can pass on
+  // the frame before its key took effect.
+  const struct {
+    const char* key;
+    const char* name;  // the step it leads to, for a failure's frames
+    bool moves;
+  } steps[] = {
+      {"Return", "choose_pocket", true},
+      {"Return", "shoot", true},
+      {"Delete", "choose_pocket_from_shoot", true},
+      {"Delete", "choose_ball_from_choose_pocket", true},
+      {"Delete", "choose_ball_kept", false},  // the turn began there
+      {"Return", "choose_pocket_again", true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    ASSERT_TRUE(testing_support::send_keys(window, step.key));
+    EXPECT_TRUE(one_panel(step.name, step.moves));
+  }
+  EXPECT_EQ(program_output::gl_error_lines(game_->err()), "");
 }
 
 }  // namespace

@@ -61,6 +61,21 @@ TEST(RandomInt, TwoGeneratorsBuiltTogetherDiffer) {
   }
 }
 
+TEST(SeedEntropy, NamesTheSeededObjectAndChangesAtEverySeeding) {
+  int x = 0, y = 0;
+  const SeedEntropy first = auto_seed_entropy(&x);
+  const SeedEntropy again = auto_seed_entropy(&x);
+  const SeedEntropy other = auto_seed_entropy(&y);
+  // The object's word is its own; the process-wide word steps down by the
+  // same amount at each seeding.
+  EXPECT_EQ(first[4], again[4]);
+  EXPECT_NE(first[4], other[4]);
+  EXPECT_EQ(std::uint32_t(first[0] - again[0]), 0x120E6EAAu);
+  EXPECT_EQ(std::uint32_t(again[0] - other[0]), 0x120E6EAAu);
+  EXPECT_EQ(first[8], 0u);
+  EXPECT_EQ(first[10], 0u);
+}
+
 TEST(RandomReal, StaysInItsHalfOpenInterval) {
   RandomReal r;
   r.a = -0.003f;

@@ -118,22 +118,41 @@ TEST_F(GamepadTest, ButtonFunctionsRunOnChangesInMaskOrder) {
   EXPECT_EQ(masks.back(), 0x8000);
 }
 
-TEST_F(GamepadTest, OutOfRangeGivesAnEmptyJoystickThatBelongsToNoPad) {
-  pads_->connect(0);
-  xinput_.find_new_controllers();
-  xinput_.joystick(0).button_callbacks().up_callback(XINPUT_GAMEPAD_B) = [](int) {};
-  for (int i : {-1, 1, 7}) {
+TEST_F(GamepadTest, OutOfRangeLooksForPadsAgainAndGivesTheFirstJoystick) {
+  // No pad at all: an empty joystick that belongs to no pad, made anew each
+  // time.
+  for (int i : {-1, 0, 7}) {
     OutputCapture cap;
     Joystick& none = xinput_.joystick(i);
-    EXPECT_EQ(cap.err(), "Error, i = " + std::to_string(i) + " but active controllers = 1\n");
-    EXPECT_NE(&none, &xinput_.joystick(0));
+    EXPECT_EQ(cap.err(), "Error, i = " + std::to_string(i) + " but active controllers = 0\n");
     EXPECT_EQ(none.num_axes(), 3);
     EXPECT_TRUE(none.button_callbacks().up_callbacks().empty());
     none.button_callbacks().up_callback(XINPUT_GAMEPAD_A) = [](int) {};  // forgotten next time
   }
+  EXPECT_EQ(xinput_.num_joysticks(), 0);
+
+  pads_->connect(0);
+  xinput_.find_new_controllers();
+  Joystick& first = xinput_.joystick(0);
+  for (int i : {-1, 1, 7}) {
+    OutputCapture cap;
+    EXPECT_EQ(&xinput_.joystick(i), &first);
+    EXPECT_EQ(cap.err(), "Error, i = " + std::to_string(i) + " but active controllers = 1\n");
+  }
+  // A pad plugged in since the last look is found by the asking.
+  pads_->connect(3);
+  {
+    OutputCapture cap;
+    const Joystick* given = &xinput_.joystick(1);
+    EXPECT_EQ(given, &xinput_.joystick(0));
+  }
+  EXPECT_EQ(xinput_.user_indices(), (std::vector<int>{0, 3}));
+  OutputCapture quiet;
+  xinput_.joystick(1);
+  EXPECT_EQ(quiet.err(), "");
+
   const XInputInterface& view = xinput_;
   EXPECT_EQ(view.joystick(-3).num_axes(), 3);
-  EXPECT_EQ(xinput_.num_joysticks(), 1);
 }
 
 TEST(Joystick, FreeglutHandlerDrivesItsOwnKeyboard) {

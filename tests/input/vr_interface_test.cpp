@@ -170,6 +170,16 @@ TEST_F(VrInterfaceTest, EyeMatricesAtTheClipDistances) {
   EXPECT_EQ(vr_.eye_coord_sys(1).position(), (std::array<float, 3>{0.032f, 0, 0}));
   EXPECT_EQ(vr_.eye_matrix(0).m[0][3], -0.032f);
 
+  // Any eye but 1 is the left one, as eye() has it.
+  for (const int other : {-1, 2, 7}) {
+    SCOPED_TRACE(other);
+    EXPECT_EQ(VRInterface::eye(other), vr::Eye_Left);
+    EXPECT_EQ(&vr_.eye_pos(other), &vr_.eye_pos(0));
+    EXPECT_EQ(&vr_.eye_matrix(other), &vr_.eye_matrix(0));
+    EXPECT_EQ(&vr_.eye_coord_sys(other), &vr_.eye_coord_sys(0));
+    EXPECT_EQ(&vr_.eye_projection(other), &vr_.eye_projection(0));
+  }
+
   vr_.get_projection_matrices();
   EXPECT_FLOAT_EQ(vr_.projection_matrices()[1].m[0][2], 0.5f);
   vr::HmdMatrix34_t eye{};

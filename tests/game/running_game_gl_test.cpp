@@ -1,0 +1,369 @@
+// The running game on the generated data folder: the program's start-up
+// (PoolEngine::init with its own window, then init_post_glew), the real
+// frame step on a test clock and keys through the engine's keyboard entry.
+// What the start-up schedules, the room's lamps, the key pictures beside the
+// item that takes input, and Delete at every step of the shot wizard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "datagen/data_folder.h"
+#include "game/app/game_program.h"
+#include "game/app/pool_engine.h"
+#include "input/frame_clock.h"
+#include "input/vr_interface.h"
+#include "render/frame_buffer.h"
+#include "support/capture.h"
+#include "support/gl/gl_test.h"
+#include "ui/dialog.h"
+
+// After GLEW, which must come before any OpenGL header.
+#include <GL/freeglut.h>
+
+namespace {
+
+using Base = datagen_test::DataFolderFixture<testing_support::GLTest>;
+
+constexpr double kFrame = 1.0 / 30.0;
+// Between two keys of a player (the engine sorts a dialog just shown into
+// its drawing within half a second; it is laid out when first drawn).
+constexpr double kKeyPause = 0.6;
+// freeglut's special keys.
+constexpr int kDownArrow = 103;
+constexpr unsigned char kEnter = 13, kEsc = 27, kDelete = 127;
+
+void draw_nothing() {}
+
+// The dialog's child whose text is `text`; null when none.
+Frame* child_named(Dialog* d, const std::string& text) {
+  for (Frame* child : d->children()) {
+    auto* line = dynamic_cast<TextFrame*>(child);
+    if (line && line->text() == text) return child;
+  }
+  return nullptr;
+}
+
+class RunningGame : public Base {
+ protected:
+  void SetUp() override {
+    Base::SetUp();
+    if (IsSkipped()) return;
+    // The menu sounds open no sound card here.
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    engine_ = std::make_unique<PoolEngine>();
+    PoolEngine& e = *engine_;
+    e.settings().root(root());
+    e.frame_clock(&clock_);
+    e.walking().frame_clock(&clock_);
+    kWindow& window = e.window();
+    window.fullscreen_flag(false);
+    window.set_visible(false);
+    window.set_resolution(320, 180, false);
+    e.render_size(320, 180);
+    ASSERT_EQ(e.init(), 0);
+    window_ = window();
+    ASSERT_GT(window_, 0);
+    window.set_display_callback(&draw_nothing);
+    // The program's frame draws into the desktop frame buffer.
+    ASSERT_EQ(desktop_.create(320, 180), 0);
+    program_ = std::make_unique<GameProgram>(e, vr_, desktop_);
+    ASSERT_EQ(e.init_post_glew(), 0);
+    // The models' completions, and what they queue, run in the next frames.
+    e.wait_for_loads();
+    frames(0.2);
+  }
+
+  void TearDown() override {
+    // The engine's GL objects live in its window's context.
+    if (window_ > 0) glutSetWindow(window_);
+    program_.reset();
+    engine_.reset();
+    if (window_ > 0) glutDestroyWindow(window_);
+    glutSetWindow(testing_support::gl_test_window());
+    Base::TearDown();
+  }
+
+  // The program's frames (the engine's step, then the drawing), one every
+  // `step` of the test clock.
+  void frames(double seconds, double step = kFrame) {
+    const double end = now_ + seconds;
+    while (now_ < end) {
+      now_ = std::min(now_ + step, end);
+      program_->display();
+    }
+  }
+
+  // Frames until the intro has handed the game over: pausing is allowed.
+  // (Its timeline needs no finer frames than these.)
+  void past_intro() {
+    for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
+      frames(1.0, 0.25);
+    ASSERT_TRUE(engine_->pause_allowed());
+  }
+
+  // A key as freeglut hands it over: pressed, a frame, let go.
+  void press(unsigned char key) {
+    engine_->keyboard_callback(key, 1, 0.0f, 0.0f, 0.0f);
+    frames(kFrame);
+    engine_->keyboard_callback(key, 0, 0.0f, 0.0f, 0.0f);
+  }
+  void press_special(int key) {
+    engine_->special_key(key, 1, 0.0f, 0.0f, 0.0f);
+    frames(kFrame);
+    engine_->special_key_up(key, 0.0f, 0.0f, 0.0f);
+  }
+  // Then frames for a player's pace between two keys.
+  void press_and_wait(unsigned char key) {
+    press(key);
+    frames(kKeyPause);
+  }
+  void press_special_and_wait(int key) {
+    press_special(key);
+    frames(kKeyPause);
+  }
+
+  // From the main menu, through its keys, a game of that pairing: "New
+  // game", then the pairing's place in the "New game type" list (0 the
+  // first, "Human vs. Computer"). Frames until the human's turn waits.
+  void start_game(int pairing) {
+    press_and_wait(kEsc);
+    Dialog* main = engine_->menus.main_menu();
+    ASSERT_TRUE(main->enabled());
+    press_special_and_wait(kDownArrow);
+    ASSERT_TRUE(child_named(main, "New game")->selected());
+    press_and_wait(kEnter);
+    Dialog* pairings = engine_->menus.new_game_menu();
+    ASSERT_TRUE(pairings->enabled());
+    for (int i = 0; i < pairing; ++i) press_special_and_wait(kDownArrow);
+    press_and_wait(kEnter);
+    ASSERT_NE(engine_->rules, nullptr);
+    ASSERT_TRUE(engine_->awaiting_human_input());
+    ASSERT_FALSE(engine_->paused());
+  }
+
+  std::string step() const { return engine_->shot_wizard.current_step().name(); }
+
+  // The names of the wizard dialogs shown.
+  std::vector<std::string> shown_panels() const {
+    std::vector<std::string> shown;
+    for (const auto& [name, dialog] : engine_->menus.wizard_dialogs)
+      if (dialog->enabled()) shown.push_back(name);
+    return shown;
+  }
+
+  // Whether the image stands just right of the item, level with it, in the
+  // dialog's frame.
+  static void expect_beside(const Decal& image, Dialog* d, Frame* item) {
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(image.visible);
+    const CoordinateSystem& image_pose = image;
+    const Vec3 at = d->frame().coord_sys().global2local(image_pose.position());
+    const Vec3 centre = item->coord_sys().position();
+    EXPECT_GT(at[0], centre[0] + item->vol()[0] / 2.0f);
+    EXPECT_LT(at[0], centre[0] + item->vol()[0] / 2.0f + 2.0f * image.width);
+    EXPECT_NEAR(at[1], centre[1], item->vol()[1] / 2.0f);
+  }
+
+  testing_support::OutputCapture quiet_;
+  double now_ = 100.0;
+  FrameClock clock_{[this] { return now_; }};
+  std::unique_ptr<PoolEngine> engine_;
+  VRInterface vr_;
+  FrameBuffer desktop_;
+  std::unique_ptr<GameProgram> program_;
+  int window_ = 0;
+};
+
+TEST_F(RunningGame, StartUpQueuesEveryPeriodicEventOfTheScenesWithItsPeriod) {
+  std::multiset<double> periods;
+  for (const Event* e : engine_->realtime_queue().events())
+    if (e && e->name() == "enqueue" && e->duration() < 0.0) periods.insert(e->min_update_period());
+  // Ball highlights, cue pointer pose, pointer source, key hint placement,
+  // control hints and the aim guide's tick.
+  for (const double period :
+       {0.1, 1.0 / 24.0, 0.5, 1.0 / 36.0, 0.5, engine_->aim_guide.min_interval}) {
+    const auto found = periods.find(period);
+    ASSERT_NE(found, periods.end()) << "no endless event every " << period << " s";
+    periods.erase(found);
+  }
+}
+
+TEST_F(RunningGame, StartUpBuildsTheEnginesShapesAtTheirDetailRanges) {
+  const ParameterizedGeometry& g = engine_->geometry();
+  // The walls' quads at one level; the pockets' spheres from 16 down to 3.
+  EXPECT_EQ(g.quads().vbos().size(), 1u);
+  EXPECT_EQ(g.quads().detail_start(), 1);
+  EXPECT_EQ(g.spheres().vbos().size(), 14u);
+  EXPECT_EQ(g.spheres().scale(), 0.03f);
+  EXPECT_EQ(g.cylinders().vbos().size(), 1u);
+}
+
+TEST_F(RunningGame, OnceTheRoomModelIsInTheRoomsLampsLightIt) {
+  PoolEngine& e = *engine_;
+  // Where the room's lamp objects are.
+  OBJRenderer& room = e.models["room"];
+  std::vector<OBJRenderer::Bounds> lamps;
+  for (const char* name : {"point_lights", "table_lights"}) {
+    const OBJRenderer lamp = room.from_faces(room.filter_faces(name, "", "", 0));
+    ASSERT_FALSE(lamp.faces().empty()) << name;
+    lamps.push_back(lamp.lower_upper_bounds());
+  }
+  const auto in_a_lamp = [&lamps](const float* p) {
+    for (const OBJRenderer::Bounds& b : lamps) {
+      bool inside = true;
+      for (int a = 0; a < 3; ++a)
+        inside = inside && p[a] >= b[0][a] - 1e-3f && p[a] <= b[1][a] + 1e-3f;
+      if (inside) return true;
+    }
+    return false;
+  };
+
+  // Every light stands in a lamp (the start-up's rig stood around the
+  // table); eight at most.
+  const std::size_t n = e.lights().size();
+  ASSERT_GT(n, 0u);
+  ASSERT_LE(n, 8u);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  e.apply_lighting();
+  for (GLenum i = 0; i < n; ++i) {
+    SCOPED_TRACE(i);
+    const GLenum light = GL_LIGHT0 + i;
+    EXPECT_TRUE(glIsEnabled(light));
+    float position[4] = {0, 0, 0, 0};
+    glGetLightfv(light, GL_POSITION, position);
+    EXPECT_EQ(position[3], 1.0f);
+    EXPECT_TRUE(in_a_lamp(position)) << position[0] << ", " << position[1] << ", " << position[2];
+    // The lamps' own fall-off and ambient share (0.15 of their colour), not
+    // the rig's.
+    float quadratic = 0.0f;
+    glGetLightfv(light, GL_QUADRATIC_ATTENUATION, &quadratic);
+    EXPECT_GT(quadratic, 0.0f);
+    EXPECT_NE(quadratic, 0.25f / 23.0f);
+    float ambient[4] = {0, 0, 0, 0};
+    glGetLightfv(light, GL_AMBIENT, ambient);
+    float diffuse[4] = {0, 0, 0, 0};
+    glGetLightfv(light, GL_DIFFUSE, diffuse);
+    EXPECT_NEAR(ambient[0], 0.15f * diffuse[0], 1e-4f);
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RunningGame, TheKeyPicturesStandBesideTheItemsThatTakeTheKeys) {
+  past_intro();
+  PoolEngine& e = *engine_;
+  const Decal& enter = e.menus.hint("keyboard_Enter");
+  const Decal& esc = e.menus.hint("keyboard_Esc");
+  ASSERT_NE(static_cast<const TextureGL&>(enter).id(), 0u);
+  ASSERT_NE(static_cast<const TextureGL&>(esc).id(), 0u);
+
+  // The main menu: Enter beside the selected "Resume", which is also its
+  // way back, so no Esc picture.
+  press_and_wait(kEsc);
+  Dialog* main = e.menus.main_menu();
+  ASSERT_TRUE(main->enabled());
+  expect_beside(enter, main, child_named(main, "Resume"));
+  EXPECT_FALSE(esc.visible);
+
+  // Down: Enter follows the selection, Esc stands beside "Resume".
+  press_special_and_wait(kDownArrow);
+  ASSERT_TRUE(child_named(main, "New game")->selected());
+  expect_beside(enter, main, child_named(main, "New game"));
+  expect_beside(esc, main, child_named(main, "Resume"));
+
+  // A human's turn: Enter beside the ball panel's button.
+  press_and_wait(kEnter);
+  press_and_wait(kEnter);
+  ASSERT_TRUE(e.awaiting_human_input());
+  ASSERT_EQ(step(), "Choose ball");
+  Dialog* ball = e.menus.wizard_dialogs.at("ball");
+  expect_beside(enter, ball, child_named(ball, "Choose ball"));
+  EXPECT_FALSE(esc.visible);
+}
+
+TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWorking) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  const struct {
+    int enters;         // Enter presses from the turn's first step
+    const char* after;  // the step after Delete
+    const char* panel;  // its panel
+    const char* next;   // the step after Enter on that panel
+  } cases[] = {
+      // The turn began at "Choose ball": Delete goes no lower.
+      {0, "Choose ball", "ball", "Choose pocket"},
+      {1, "Choose ball", "ball", "Choose pocket"},
+      {2, "Choose pocket", "pocket", "Shoot"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.enters);
+    PoolEngine& e = *engine_;
+    e.begin_turn_at("Choose ball");
+    e.select_ball(0);
+    for (int i = 0; i < c.enters; ++i) press_and_wait(kEnter);
+    press(kDelete);
+    EXPECT_EQ(step(), c.after);
+    EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    frames(0.2);
+    EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    press_and_wait(kEnter);
+    EXPECT_EQ(step(), c.next);
+  }
+}
+
+TEST_F(RunningGame, TheShootPanelStaysHiddenFromItsButtonThroughTheShot) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  press_and_wait(kEnter);
+  press_and_wait(kEnter);
+  ASSERT_EQ(step(), "Shoot");
+  ASSERT_EQ(shown_panels(), std::vector<std::string>{"shoot"});
+  // The Shoot button: the cue glides into its aim, strokes and strikes.
+  Dialog* shoot = e.menus.wizard_dialogs.at("shoot");
+  child_named(shoot, "Shoot")->callback()();
+  for (int i = 0; i < 300 && !e.rules->shot_in_progress; ++i) {
+    frames(kFrame);
+    ASSERT_EQ(shown_panels(), std::vector<std::string>{}) << i;
+  }
+  ASSERT_TRUE(e.rules->shot_in_progress);
+  frames(0.5);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
+TEST_F(RunningGame, DeleteInBallInHandKeepsTheBallInHandPanelAndChooseBallStepsBackToIt) {
+  past_intro();
+  start_game(1);  // Human vs. Human
+  PoolEngine& e = *engine_;
+  // The first player's cue ball, struck (in play, the shot running), drops:
+  // a scratch, as the game sees one.
+  e.eight_ball.shot_in_progress = true;
+  e.balls[0].enable_update(true);
+  e.ball_sunk(0, 0);
+  e.end_shot();
+  frames(0.2);
+  ASSERT_EQ(e.rules->current, 1);
+  ASSERT_EQ(step(), "Ball in hand");
+
+  press(kDelete);
+  EXPECT_EQ(step(), "Ball in hand");
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{"ball in hand"});
+  frames(0.2);
+  // The panel left works: its "Place here" takes the ball into play.
+  Dialog* panel = e.menus.wizard_dialogs.at("ball in hand");
+  child_named(panel, "Place here")->callback()();
+  ASSERT_EQ(step(), "Choose ball");
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{"ball"});
+
+  // The turn began with the ball in hand: Delete gives it back.
+  press(kDelete);
+  EXPECT_EQ(step(), "Ball in hand");
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{"ball in hand"});
+}
+
+}  // namespace
