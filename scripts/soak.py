@@ -44,7 +44,7 @@ START_SECONDS = 180.0  # for the window and the first frame
 HANG_SECONDS = 30.0  # no new frame for this long is a hang
 QUIT_SECONDS = 300.0  # from "Yes" to the end of the process
 RSS_GROWTH_LIMIT = 0.10
-MENU_LOOK_SECONDS = 15.0  # how often the run looks whether a menu stays open
+MENU_LOOK_SECONDS = 10.0  # how often the run looks whether the main menu is open
 FPS_WINDOW = 5.0
 
 # The menus as the keys walk them: each opens with its first item selected
@@ -852,6 +852,9 @@ class Soak:
                 self.keep_screen(f"new-game-{self.game_attempts}.png")
                 return
         if self.quit_guarded():
+            self.notes.append(f"{self.seconds() / 60:.1f} min: {PAIRINGS[pairing]} looked like "
+                              f"\"Quit\" or a question's \"Yes\"")
+            self.keep_screen(f"new-game-{self.game_attempts}.png")
             return
         if self.press_for_change("Return"):
             self.games.append((self.seconds(), PAIRINGS[pairing]))
@@ -915,7 +918,6 @@ class Soak:
 
         next_game = time.monotonic() + self.rng.uniform(30.0, 90.0)
         next_look = time.monotonic() + MENU_LOOK_SECONDS
-        menu_seen = False
         while time.monotonic() < end:
             if not self.pause(self.rng.uniform(1.0, 4.0)):
                 return
@@ -923,14 +925,12 @@ class Soak:
                 self.new_game()
                 next_game = time.monotonic() + self.rng.uniform(60.0, 180.0)
             elif time.monotonic() >= next_look:
-                # A menu pauses the game: one that stays open from one look
-                # to the next is left with Esc, so that the computers play.
+                # The main menu pauses the game: found open, it is left with
+                # Esc, so that the computers play.
                 names = self.menus.names(self.settled_items())
-                menu = any(n in MAIN_MENU for n in names if n)
-                if menu and menu_seen:
+                if any(n in MAIN_MENU for n in names if n):
                     self.window.key("Escape")
                     self.count("menu key")
-                menu_seen = menu
                 next_look = time.monotonic() + MENU_LOOK_SECONDS
             else:
                 self.random_input(in_intro=False)
