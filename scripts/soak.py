@@ -768,28 +768,30 @@ class Soak:
 
         def learn(key, name, seconds=30.0, again=None):
             """Presses the key and learns the item it selects (the one new
-            item), pressing it again after `again` seconds with none."""
+            item); with `again`, presses it once more every `again` seconds
+            that show none (the screen kept each time, to look at)."""
             before = self.window.green_items()
             self.window.key(key)
             self.count("menu key")
-            start = time.monotonic()
+            start = pressed = time.monotonic()
             while time.monotonic() < start + seconds and self.watch():
                 items = self.settled_items()
                 fresh = [i for i in items if all(i.distance(b) > 0.02 for b in before)]
                 if len(fresh) == 1:
                     self.menus.learn(name, fresh[0])
                     return
-                if again and not fresh and time.monotonic() > start + again:
+                if again and not fresh and time.monotonic() > pressed + again:
+                    self.keep_screen(f"menus-{key}-{int(time.monotonic() - start)}s.png")
                     self.window.key(key)
                     self.count("menu key")
-                    start = time.monotonic()
-                    again = None
+                    pressed = time.monotonic()
             self.keep_screen("menus.png")
             raise SystemExit(f"soak: could not see the menu item {name!r} after {key}")
 
         # The intro may take a little longer to end than its first aim
-        # suggests: Esc once more if the menu did not open.
-        learn("Escape", "Resume", seconds=60.0, again=20.0)
+        # suggests, or its menu may open unseen: Esc again every 20 s without
+        # the menu (open, close, open), the screen kept each time.
+        learn("Escape", "Resume", seconds=90.0, again=20.0)
         for name in MAIN_MENU[1:]:
             learn("Down", name)
         learn("Down", "Resume")
