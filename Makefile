@@ -5,10 +5,11 @@
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
 # loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input, `make play` builds the
-# game with its data folder and starts it, `make soak` plays it for
-# SOAK_MINUTES under random input (SOAK_SEED, SOAK_SANITIZE=1 for the
-# sanitized build) and fails on a crash, a hang, unclean output or growing
-# memory.
+# game with its data folder and starts it, `make screenshot` builds it and
+# takes the README's picture (docs/screenshot.png) under a virtual X server,
+# `make soak` plays it for SOAK_MINUTES under random input (SOAK_SEED,
+# SOAK_SANITIZE=1 for the sanitized build) and fails on a crash, a hang,
+# unclean output or growing memory.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -26,7 +27,7 @@ SOAK_MINUTES ?= 30
 SOAK_SEED ?=
 SOAK_SANITIZE ?= 0
 
-.PHONY: all data play soak deps test tsan bench fuzz fuzz-build clean
+.PHONY: all data play screenshot soak deps test tsan bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -40,6 +41,11 @@ data: deps
 # The game on its generated data folder, in a window on the current display.
 play: all
 	TALVORIN_ROOT=$(CURDIR)/$(RELEASE_DIR)/data $(RELEASE_DIR)/bin/talvorin32
+
+# docs/screenshot.png from the game on a copy of its data folder, on a
+# private virtual X server.
+screenshot: all
+	BUILD=$(RELEASE_DIR) ./scripts/screenshot.sh docs/screenshot.png
 
 # The game under random input for SOAK_MINUTES on an X server of its own:
 # the release build, or with SOAK_SANITIZE=1 the sanitized one of `make test`.
