@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 #include "support/gl/window_pixels.h"
+#include "support/gl/x_windows.h"
 #include "support/vr_headset.h"
 
 // After GLEW's header.
@@ -52,6 +54,8 @@ class GameStartUp : public datagen_test::DataFolderFixture<
   void SetUp() override {
     testing_support::GLTest::SetUp();
     if (HasFatalFailure() || IsSkipped()) return;
+    // The game's window, titled as the game, shows on the shared display.
+    lock_ = std::make_unique<testing_support::GameWindowLock>();
     // A failure box must not wait for a player.
     previous_box_ =
         platform::set_message_box_handler([this](const std::string& text, const std::string&,
@@ -69,6 +73,7 @@ class GameStartUp : public datagen_test::DataFolderFixture<
       engine_->window().close();
     }
     platform::set_message_box_handler(previous_box_);
+    if (lock_) lock_->keep_until_exit();
     testing_support::GLTest::TearDown();
   }
 
@@ -95,6 +100,7 @@ class GameStartUp : public datagen_test::DataFolderFixture<
   std::unique_ptr<GameProgram> program_;
   std::string boxes_;
   platform::MessageBoxHandler previous_box_;
+  std::unique_ptr<testing_support::GameWindowLock> lock_;
 };
 
 TEST_F(GameStartUp, WithoutAHeadsetTheGameDrawsIntoTheDesktopFrameBuffer) {

@@ -342,9 +342,10 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
   // The view fades in onto the maker's logo: what shows of the scene before
   // it (without the logo's letters, so with the overlay still half dark at
   // least) stays well below the lit table's brightness.
-  if (scene_before_logo)
+  if (scene_before_logo) {
     EXPECT_LT(scene_before_logo->stats.luma, 0.75 * t.luma)
         << "the scene showed before the maker's logo";
+  }
 
   // The computers play: each shot of a computer starts with its aim, one
   // line of the aim's error on the output. (Waiting for evaluated shots
