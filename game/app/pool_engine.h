@@ -114,7 +114,8 @@ class PoolEngine : public BasicEngine {
   int init_shot_wizard();
   // Stores the game's functions in the engine's hooks: the post-idle hook
   // (the simulation step), the pre-idle hook (the aiming update, the guide
-  // hit flag, the listener, the start of a turn), the arrow-key fallback
+  // hit flag, the listener, the start of a turn, the open menus kept in
+  // view), the arrow-key fallback
   // (on_arrow_key), the start-game hook (new_game, queued on the real-time
   // queue, and the VR controller labels), the controller-pose hook
   // (update_controller_input) and the input hooks (install_input_callbacks).
@@ -146,7 +147,10 @@ class PoolEngine : public BasicEngine {
   // rest and ends the shot once all have.
   void simulation_step(double dt);
   // Forces, pocket and wall checks and ball pairs of one frame; nothing
-  // without rules or shot.
+  // without rules or shot. A touching pair collides in every frame, but is
+  // recorded (a contact of the cue ball) and heard only when it comes into
+  // contact, and heard again only when the collision knocks it; so the
+  // shot's records stay bounded while balls rest against each other.
   void handle_collisions();
   // Drag, spin force and spin damping of every ball in play; nothing
   // without rules or shot.
@@ -156,8 +160,9 @@ class PoolEngine : public BasicEngine {
   int check_pockets_and_walls(int ball);
   // A ball in play enters a pocket: out of play, gliding into the pocket
   // and settling in its stack (the cue ball stops where it is and goes to
-  // ball in hand). Indices out of range and balls already sinking are
-  // ignored.
+  // ball in hand; for a human's ball in hand it is back on the table, in
+  // play on a free spot, at once). Indices out of range and balls already
+  // sinking are ignored.
   void ball_sunk(int ball, int pocket);
   // Erases every sink fader and label event of every ball from the
   // game-time queue (a new rack frees the positions they write).
@@ -194,6 +199,9 @@ class PoolEngine : public BasicEngine {
   // the rules' verdict, the wizard's step for the player now at the table,
   // and either the scratch-on-the-break handling or the next turn.
   void end_shot();
+  // A question of the end of a shot ("choose_team", "scratched_on_break")
+  // in menu mode, shown alone in front of the viewer.
+  void show_prompt(Dialog* prompt);
   // Hands the table to the current player: the VR controller labels for the
   // turn, the play-again question (or, with only computers, a new game)
   // when the game is over, the computer's shot on its turn, and for a human
@@ -204,8 +212,9 @@ class PoolEngine : public BasicEngine {
   // A spot for the cue ball inside the box (a ball's radius off every wall),
   // drawn from spot_random: up to seven draws, each kept when it lies in no
   // pocket and farther than a ball's radius plus clearance from every object
-  // ball; then up to kFreeSpotRetries more before the last draw is taken as
-  // it is.
+  // ball, the clearance being at least the cue ball's radius (a ball put
+  // there touches none); then up to kFreeSpotRetries more before the last
+  // draw is taken as it is.
   Vec3 random_ball_position(double clearance);
   static constexpr int kFreeSpotRetries = 1000;
   // The gamepad buttons (XInput masks) a human's turn flashes on the
@@ -288,14 +297,17 @@ class PoolEngine : public BasicEngine {
   // blocks strikes runs, the wizard is active and more than 1 s of game time
   // has passed since the last strike. Undoing a step asks this.
   bool strike_gate_open() const;
-  // False only on a computer's turn whose aim was set for an earlier shot.
+  // False only on a computer's turn whose aim is not marked for this shot
+  // (aim_marked).
   bool computer_may_strike() const;
   // Ball in hand on a human's turn: the cue ball follows the spot held in
   // front of the view (placement_offset) or, with a VR hand controller, the
   // first controller, while that spot lies inside the box and off the
   // pockets and the other balls; otherwise it stays and the placement
   // marker shows. With the controller, releasing its trigger on a free spot
-  // puts the ball into play and goes to "Choose ball".
+  // puts the ball into play and goes to "Choose ball". The "ball in hand"
+  // dialog is laid out and keeps its highlighted item (its first one when
+  // it has none).
   void human_control_step();
   // The per-frame aiming: records the cue's pose (on a monitor and on a
   // computer's turn) and strikes when the tip moves forward along the cue
@@ -326,10 +338,11 @@ class PoolEngine : public BasicEngine {
   // Called each frame by the pre-idle hook and when a turn begins. During a
   // shot: allows menus (allow_pausing; or realigns when the shot does not
   // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
-  // step goes to a free spot. A computer's turn, while no glide or stroke
-  // runs: a cue ball in a pocket goes to a free spot, the computer chooses
-  // ball and pocket and the cue aligns; once the aim is marked for this
-  // shot the stroke starts.
+  // step goes to a free spot. A computer's turn, while its aim is not
+  // settling (aim_settling) and no stroke runs: a cue ball in a pocket goes
+  // to a free spot, the computer chooses ball and pocket and the cue
+  // aligns; once that glide has ended and marked the aim for this shot,
+  // the stroke starts.
   void start_turn();
   // Glides the cue into the pose that sends the selected ball into the
   // selected pocket (with the aim error of the computer's level on its
@@ -347,14 +360,23 @@ class PoolEngine : public BasicEngine {
   // the tip, first thrusts forward through the cue ball with the current
   // player's power, then draws back to reach / 2 behind where it started
   // (reach = min((power / 0.6)^3, 0.6) m). The step becomes "Shoot". Nothing
-  // while a glide runs.
+  // while a glide is queued or runs.
   void start_stroke_animation();
-  // Requests the stroke as soon as no glide runs (and, on a computer's
-  // turn, its aim is marked for this shot); one request at a time.
+  // Requests the stroke as soon as the aim has settled (aim_settling; on a
+  // computer's turn its aim marked for this shot); one request at a time.
   void shoot_after_cue_animation();
   // A glide, or the stroke, is running.
   bool cue_animation_running() const;
   bool stroke_pending() const;
+  // A stroke is asked for (the Shoot button's request waits) or runs: the
+  // shot of the step is on its way and no wizard dialog takes input.
+  bool stroke_coming() const;
+  // The aim of the shot to be played has been marked: a glide of this game
+  // ended after the last strike (false without rules).
+  bool aim_marked() const;
+  // A glide, or the mark that follows it, is queued or running: the aim of
+  // the last alignment is not settled yet, and no stroke may start on it.
+  bool aim_settling() const;
 
   // ---- Camera of a computer's shot and what it reads
   // (game/scene/camera_animations.cpp)
@@ -518,13 +540,18 @@ class PoolEngine : public BasicEngine {
 
   // The commands "enter_key_down", "enter_key_up", "toggle_menu",
   // "backspace_key_up" and "menu_back_or_esc", bound to Enter (13 and 10),
-  // Esc (27, on release) and Delete (127, on release). 0.
+  // Esc (27, on release) and Delete (127, on release). Enter's press and
+  // release both go to the dialog that takes input now (the open menu,
+  // else the wizard's dialog of a waiting human's step; else the last one
+  // Enter went to): the press marks its highlighted item, the release runs
+  // it. 0.
   int bind_keys();
   // The mouse motion handler: the engine's passive-motion path (the pointer
   // and its thread, or mouse look with re-centring).
   void mouse_motion(float x, float y);
-  // Stores the input hooks: mouse button, special key, walking check, menu
-  // and the arrow-key fallback.
+  // Stores the input hooks: mouse button, special key, walking check (which
+  // leaves the view alone while the game is paused), menu and the
+  // arrow-key fallback.
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"), never below
   // turn_first_step (leaving "Shoot" calls off a stroke the Shoot button
@@ -606,8 +633,10 @@ class PoolEngine : public BasicEngine {
   float ghost_factor = 1.0f;
   double align_duration = 3.0;
   double align_duration_running_shot = 0.0;
-  // The rules' shot count when the last alignment's glide ended.
-  std::uint64_t aim_shot_number = 0;
+  // The rules' shot number (GameRules::shot_number) when the last
+  // alignment's glide ended; kNoAim until a glide of the game has ended.
+  static constexpr std::uint64_t kNoAim = ~std::uint64_t(0);
+  std::uint64_t aim_shot_number = kNoAim;
   RandomReal rack_random;
   // The draws of random_ball_position.
   RandomReal spot_random;
@@ -712,6 +741,10 @@ class PoolEngine : public BasicEngine {
   std::size_t sink_span_ = 0;
   // The balls that have had their turn in the current frame of contacts.
   std::vector<unsigned char> done_;
+  // Per pair of ball indices (i * n + j, i < j): the two touched in the
+  // last frame of contacts of the shot that started at touching_shot_.
+  std::vector<unsigned char> touching_;
+  double touching_shot_ = -1.0;
   // The first VR controller's trigger as the last ball-in-hand step saw it.
   bool trigger_was_down_ = false;
 };

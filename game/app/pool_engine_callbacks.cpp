@@ -9,6 +9,7 @@ void PoolEngine::install_callbacks() {
     guide_hit = aim_guide.hit;
     if (update_listener) update_listener();
     start_turn();
+    menus.keep_menus_in_view();
   };
   arrow_key_hook() = [this](int key) { on_arrow_key(key); };
   // A new game starts at the next advance of the real-time queue, outside

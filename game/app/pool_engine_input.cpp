@@ -16,7 +16,13 @@ constexpr int kShoot = 3;
 
 int PoolEngine::bind_keys() {
   Commands& c = cmds();
-  c["enter_key_down"] = [this](int) { return menu_dialog ? menu_dialog->click(1, true) : 0; };
+  // The press goes to the dialog that takes input now, as the release
+  // does: the first Enter on a dialog just shown presses its highlighted
+  // item, which the release then runs.
+  c["enter_key_down"] = [this](int) {
+    if (Dialog* d = menus_current_dialog()) menu_dialog = d;
+    return menu_dialog && menu_dialog->enabled() ? menu_dialog->click(1, true) : 0;
+  };
   c["enter_key_up"] = [this](int) {
     Dialog* d = menus_current_dialog();
     if (d)
@@ -100,7 +106,10 @@ void PoolEngine::install_input_callbacks() {
   };
   walking_hook() = [this] {
     const bool used = mouse_input() || keyboard_input() || gamepad_active();
-    if (!used || active_camera_animation() || hmd_control()) return;
+    // While the game is paused (a menu or a prompt is open) the view stays:
+    // the camera of a computer's shot waits with the game, and the keys
+    // that work the menu do not stand the walker up under it.
+    if (!used || paused() || active_camera_animation() || hmd_control()) return;
     for (const std::string& name : camera_event_names) gametime_queue().clear(name);
     gametime_queue().flush(0, false);
     walking().stand(&realtime_queue(), 0.5, false);

@@ -107,12 +107,13 @@ void PoolEngine::ball_sunk(int i, int k) {
     while (queue.contains(name)) queue.erase(name);
     queue.flush(0, false);
   }
-  // A human who gets ball in hand finds the cue ball on a free spot at once;
-  // a computer's turn places it.
+  // A human who gets ball in hand finds the cue ball on a free spot at once,
+  // on the table and so in play: the balls still rolling meet it there. A
+  // computer's turn places it.
   if (!rules->previous_player().computer) {
     ball.position = random_ball_position(ball.radius);
-    ball.velocity = {0.0f, 0.0f, 0.0f};
-    ball.angular_velocity = {0.0f, 0.0f, 0.0f};
+    ball.stop();
+    ball.enable_update(true);
   }
 }
 

@@ -65,8 +65,9 @@ bool PoolEngine::balls_at_rest() {
     const bool stopped = !ball.enable_update() || (double(norm(ball.velocity)) < stop_speed &&
                                                    double(norm(ball.angular_velocity)) < stop_spin);
     if (stopped) {
-      ball.velocity = {0.0f, 0.0f, 0.0f};
-      ball.angular_velocity = {0.0f, 0.0f, 0.0f};
+      // Its forces go too: the step integrates the balls between shots on a
+      // computer's turn, and the last drag would set a stopped ball creeping.
+      ball.stop();
     } else {
       all = false;
     }
@@ -100,6 +101,20 @@ void PoolEngine::handle_collisions() {
     }
   }
   wall_contacts = 0;
+  // Which pairs touch, kept through the shot: a pair is recorded, and
+  // heard, when it comes into contact, and again only once it has parted,
+  // so that balls resting against each other add nothing frame by frame.
+  // A ball out of play touches nothing.
+  if (touching_.size() != balls.size() * balls.size() || touching_shot_ != shot_start_time) {
+    touching_.assign(balls.size() * balls.size(), 0);
+    touching_shot_ = shot_start_time;
+  }
+  const auto touching = [this, n](int i, int j) -> unsigned char& {
+    return touching_[static_cast<std::size_t>(std::min(i, j) * n + std::max(i, j))];
+  };
+  for (int i = 0; i < n; ++i)
+    if (!balls[static_cast<std::size_t>(i)].enable_update())
+      for (int j = 0; j < n; ++j) touching(i, j) = 0;
   bool listener_updated = false;
   for (const int i : pair_order) {
     done_[i] = 1;
@@ -121,13 +136,24 @@ void PoolEngine::handle_collisions() {
       if (j == i || done_[j] || !b.enable_update()) continue;
       const Vec3 d = a.position - b.position;
       const float distance = norm(d);
-      if (!(a.radius + b.radius > distance)) continue;
+      unsigned char& touched = touching(i, j);
+      if (!(a.radius + b.radius > distance)) {
+        touched = 0;
+        continue;
+      }
+      const bool new_contact = !touched;
+      touched = 1;
+      const Vec3 va = a.velocity;
+      const Vec3 vb = b.velocity;
       elastic_collision(a, b, static_cast<float>(0.5 * (a.mass + b.mass)), false, 0.0f);
-      if (i == 0)
-        rules->events.push_back({kBallContact, j});
-      else if (j == 0)
-        rules->events.push_back({kBallContact, i});
-      if (a.contacts == 0) {
+      const bool knocked = a.velocity != va || b.velocity != vb;
+      if (new_contact) {
+        if (i == 0)
+          rules->events.push_back({kBallContact, j});
+        else if (j == 0)
+          rules->events.push_back({kBallContact, i});
+      }
+      if (a.contacts == 0 && (new_contact || knocked)) {
         listener_for_impact(listener_updated);
         a.coord_sys().position() = a.position;
         const float speed = distance > 0.0f ? std::abs(dot(a.velocity - b.velocity, d)) / distance
@@ -147,9 +173,7 @@ void PoolEngine::handle_collisions() {
 
 void PoolEngine::stop_balls() {
   for (Ball& ball : balls) {
-    ball.velocity = {0.0f, 0.0f, 0.0f};
-    ball.angular_velocity = {0.0f, 0.0f, 0.0f};
-    ball.ClearForces();
+    ball.stop();
     ball.enable_update(true);
   }
 }

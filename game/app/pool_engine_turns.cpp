@@ -82,6 +82,10 @@ void PoolEngine::new_game(int humans, int computers) {
   for (const char* name :
        {"delayed shot", kGlideEvents[0], kGlideEvents[1], kStrokeEvent, kShootRequestEvent})
     game_queue.clear(name);
+  // No aim of the last game counts in this one: a pending mark goes without
+  // running (a stop request may still let a due one mark).
+  while (game_queue.contains(kAlignMarkEvent)) game_queue.erase(kAlignMarkEvent);
+  aim_shot_number = kNoAim;
   game_queue.flush(0, false);
   realtime_queue().clear(kShootRequestEvent);
   realtime_queue().flush(0, false);
@@ -135,9 +139,7 @@ void PoolEngine::end_shot() {
         // again.
         Dialog* choice = menus.choose_team();
         update_team_choice_texts();
-        set_menu(true);
-        choice->enable(true);
-        selected_dialog() = choice;
+        show_prompt(choice);
         return;
       }
     }
@@ -159,15 +161,20 @@ void PoolEngine::end_shot() {
     if (game.previous_player().computer) {
       new_game(humans, computers);
     } else {
-      set_menu(true);
-      Dialog* prompt = menus.scratched_on_break();
-      prompt->enable(true);
-      selected_dialog() = prompt;
+      show_prompt(menus.scratched_on_break());
     }
     return;
   }
   update_status_text();
   next_turn();
+}
+
+void PoolEngine::show_prompt(Dialog* prompt) {
+  // Menu mode pauses the game; its hook shows the main menu, which the
+  // prompt then replaces: it shows alone, and Esc still leads to the main
+  // menu once it is answered.
+  set_menu(true);
+  menus.show_menu(prompt, false);
 }
 
 void PoolEngine::next_turn() {
@@ -181,9 +188,8 @@ void PoolEngine::next_turn() {
     if (humans > 0) {
       Dialog* question = menus.play_again();
       key_up(27);
-      if (Dialog* main_menu = menus.menu("main_menu")) main_menu->disable();
-      question->enable(true);
-      selected_dialog() = question;
+      // Alone, in front of the viewer, its first answer highlighted.
+      menus.show_menu(question, false);
       question->set_text(text + "\nPlay again?", 0);
     } else if (start_game_hook()) {
       start_game_hook()(humans, computers);
@@ -218,11 +224,13 @@ Vec3 PoolEngine::random_ball_position(double clearance) {
   const float r = cue_ball ? cue_ball->radius : Ball::kRadius;
   Vec3 reach;
   for (int a = 0; a < 3; ++a) reach[a] = std::max(0.0f, h[a] - r);
+  // The cue ball put there must not reach into another ball.
+  const double gap = std::max(clearance, double(r));
   const auto is_free = [&](const Vec3& p) {
     for (const Pocket& pocket : table.pockets)
       if (norm(p - pocket.position) < pocket.radius) return false;
     for (std::size_t j = 1; j < balls.size(); ++j)
-      if (double(norm(p - balls[j].position)) <= balls[j].radius + clearance) return false;
+      if (double(norm(p - balls[j].position)) <= balls[j].radius + gap) return false;
     return true;
   };
   Vec3 p{0.0f, 0.0f, 0.0f};

@@ -33,12 +33,16 @@ PoolMenus::~PoolMenus() {
   }
 }
 
-Dialog* PoolMenus::new_dialog(const std::string& name) {
+Dialog* PoolMenus::new_dialog(const std::string& name, bool standing) {
   owned_.push_back(std::make_unique<Dialog>());
   Dialog* dialog = owned_.back().get();
   dialog->rename(name);
   // The items added copy the dialog's own text frame, margins included.
   dialog->frame().margins(kTextMargins);
+  if (standing) {
+    dialog->follow_player(0);
+    dialog->follow_player_rotation(0);
+  }
   // Handed to the engine, which keeps it among its dialogs and turns it to
   // the viewer when it is shown.
   if (engine) *engine += dialog;
@@ -49,9 +53,13 @@ template <typename Build>
 Dialog* PoolMenus::wizard_dialog(const std::string& name, Build build) {
   const auto found = wizard_dialogs.find(name);
   if (found != wizard_dialogs.end()) return found->second;
-  Dialog* dialog = new_dialog(name);
-  dialog->follow_player(0);
+  Dialog* dialog = new_dialog(name, true);
+  // On the table, among the balls and near the rails: drawn over them.
+  dialog->depth_test(false);
   build(dialog);
+  // Built unturned, as its children copy its pose; from now on it turns in
+  // place toward the viewer.
+  dialog->follow_player_rotation(1);
   // The arrow keys move the ball and pocket selection here, not a menu
   // cursor.
   dialog->sounds = false;
@@ -62,9 +70,8 @@ Dialog* PoolMenus::wizard_dialog(const std::string& name, Build build) {
 
 void PoolMenus::show_at(Dialog* dialog, const float* position) {
   dialog->enable(true);
-  if (!position) return;
-  dialog->frame().coord_sys().position() = to_vec3(position);
   if (engine) engine->selected_dialog() = dialog;
+  if (position) dialog->frame().coord_sys().position() = to_vec3(position);
 }
 
 Dialog* PoolMenus::ball_in_hand() {
@@ -94,7 +101,6 @@ Dialog* PoolMenus::choose_ball() {
 Dialog* PoolMenus::choose_pocket() {
   Dialog* dialog = wizard_dialog("pocket", [this](Dialog* d) {
     d->add_button("Choose pocket", [this, d] { step_pressed(d, &PoolMenus::shoot); });
-    d->depth_test(false);
   });
   const Pocket* pocket = engine ? engine->selected_pocket_object() : nullptr;
   const Vec3 p = pocket ? pocket->position * 0.8f : Vec3{};

@@ -55,8 +55,8 @@ class PoolMenus {
   Dialog* ball_in_hand();
   // Button "Choose ball", 0.05 m above the selected ball.
   Dialog* choose_ball();
-  // Button "Choose pocket", drawn without depth test, at 0.8 times the
-  // selected pocket's position (between it and the table's centre).
+  // Button "Choose pocket", at 0.8 times the selected pocket's position
+  // (between it and the table's centre).
   Dialog* choose_pocket();
   // Button "Shoot" and the power slider (0.125 to 1.0, set from the current
   // player's power at each showing; activating the slider shoots), 0.1 m
@@ -66,8 +66,11 @@ class PoolMenus {
   void hide_wizard_dialogs();
   // A new, empty dialog named `name` (empty master text, no action) that
   // lives as long as this object; listed in the engine's dialogs when there
-  // is an engine.
-  Dialog* new_dialog(const std::string& name);
+  // is an engine. A standing dialog follows neither the player's position
+  // nor his rotation when it is listed, so that the engine's first turn
+  // toward the viewer neither carries it away from where it is then put nor
+  // turns it before its children, which copy its pose, are added.
+  Dialog* new_dialog(const std::string& name, bool standing = false);
   // The engine exists, no VR hand controller is connected, rules exist, the
   // wizard is at "Ball in hand" and the current player is human or a shot
   // is in progress.
@@ -122,6 +125,14 @@ class PoolMenus {
   void hide_menus();
   // The first enabled menu in name order while in menu mode, else null.
   Dialog* first_open_menu() const;
+  // Once a frame: an open menu (or prompt) is placed in front of the viewer
+  // again when the view has moved away from where it was when the menu was
+  // last placed (kViewShift metres, or kViewTurn degrees), and when it was
+  // shown without being placed. Nothing in head-mounted mode, where the
+  // engine keeps the menus by the player as the head moves.
+  void keep_menus_in_view();
+  static constexpr float kViewShift = 0.1f;
+  static constexpr float kViewTurn = 20.0f;
   // The menus needed at start: the main menu, "audio", the VR labels of
   // both hands, the hint images (a failure is printed) and "controls",
   // hidden again. 0.
@@ -210,8 +221,9 @@ class PoolMenus {
   // when the engine has no location for the button.
   Dialog* add_vr_label(int controller, const std::string& button, const std::string& text,
                        const Vec3& offset);
-  // The dialog the hints stand by: the open menu while in menu mode, else
-  // the shot wizard's dialog of the current step when it is shown.
+  // The dialog the hints stand by and Enter goes to: the open menu while in
+  // menu mode, else, while a human's shot waits and no stroke is on its way,
+  // the shot wizard's dialog of the current step, shown alone.
   Dialog* current_dialog();
 
   // The menus Back returns to; the last is the top.
@@ -243,13 +255,16 @@ class PoolMenus {
   SimpleOption placement_marker;
 
  private:
-  // The wizard dialog of that name, built by `build` when missing: not
-  // following the player, its menu sounds off, stored, its default child
-  // selected.
+  // The wizard dialog of that name, built by `build` when missing: standing
+  // where it is put (not following the player), drawn without depth test
+  // (the table and the balls never hide it), its menu sounds off, stored,
+  // its default child selected.
   template <typename Build>
   Dialog* wizard_dialog(const std::string& name, Build build);
-  // Shows the dialog; with a position, places it there and makes it the
-  // engine's selected dialog.
+  // Shows the dialog as the engine's selected dialog (it takes the arrow
+  // keys and places the menu sounds); with a position, places it there
+  // (without one, as after Delete cleared the choice, it stays where it
+  // was).
   void show_at(Dialog* dialog, const float* position);
 
   // The wizard-dialog buttons' actions. "Choose ball" and "Choose pocket":
@@ -297,5 +312,13 @@ class PoolMenus {
   void place_hint(Decal& image, Dialog& d, const std::function<bool(const Frame&)>& test,
                   float height = 0.0f, bool left = false);
 
+  // Places the menu in front of the viewer (its orientation function,
+  // forced) and remembers the view it was placed for.
+  void place_in_view(Dialog* menu);
+
   std::vector<std::unique_ptr<Dialog>> owned_;
+  // The menu last placed in front of the viewer, and the view then.
+  Dialog* placed_menu_ = nullptr;
+  Vec3 placed_eye_{0.0f, 0.0f, 0.0f};
+  Vec3 placed_look_{0.0f, 0.0f, 0.0f};
 };

@@ -1,6 +1,7 @@
 // PoolMenus: which menu is open, the back stack, menu mode and the common
 // steps of building a menu.
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 
@@ -30,13 +31,36 @@ int PoolMenus::show_menu(Dialog* menu, bool remember) {
   if (found != back_stack.end()) back_stack.erase(found);
   menu->enable(true);
   if (!menus_active) open_menus();
-  if (menu->orient_func()) menu->orient_func()(true);
+  place_in_view(menu);
   // Arrow keys move in the selected dialog; Enter clicks the current menu.
   if (engine) engine->selected_dialog() = engine->menu_dialog = menu;
   // On a monitor a menu is drawn over the table and the room.
   if (depth_control)
     menu->depth_test(menu->depth_test() && engine && engine->positional_control(1));
   return menu->select_default_child();
+}
+
+void PoolMenus::place_in_view(Dialog* menu) {
+  if (menu->orient_func()) menu->orient_func()(true);
+  placed_menu_ = menu;
+  if (!engine) return;
+  const CoordinateSystem& view = engine->mouse_look().coord_sys();
+  placed_eye_ = view.position();
+  placed_look_ = view.zhat(false);
+}
+
+void PoolMenus::keep_menus_in_view() {
+  if (!engine || engine->hmd_control()) return;
+  const CoordinateSystem& view = engine->mouse_look().coord_sys();
+  const float turn_cos = std::cos(kViewTurn * 3.14159265f / 180.0f);
+  for (auto& [name, menu] : menus) {
+    if (!menu->enabled()) continue;
+    // The camera of a computer's shot or the walker standing up may carry
+    // the view away from a menu that stays where it was put.
+    const bool moved = norm(view.position() - placed_eye_) > kViewShift ||
+                       dot(view.zhat(false), placed_look_) < turn_cos;
+    if (menu != placed_menu_ || moved) place_in_view(menu);
+  }
 }
 
 void PoolMenus::push_menu(Dialog* menu) {

@@ -108,6 +108,9 @@ Dialog* PoolMenus::current_dialog() {
   for (auto& [name, menu] : menus)
     if (menu->enabled()) return menu;
   if (!engine || !engine->awaiting_human_input()) return nullptr;
+  // The shot is on its way: the dialog its button hid stays hidden, and
+  // Enter meanwhile presses nothing.
+  if (!engine->paused() && engine->stroke_coming()) return nullptr;
   const int step = engine->shot_wizard.current_step_index();
   static constexpr const char* kStepDialogs[4] = {"ball in hand", "ball", "pocket", "shoot"};
   if (step == 3) shoot();

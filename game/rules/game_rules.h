@@ -120,6 +120,9 @@ class GameRules {
   bool shot_in_progress = false;
   std::uint64_t turn_count = ~std::uint64_t(0);  // all bits: no stroke yet
   std::uint64_t shot_count = ~std::uint64_t(0);
+  // The number of the shot being played or, between shots, of the next one:
+  // the shot count as the strike leaves it, 0 before a game's first stroke.
+  std::uint64_t shot_number() const { return shot_count == ~std::uint64_t(0) ? 0 : shot_count; }
   std::deque<ShotEvent> events;
   std::vector<Player> players;
   bool turn_passed = false;

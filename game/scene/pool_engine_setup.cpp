@@ -270,8 +270,7 @@ void PoolEngine::update_key_hints() {
   // Placing them shows the dialog of the wizard's step; while a stroke the
   // Shoot button asked for is on its way, no dialog takes input and the
   // one it hid stays hidden.
-  const bool stroke_coming = gametime_queue().contains(kShootRequestEvent) || stroke_pending();
-  if (stroke_coming && !paused()) return;
+  if (stroke_coming() && !paused()) return;
   menus.place_control_hints();
 }
 

@@ -35,6 +35,12 @@ bool waiting_or_running(const EventQueue& queue, const char* name) {
   return false;
 }
 
+// Whether a glide of the cue is queued or running.
+bool gliding(const EventQueue& queue) {
+  return waiting_or_running(queue, PoolEngine::kGlideEvents[0]) ||
+         waiting_or_running(queue, PoolEngine::kGlideEvents[1]);
+}
+
 void erase_all(EventQueue& queue, const char* name) {
   while (queue.contains(name)) queue.erase(name);
 }
@@ -51,6 +57,19 @@ bool PoolEngine::cue_animation_running() const {
 
 bool PoolEngine::stroke_pending() const {
   return running(gametime_queue(), kStrokeEvent);
+}
+
+bool PoolEngine::stroke_coming() const {
+  return gametime_queue().contains(kShootRequestEvent) || stroke_pending();
+}
+
+bool PoolEngine::aim_marked() const {
+  return rules && aim_shot_number != kNoAim && aim_shot_number >= rules->shot_number();
+}
+
+bool PoolEngine::aim_settling() const {
+  const EventQueue& queue = gametime_queue();
+  return gliding(queue) || waiting_or_running(queue, kAlignMarkEvent);
 }
 
 void PoolEngine::start_turn() {
@@ -76,13 +95,13 @@ void PoolEngine::start_turn() {
     if (shot_wizard.current_step_index() == 0 && free_cue_ball()) menus.ball_in_hand();
     return;
   }
-  if (cue_animation_running() || stroke_pending()) return;
+  // The glide of this turn (queued or running) and its mark come first.
+  if (aim_settling() || stroke_pending()) return;
   free_cue_ball();
   // Once the glide of this shot has ended and its aim is marked, the stroke
   // follows on that aim: choosing again would start a second glide, with a
   // new aim error, under the stroke.
-  const bool aimed =
-      aim_shot_number >= game.shot_count && selected_ball_object() && selected_pocket_object();
+  const bool aimed = aim_marked() && selected_ball_object() && selected_pocket_object();
   if (!aimed) {
     const ShotChoice choice =
         game.choose_shot(game.current, balls, table.pockets, 0, true, kComputerCutLimit);
@@ -90,11 +109,11 @@ void PoolEngine::start_turn() {
     selected_pocket = choice.second;
     align_shot(false);
   }
-  // A glide just queued has not started yet: once the aim of this shot is
-  // marked, the stroke follows at once.
-  if (cue_animation_running()) return;
+  // A glide just queued has not started yet: the stroke waits for its end
+  // and its mark.
+  if (aim_settling()) return;
   EventQueue& queue = gametime_queue();
-  if (aim_shot_number >= game.shot_count) {
+  if (aim_marked()) {
     start_stroke_animation();
   } else {
     queue.clear(kStrokeEvent);
@@ -137,7 +156,7 @@ void PoolEngine::align_shot(bool restart) {
   queue.adopt(std::make_unique<Event>(
       kAlignMarkEvent, queue.time() + duration, 0.0, nullptr, nullptr,
       [this](double) {
-        if (rules) aim_shot_number = rules->shot_count;
+        if (rules) aim_shot_number = rules->shot_number();
       },
       nullptr));
   // The shot is watched from above the cue's back end in the aiming pose.
@@ -172,7 +191,7 @@ void PoolEngine::animate_cue_to_aim(const Vec3& from, const Vec3& to, bool resta
 }
 
 void PoolEngine::start_stroke_animation() {
-  if (cue_animation_running()) return;
+  if (gliding(gametime_queue())) return;
   shot_wizard.set_step(kWizardSteps[3]);
   const Vec3 u = normalized(cue.end_a - cue.end_b);
   if (!finite(u)) return;
@@ -210,9 +229,8 @@ void PoolEngine::shoot_after_cue_animation() {
   queue.adopt(std::make_unique<Event>(
       kShootRequestEvent, queue.time(), -1.0, nullptr, nullptr,
       [this, done = false](double) mutable {
-        if (done || cue_animation_running()) return;
-        if (rules && rules->current_player().computer && aim_shot_number < rules->shot_count)
-          return;
+        if (done || aim_settling()) return;
+        if (!computer_may_strike()) return;
         done = true;
         start_stroke_animation();
         gametime_queue().clear(kShootRequestEvent);

@@ -201,7 +201,7 @@ bool PoolEngine::strike_gate_open() const {
 
 bool PoolEngine::computer_may_strike() const {
   if (!rules || !rules->current_player().computer) return true;
-  return !(rules->shot_count > aim_shot_number);
+  return aim_marked();
 }
 
 void PoolEngine::human_control_step() {
@@ -242,9 +242,11 @@ void PoolEngine::human_control_step() {
       trigger_was_down_ = down;
     }
   }
+  // The highlighted item stays where the arrow keys put it, so that Enter
+  // runs it; only a dialog without one highlights its first item.
   const auto dialog = menus.wizard_dialogs.find("ball in hand");
   if (dialog != menus.wizard_dialogs.end()) {
     dialog->second->arrange_children();
-    dialog->second->select_default_child();
+    if (dialog->second->cursor_data().index < 0) dialog->second->select_default_child();
   }
 }

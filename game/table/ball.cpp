@@ -14,6 +14,12 @@ bool Ball::ValidPoint(const float* p) const {
   return norm(to_vec3(p) - position) > radius;
 }
 
+void Ball::stop() {
+  velocity = {0.0f, 0.0f, 0.0f};
+  angular_velocity = {0.0f, 0.0f, 0.0f};
+  ClearForces();
+}
+
 void Ball::init() {
   material.set_spec(1.0f, 1.0f, 150.0f);
   material.enable();

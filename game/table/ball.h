@@ -24,6 +24,9 @@ class Ball : public PhysObj, public GeomObj {
 
   // True strictly outside the ball.
   bool ValidPoint(const float* p) const override;
+  // At rest: no velocity, spin, force or torque, so that integrating the
+  // ball leaves it where it is until a contact moves it.
+  void stop();
 
   void draw() override { draw_with({}); }
   // The material, integration switched on and, when the ball has one, its

@@ -12,6 +12,7 @@
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
 #include "support/data_root.h"
+#include "support/pool_play.h"
 
 namespace {
 
@@ -32,12 +33,7 @@ bool dropped(const std::deque<ShotEvent>& events, int ball) {
 class Match : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.table.build_geometry();
-    engine.init_shot_wizard();
-    engine.install_callbacks();
-    engine.menus.menus_active = false;
+    testing_support::ready_for_play(engine, clock);
     engine.difficulty.level = 2;
     engine.rack_random.engine().seed(2024);
     engine.spot_random.engine().seed(2025);
@@ -45,11 +41,7 @@ class Match : public ::testing::Test {
     engine.new_game(0, 2);
   }
 
-  void frame() {
-    now += kFrame;
-    engine.tick_aim_guide();
-    engine.idle();
-  }
+  void frame() { testing_support::play_frame(engine, now, kFrame); }
 
   // Every ball finite; an object ball either in play inside the box or out
   // of play, pocketed by the rules and held by exactly one pocket.

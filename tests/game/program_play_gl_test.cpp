@@ -1,13 +1,15 @@
 // The whole game as a player meets it: the real program on the generated
 // data folder, on an X server of its own, watched through screenshots and
 // its own output from its intro to a game of two computers and a
-// computer's aim, then quit with the keys a player presses; and a human's
+// computer's aim, a new game against the computer whose break is played
+// with Enter alone, then quit with the keys a player presses; and a human's
 // shot taken back step by step with Delete.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +182,20 @@ std::string timeline(const std::vector<Stats>& seen) {
 // cue for 3 s, times 1.25).
 constexpr double kAimGlide = 5.0;
 
+// A share of changed pixels that shows balls or the cue moving: a ball far
+// down the table covers a few hundred pixels of the window.
+constexpr double kMoving = 0.0002;
+
+// The share of pixels whose luma differs by more than a tenth between two
+// screenshots of the same size (1 when the sizes differ).
+double changed(const Image& a, const Image& b) {
+  if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 1.0;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < a.pixels.size(); ++i)
+    n += std::abs(testing_support::luma(a.pixels[i]) - testing_support::luma(b.pixels[i])) > 25.0;
+  return double(n) / double(a.pixels.size());
+}
+
 class GamePlay : public datagen_test::DataFolderTest {
  protected:
   // The window's title.
@@ -277,7 +293,7 @@ class GamePlay : public datagen_test::DataFolderTest {
   std::vector<std::pair<std::string, Frame>> kept_;
 };
 
-TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
+TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMainMenu) {
   start_game();
   const unsigned long window = testing_support::wait_for_window(kTitle, kStartSeconds);
   ASSERT_NE(window, 0u) << game_->err();
@@ -373,8 +389,57 @@ TEST_F(GamePlay, IntroThenComputersPlayThenQuitFromTheMainMenu) {
       return false;
     });
   };
+  // The menu shows in front of the viewer wherever the camera of the
+  // computer's shot has carried the view: its highlighted item in green
+  // with the Enter key's picture beside it.
+  const auto menu_in_view = [&](const char* name) {
+    return watch(window, 30.0, [&](const Frame& f) {
+      keep(f, name);
+      const Panel seen = selected_panel(f.image);
+      return seen.one() && seen.key_picture;
+    });
+  };
   ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
-  look("main_menu", 5.0);
+  EXPECT_TRUE(menu_in_view("main_menu")) << "Esc in the computers' game shows no menu";
+
+  // "New game", "Human vs. Computer": the human breaks. Enter on each step
+  // of the shot: "Choose ball", "Choose pocket", and the first Enter on
+  // "Shoot" strikes. A human's turn stands still on the screen; the stroke
+  // and the break move it, screenshot after screenshot.
+  const auto press = [&](const char* key) {
+    ASSERT_TRUE(testing_support::send_keys(window, key));
+    sleep_for(1.5);
+  };
+  for (const char* key : {"Down", "Return", "Return", "Return", "Return"}) press(key);
+  std::optional<Frame> before;
+  watch(window, 3.0, [&](const Frame& f) {
+    before = f;
+    return false;
+  });
+  ASSERT_TRUE(before);
+  keep(*before, "shoot");
+  std::optional<Image> still = testing_support::window_screenshot(window);
+  ASSERT_TRUE(still);
+  EXPECT_LT(changed(before->image, *still), kMoving) << "the human's turn does not stand still";
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
+  int moving = 0;
+  std::string shares;
+  std::optional<Frame> last;
+  watch(window, 40.0, [&](const Frame& f) {
+    if (last) {
+      const double c = changed(last->image, f.image);
+      shares += std::to_string(c) + " ";
+      if (c > kMoving) ++moving;
+    }
+    last = f;
+    keep(f, "struck");
+    return moving >= 4;
+  });
+  EXPECT_GE(moving, 4) << "Enter on \"Shoot\" did not strike: " << shares;
+
+  // Esc during the shot: the main menu, and down to its end.
+  ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
+  EXPECT_TRUE(menu_in_view("main_menu_in_game")) << "Esc during the shot shows no menu";
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(testing_support::send_keys(window, "Down"));
     sleep_for(0.5);

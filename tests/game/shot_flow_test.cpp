@@ -17,6 +17,7 @@
 #include "input/frame_clock.h"
 #include "support/data_root.h"
 #include "support/pool_balls.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -51,13 +52,8 @@ class ShotFlow : public ::testing::Test {
 
   // Seats players, the last `computers` of them computers; the first plays.
   void seat(int players, int computers) {
-    engine.frame_clock(&clock);
-    engine.walking().frame_clock(&clock);
-    engine.table.build_geometry();
-    engine.init_shot_wizard();
-    engine.install_callbacks();
+    testing_support::ready_for_play(engine, clock);
     engine.eight_ball.init_players(players, computers);
-    engine.menus.menus_active = false;
     engine.shot_wizard.start();
     engine.shot_wizard.set_step("Choose ball");
   }
@@ -67,11 +63,7 @@ class ShotFlow : public ::testing::Test {
     engine.aim_guide.aim_at(engine.cue_ball);
   }
 
-  void frame() {
-    now += kFrame;
-    engine.tick_aim_guide();
-    engine.idle();
-  }
+  void frame() { testing_support::play_frame(engine, now, kFrame); }
   // Frames until done() holds (true) or the seconds have passed (false).
   bool run_until(const std::function<bool()>& done, double seconds) {
     for (double t = 0.0; t < seconds; t += kFrame) {
@@ -441,7 +433,7 @@ class ComputerTurn : public ShotFlow {
     EXPECT_FALSE(engine.stroke_pending());
     EXPECT_TRUE(run_until([this] { return engine.stroke_pending(); }, 3.5));
     EXPECT_GE(game_queue().time(), 3.0);
-    EXPECT_EQ(engine.aim_shot_number, engine.rules->shot_count);
+    EXPECT_EQ(engine.aim_shot_number, engine.rules->shot_number());
     EXPECT_TRUE(run_until([this] { return shot_started(); }, 1.5));
     EXPECT_LT(game_queue().time(), 5.0);
     return angle_deg(engine.cue_ball->velocity, ghost - start);
@@ -461,6 +453,33 @@ TEST_F(ComputerTurn, AnEasyComputerMissesItsLineByItsAimError) {
   const float error = play_turn();
   EXPECT_GT(error, 0.0f);
   EXPECT_LT(error, 5.0f);
+}
+
+TEST_F(ComputerTurn, EachTurnAndEachNewGameStrokesOnlyAfterItsOwnGlide) {
+  CaptureStdout quiet;
+  // Frames until the stroke starts: it must not start while a glide runs,
+  // and a glide must have run first.
+  const auto stroke_after_glide = [this] {
+    bool glided = false;
+    for (double t = 0.0; t < 6.0; t += kFrame) {
+      frame();
+      EXPECT_FALSE(engine.stroke_pending() && engine.cue_animation_running());
+      glided = glided || engine.cue_animation_running();
+      if (engine.stroke_pending()) return glided;
+    }
+    return false;
+  };
+  EXPECT_TRUE(stroke_after_glide());  // the first shot of the game
+  ASSERT_TRUE(run_until([this] { return shot_started(); }, 1.5));
+  ASSERT_TRUE(run_until([this] { return !shot_started(); }, 120.0));
+  EXPECT_TRUE(stroke_after_glide());  // the next turn
+  // A new game while an aim of the last one is marked or on its way.
+  engine.new_game(0, 2);
+  EXPECT_TRUE(stroke_after_glide());
+  engine.align_shot(true);
+  run(1.0);
+  engine.new_game(0, 2);
+  EXPECT_TRUE(stroke_after_glide());
 }
 
 TEST_F(ComputerTurn, ACueBallInAPocketGoesToAFreeSpotFirst) {
@@ -509,7 +528,7 @@ TEST_F(CueAnimation, AGlideOfNoDurationPlacesTheCueAtOnce) {
             0.01f);
   // The aim is marked at once, in the next step of the queue.
   frame();
-  EXPECT_EQ(engine.aim_shot_number, engine.rules->shot_count);
+  EXPECT_EQ(engine.aim_shot_number, engine.rules->shot_number());
 }
 
 TEST_F(CueAnimation, ShootAfterTheAnimationQueuesOneRequest) {

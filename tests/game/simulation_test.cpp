@@ -304,7 +304,7 @@ TEST_F(Simulation, AHumanOpponentFindsTheCueBallOnAFreeSpotAtOnce) {
   cue.position = pocket.position - normalized(pocket.position) * 0.06f;
   strike(normalized(pocket.position) * 0.7f, {1, 2, 3});
   engine.ball_sunk(0, 7);
-  EXPECT_FALSE(cue.enable_update());
+  EXPECT_TRUE(cue.enable_update());  // on the table, in play
   expect_vec(cue.velocity, {0, 0, 0});
   expect_vec(cue.angular_velocity, {0, 0, 0});
   for (const Pocket& p : engine.table.pockets) EXPECT_GE(norm(cue.position - p.position), p.radius);
@@ -321,6 +321,21 @@ TEST_F(Simulation, FreeSpotsKeepClearOfBallsPocketsAndWalls) {
   // A box full of balls: after seven tries the last draw is taken anyway.
   const Vec3 p = engine.random_ball_position(10.0);
   EXPECT_TRUE(finite(p));
+}
+
+TEST_F(Simulation, AFreeSpotTouchesNoBallWhateverTheClearance) {
+  // Fifteen balls spread over the box, three rows of five.
+  std::map<int, Vec3> spread{{0, {0, 0, 0}}};
+  for (int k = 0; k < 15; ++k)
+    spread[k + 1] = {-0.6f + 0.3f * float(k % 5), 0, -0.25f + 0.25f * float(k / 5)};
+  place(spread);
+  engine.spot_random.engine().seed(5);
+  // "Randomize" asks for no clearance: the cue ball must still fit.
+  for (int k = 0; k < 1000; ++k) {
+    const Vec3 p = engine.random_ball_position(0.0);
+    for (int j = 1; j < 16; ++j)
+      ASSERT_GT(norm(p - engine.balls[j].position), 2 * kR) << "draw " << k << ", ball " << j;
+  }
 }
 
 // ---- Ball pairs and shot events
@@ -341,6 +356,50 @@ TEST_F(Simulation, TouchingBallsCollideOnceAFrameAndOnlyTheCueBallsContactsCount
   for (int i = 0; i < 4; ++i) EXPECT_EQ(engine.balls[i].contacts, 1) << i;
   EXPECT_EQ(engine.rules->events, (std::deque<ShotEvent>{{kBallContact, 1}}));
   EXPECT_EQ(listener_updates, 1);
+}
+
+TEST_F(Simulation, BallsRestingAgainstEachOtherAreRecordedAndHeardOnceUntilTheyPart) {
+  place({{0, {0, 0, 0}}, {1, {2 * kR - 0.0005f, 0, 0}}});
+  strike({0, 0, 0});  // a shot that never ends, its cue ball at rest
+  const std::deque<ShotEvent> once{{kBallContact, 1}};
+  run(1.0);
+  EXPECT_EQ(engine.rules->events, once);
+  EXPECT_EQ(listener_updates, 1);  // one impact
+  // A pause stops the game clock but not the step.
+  for (int f = 0; f < 600; ++f) engine.simulation_step(0.0);
+  EXPECT_EQ(engine.rules->events, once);
+  EXPECT_EQ(listener_updates, 1);
+  // Parted for a frame, then in touch again: a second contact.
+  engine.balls[1].position[0] += 0.01f;
+  frame();
+  engine.balls[1].position[0] -= 0.01f;
+  frame();
+  EXPECT_EQ(engine.rules->events, (std::deque<ShotEvent>{{kBallContact, 1}, {kBallContact, 1}}));
+  EXPECT_EQ(listener_updates, 2);
+}
+
+TEST_F(Simulation, ACueBallPutOnAFreeSpotDuringTheShotIsMetByTheRollingBalls) {
+  engine.eight_ball.init_players(2, 0);
+  engine.spot_random.engine().seed(3);
+  place({{0, {0, 0, 0}}, {1, {0.3f, 0, 0}}});
+  const Pocket& pocket = engine.table.pockets[7];
+  Ball& cue = engine.balls[0];
+  cue.position = pocket.position - normalized(pocket.position) * 0.06f;
+  strike(normalized(pocket.position) * 0.7f);
+  engine.ball_sunk(0, 7);
+  // Ball 1 rolls at the cue ball from the side of the table's centre.
+  const Vec3 towards{cue.position[0] > 0.0f ? 1.0f : -1.0f, 0, 0};
+  Ball& ball = engine.balls[1];
+  ball.position = cue.position - towards * 0.15f;
+  ball.velocity = towards * 0.5f;
+  float closest = 1.0f;
+  for (int f = 0; f < 30; ++f) {
+    frame();
+    closest = std::min(closest, norm(ball.position - cue.position));
+  }
+  EXPECT_GT(closest, 1.5f * kR);  // at most a part of a frame late
+  EXPECT_GT(dot(cue.velocity, towards), 0.3f);
+  EXPECT_LT(dot(ball.velocity, towards), 0.1f);
 }
 
 TEST_F(Simulation, AFastHeadOnHitAtTheLongestStepStillPassesTheBlowOn) {
@@ -419,6 +478,22 @@ TEST_F(Simulation, NoBallStopsInTheFirstTwoSecondsThenSlowOnesAreZeroed) {
   expect_vec(engine.balls[0].velocity, {0, 0, 0});
   EXPECT_GT(norm(engine.balls[1].velocity), 0.0f);
   EXPECT_TRUE(engine.rules->shot_in_progress);
+}
+
+TEST_F(Simulation, AStoppedBallKeepsNoForceAndStaysPutOnAComputersTurn) {
+  place({{0, {0, 0, 0}}, {1, {0.3f, 0.1f, 0}}});
+  strike({0.0005f, 0, 0});
+  engine.balls[1].velocity = {0.0008f, 0, 0};
+  run(2.0 + 2 * kFrame);
+  ASSERT_FALSE(engine.rules->shot_in_progress);
+  for (const Ball& b : engine.balls) {
+    expect_vec(b.force, {0, 0, 0}, 0.0f);
+    expect_vec(b.torque, {0, 0, 0}, 0.0f);
+  }
+  // Between shots a computer's turn integrates the balls in play.
+  const Vec3 at = engine.balls[1].position;
+  run(10.0);
+  expect_vec(engine.balls[1].position, at, 0.0f);
 }
 
 TEST_F(Simulation, AShotOfSlowBallsEndsInTheFirstFrameAfterTwoSeconds) {
@@ -575,7 +650,11 @@ TEST_F(RandomShots, ShotsPlayedToTheEndComeToRest) {
     play(seed, 120.0);
     if (HasFailure()) return;
     EXPECT_FALSE(shot->engine.rules->shot_in_progress) << seed;
-    for (const Ball& b : shot->engine.balls) expect_vec(b.velocity, {0, 0, 0}, 0.0f);
+    for (const Ball& b : shot->engine.balls) {
+      expect_vec(b.velocity, {0, 0, 0}, 0.0f);
+      expect_vec(b.force, {0, 0, 0}, 0.0f);
+      expect_vec(b.torque, {0, 0, 0}, 0.0f);
+    }
   }
 }
 

@@ -2,10 +2,29 @@
 #pragma once
 
 #include <iostream>
+#include <mutex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 namespace testing_support {
+
+// A text that several threads may write at once through a stream: the
+// engine's loader threads report on std::cout while the test's thread
+// does. It keeps no put area, so that every write takes the lock.
+class SharedTextBuffer : public std::streambuf {
+ public:
+  std::string str() const;
+  void clear();
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
 
 // While alive, std::cout and std::cerr write into strings.
 class OutputCapture {
@@ -20,8 +39,8 @@ class OutputCapture {
   void reset();
 
  private:
-  std::ostringstream out_;
-  std::ostringstream err_;
+  SharedTextBuffer out_;
+  SharedTextBuffer err_;
   std::streambuf* old_out_;
   std::streambuf* old_err_;
 };

@@ -1,0 +1,31 @@
+// A game engine for tests as start-up leaves it for play, without a
+// window, stepped frame by frame on a clock the test sets. Header-only: the
+// game's test programs link the game library, the support library does not.
+#pragma once
+
+#include "game/app/pool_engine.h"
+#include "input/frame_clock.h"
+#include "support/engine_frame.h"
+
+namespace testing_support {
+
+// On the clock (its walker too), the box built, the shot wizard made, the
+// game's hooks installed and the menus closed.
+inline void ready_for_play(PoolEngine& engine, FrameClock& clock) {
+  run_on_clock(engine, clock);
+  engine.table.build_geometry();
+  engine.init_shot_wizard();
+  engine.install_callbacks();
+  engine.menus.menus_active = false;
+}
+
+// One frame dt after the last: the aim guide's periodic step, then the
+// engine's idle step (the queues, the pre-idle hook with the aiming and the
+// turn, the simulation).
+inline void play_frame(PoolEngine& engine, double& now, double dt) {
+  now += dt;
+  engine.tick_aim_guide();
+  engine.idle();
+}
+
+}  // namespace testing_support
