@@ -6,7 +6,10 @@
 # loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input, `make play` builds the
 # game with its data folder and starts it, `make screenshot` builds it and
-# takes the README's picture (docs/screenshot.png) under a virtual X server.
+# takes the README's picture (docs/screenshot.png) under a virtual X server,
+# `make soak` plays it for SOAK_MINUTES under random input (SOAK_SEED,
+# SOAK_SANITIZE=1 for the sanitized build) and fails on a crash, a hang,
+# unclean output or growing memory.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -20,8 +23,11 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
 CTEST_ARGS ?=
+SOAK_MINUTES ?= 30
+SOAK_SEED ?=
+SOAK_SANITIZE ?= 0
 
-.PHONY: all data play screenshot deps test tsan bench fuzz fuzz-build clean
+.PHONY: all data play screenshot soak deps test tsan bench fuzz fuzz-build clean
 
 all: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -40,6 +46,24 @@ play: all
 # private virtual X server.
 screenshot: all
 	BUILD=$(RELEASE_DIR) ./scripts/screenshot.sh docs/screenshot.png
+
+# The game under random input for SOAK_MINUTES on an X server of its own:
+# the release build, or with SOAK_SANITIZE=1 the sanitized one of `make test`.
+ifeq ($(SOAK_SANITIZE),1)
+SOAK_DIR := $(TEST_DIR)
+SOAK_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DVARNOX_SANITIZE=ON
+SOAK_FLAGS := --sanitized
+else
+SOAK_DIR := $(RELEASE_DIR)
+SOAK_CONFIG := -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
+SOAK_FLAGS :=
+endif
+
+soak: deps
+	cmake -S . -B $(SOAK_DIR) $(SOAK_CONFIG)
+	cmake --build $(SOAK_DIR) -j $(JOBS) --target talvorin32 data swap_counter
+	./scripts/soak.py --build $(SOAK_DIR) --minutes $(SOAK_MINUTES) \
+	  $(if $(SOAK_SEED),--seed $(SOAK_SEED)) $(SOAK_FLAGS)
 
 deps:
 	./scripts/deps.sh

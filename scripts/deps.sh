@@ -8,7 +8,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libopenal-dev liblodepng-dev libpcg-cpp-dev libsdl2-dev
-  xdotool x11-utils x11-apps xfonts-base imagemagick
+  xdotool x11-utils x11-apps xfonts-base imagemagick python3
   xvfb xauth
   clang libclang-rt-14-dev
 "

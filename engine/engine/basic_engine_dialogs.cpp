@@ -61,6 +61,11 @@ BasicEngine& BasicEngine::add_dialog(Dialog* d, std::list<Dialog*>& list, float 
       return;
     }
     const bool enabled = d->enabled();
+    // A placement under way is left to end, the flag kept for the next
+    // run: restarted from where the dialog stands at every run, it would
+    // never move while a frame takes as long as the period (a menu opened
+    // at a low frame rate, with the viewer turned, would stay out of view).
+    if (enabled && d->placement_under_way()) return;
     if (enabled && state->height_tolerance > 0.0f) {
       const float height = dot(
           d->frame().coord_sys().position() - mouse_look_.coord_sys().position(), up_direction());

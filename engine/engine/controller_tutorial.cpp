@@ -224,7 +224,8 @@ bool ControllerTutorial::have_gamepad_hint(const std::string& key) const {
 void ControllerTutorial::add_ctl_hint(Hints& hints, std::vector<std::string>& names,
                                       std::string label, std::string key, std::string picture,
                                       Vec3 position) {
-  auto* d = new Dialog("", {});
+  if (!hint_dialogs_) hint_dialogs_ = std::make_shared<OwnedDialogs>(engine_);
+  Dialog* d = hint_dialogs_->keep(DialogPtr(new Dialog("", {})));
   d->gap = label_gap_;
   d->add_text(std::move(label), false)->text_size(label_size_, true);
   if (!picture.empty()) {

@@ -30,10 +30,11 @@ class OwnedDialogs;
 // Main thread only. Building the hints and the model's vertex arrays needs
 // the OpenGL context.
 //
-// The hint dialogs are made by the tutorial and never freed by it: the
-// engine's overlay list borrows them for the rest of the run, and copies
-// share them. The text hints on the gamepad model (new_controller_hint) are
-// shared by copies too, and freed, off the engine, with the last of them.
+// The hint dialogs are made by the tutorial and shared by its copies; the
+// engine's overlay list borrows them, and the last copy takes them off it
+// and frees them. The text hints on the gamepad model (new_controller_hint)
+// are shared by copies too, and freed, off the engine, with the last of
+// them. The engine must outlive the tutorial and its copies.
 // Copies and moves take every field member-wise; the events and the update
 // function the tutorial puts on the engine act on the object that made them
 // and do nothing once it is destroyed.
@@ -264,6 +265,8 @@ class ControllerTutorial : public Option {
   std::vector<Dialog*> button_hints_;
   // Owner of the dialogs of new_controller_hint, made with the first.
   std::shared_ptr<OwnedDialogs> button_hint_dialogs_;
+  // The keyboard and gamepad hints of every init.
+  std::shared_ptr<OwnedDialogs> hint_dialogs_;
   Hints keyboard_hints_;
   Hints gamepad_hints_;
   std::vector<std::string> keyboard_hint_names_;

@@ -13,6 +13,12 @@ Dialog* OwnedDialogs::adopt(DialogPtr d) {
   return raw;
 }
 
+Dialog* OwnedDialogs::keep(DialogPtr d) {
+  if (!d) return nullptr;
+  dialogs_.push_back(std::move(d));
+  return dialogs_.back().get();
+}
+
 void OwnedDialogs::clear() {
   // Off the engine first: none of its events may reach a freed dialog.
   if (engine_)

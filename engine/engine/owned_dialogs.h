@@ -23,6 +23,10 @@ class OwnedDialogs {
   // Keeps d and registers it with the engine (BasicEngine::add_dialog) when
   // there is one; d, null for null.
   Dialog* adopt(DialogPtr d);
+  // Keeps d without registering it, for an owner that hands it to the
+  // engine another way (its overlay list); clear() takes it off all the
+  // same. d, null for null.
+  Dialog* keep(DialogPtr d);
   // Every dialog taken off the engine and freed.
   void clear();
 

@@ -364,6 +364,10 @@ int Dialog::move_to(std::array<float, 3> target, double duration, double) {
   return 0;
 }
 
+bool Dialog::placement_under_way() const {
+  return placement_fader_.queue() && !placement_fader_.stop_called();
+}
+
 bool Dialog::move_in_progress() const {
   const double now = time_origin();
   const auto& span = position_fader_.epochs();

@@ -215,6 +215,9 @@ class Dialog : public Named, public PointerTree<Frame>, public Frame, public Fra
   int move_to(std::array<float, 3> target, double duration, double unused = 0.0);
   // Now lies strictly inside position_fader()'s span.
   bool move_in_progress() const;
+  // An animated placement of the orientation function has not ended yet:
+  // its fader is queued and has not stopped.
+  bool placement_under_way() const;
   BezierFaderBuffered<float>& position_fader() { return position_fader_; }
   std::array<float, 3>& position_buffer() { return position_buffer_; }
 

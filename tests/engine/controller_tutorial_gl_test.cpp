@@ -18,6 +18,10 @@
 #include "ui/dialog.h"
 #include "ui/tex_frame.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 using testing_support::OutputCapture;
 
 namespace {
@@ -120,6 +124,29 @@ TEST_F(TutorialInitGL, TheOffsetAndTheButtonTableComeFromTheSettings) {
   ASSERT_EQ(tutorial_.init(false), 0);
   EXPECT_EQ(engine_.update_functions().size(), 1u);
   EXPECT_EQ(engine_.ortho_dlgs().size(), 22u);
+}
+
+TEST_F(TutorialInitGL, TheLastCopyTakesTheHintsOffTheOverlayAndFreesThem) {
+  root_.write("cfg/controls.ini", "walk_accel = 8\n");
+  OutputCapture quiet;
+  std::vector<Dialog*> hints;
+  {
+    ControllerTutorial made(&engine_);
+    ASSERT_EQ(made.init(false), 0);
+    hints = engine_.ortho_dlgs();
+    ASSERT_EQ(hints.size(), 11u);
+    // A copy that ends leaves them to the others, and a move takes them
+    // along.
+    { const ControllerTutorial copy = made; }
+    EXPECT_EQ(engine_.ortho_dlgs(), hints);
+    const ControllerTutorial moved = std::move(made);
+    EXPECT_EQ(moved.keyboard_hints().size(), 5u);
+    EXPECT_EQ(engine_.ortho_dlgs(), hints);
+  }
+  EXPECT_TRUE(engine_.ortho_dlgs().empty());
+#if defined(__SANITIZE_ADDRESS__)
+  for (const Dialog* d : hints) EXPECT_TRUE(__asan_address_is_poisoned(d)) << "not freed";
+#endif
 }
 
 // ---- On the generated data folder

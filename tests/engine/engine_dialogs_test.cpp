@@ -134,6 +134,41 @@ TEST_F(EngineDialogs, AHiddenDialogIsForcedWhenShownAndNoToleranceNeverOrients) 
   EXPECT_EQ(position(still), (Vec3{0.5f, 5.0f, -0.8f}));
 }
 
+TEST_F(EngineDialogs, AtFramesSlowerThanTheRunsAPlacementStillEndsInFrontOfTheViewer) {
+  // The viewer turns to look along -x, the dialog standing in front of it
+  // before: it is placed anew, still shown (the turn passes max_angle) or
+  // shown again and forced (as a menu that opens), and the frames come 0.3 s
+  // apart, longer than the runs' period (0.2 s). Each run restarting the
+  // placement from where the dialog stands would hold it there.
+  struct Case {
+    const char* name;
+    bool shown_again;
+  };
+  double t = 100.0;
+  for (const Case& c : {Case{"still shown", false}, Case{"shown again", true}}) {
+    SCOPED_TRACE(c.name);
+    engine_.mouse_look().coord_sys().look_at(Vec3{0, 0, 0}, Vec3{0, 0, -1});
+    ButtonColumn d;
+    engine_ += &d;
+    frame_at(t += 0.5);
+    frame_at(t += 0.5);
+    for (int i = 0; i < 3; ++i) ASSERT_NEAR(position(d)[i], placed_[i], 1e-5f) << i;
+    if (c.shown_again) d.enable(false);
+    frame_at(t += 0.3);
+    engine_.mouse_look().coord_sys().look_at(Vec3{0, 0, 0}, Vec3{-1, 0, 0});
+    if (c.shown_again) {
+      d.enable(true);
+      d.orient_func()(true);
+    }
+    for (int i = 0; i < 6; ++i) frame_at(t += 0.3);
+    EXPECT_FALSE(d.placement_under_way());
+    const Vec3 ahead{-0.8f, 0.0f, 0.0f};
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(position(d)[i], ahead[i], 1e-5f) << i;
+    EXPECT_NEAR(d.frame().coord_sys().zhat()[0], 1.0f, 1e-5f);
+    engine_.remove_dialog(&d);
+  }
+}
+
 TEST_F(EngineDialogs, ARemovedDialogIsForgottenAndItsOrientationEventsEnd) {
   auto gone = std::make_unique<ButtonColumn>();
   ButtonColumn kept, stranger;

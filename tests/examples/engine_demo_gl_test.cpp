@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -144,4 +146,25 @@ TEST_F(EngineDemo, ShowsItsDialogFollowsTheMouseAndEndsOnEscape) {
   EXPECT_NE(run.output.find("pointer thread joined, 0 loads in flight"), std::string::npos)
       << run.output;
   EXPECT_EQ(error_lines(run.output), "");
+}
+
+TEST_F(EngineDemo, ThePreloadedSwapCounterCountsEachFrameItDraws) {
+  // The sanitizers' runtime first, as a sanitized program needs it.
+  const std::string preload = std::string(SANITIZER_RUNTIME) + " " + SWAP_COUNTER;
+  const std::string counts = (folder_->path() / "swaps").string();
+  const DemoRun run = finish(start_on_own_display(
+      folder_->path().string(), "env LD_PRELOAD='" + preload + "' SWAP_COUNTER_FILE='" + counts +
+                                    "' " + VARNOX_DEMO + " --frames 90"));
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_NE(run.output.find("varnox_demo: 90 frames"), std::string::npos) << run.output;
+  // The count and the time of the latest swap, on the steady clock.
+  std::ifstream file(counts, std::ios::binary);
+  std::uint64_t words[2] = {0, 0};
+  ASSERT_TRUE(file.read(reinterpret_cast<char*>(words), sizeof words)) << counts;
+  EXPECT_EQ(words[0], 90u);
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const double since = double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - double(words[1]) * 1e-9;
+  EXPECT_GE(since, 0.0);
+  EXPECT_LT(since, 120.0);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 #include "support/gl/window_pixels.h"
+#include "support/gl/x_windows.h"
 #include "support/vr_headset.h"
 
 // After GLEW's header.
@@ -52,6 +54,8 @@ class GameStartUp : public datagen_test::DataFolderFixture<
   void SetUp() override {
     testing_support::GLTest::SetUp();
     if (HasFatalFailure() || IsSkipped()) return;
+    // The game's window, titled as the game, shows on the shared display.
+    lock_ = std::make_unique<testing_support::GameWindowLock>();
     // A failure box must not wait for a player.
     previous_box_ =
         platform::set_message_box_handler([this](const std::string& text, const std::string&,
@@ -69,6 +73,7 @@ class GameStartUp : public datagen_test::DataFolderFixture<
       engine_->window().close();
     }
     platform::set_message_box_handler(previous_box_);
+    if (lock_) lock_->keep_until_exit();
     testing_support::GLTest::TearDown();
   }
 
@@ -95,6 +100,7 @@ class GameStartUp : public datagen_test::DataFolderFixture<
   std::unique_ptr<GameProgram> program_;
   std::string boxes_;
   platform::MessageBoxHandler previous_box_;
+  std::unique_ptr<testing_support::GameWindowLock> lock_;
 };
 
 TEST_F(GameStartUp, WithoutAHeadsetTheGameDrawsIntoTheDesktopFrameBuffer) {
@@ -118,6 +124,34 @@ TEST_F(GameStartUp, WithoutAHeadsetTheGameDrawsIntoTheDesktopFrameBuffer) {
   // A frame draws into it and shows it as the engine's frame texture.
   program_->display();
   EXPECT_EQ(engine_->monitor_texture(), desktop_.resolve_texture());
+}
+
+TEST_F(GameStartUp, FramesBeforeTheIntroShowNothingOfTheScene) {
+  headset_.present(false);
+  ASSERT_EQ(start(), 0) << boxes_;
+  // The intro waits for the start-up's loads, which the first frames
+  // finish; until its first fade the view stays dark, however many frames
+  // that takes.
+  int frames = 0;
+  for (; !engine_->maker_logo && frames < 200; ++frames) {
+    program_->display();
+    const std::vector<Pixel> shown = texture_pixels(desktop_.resolve_texture());
+    ASSERT_FALSE(shown.empty());
+    const auto lit = std::find_if(shown.begin(), shown.end(),
+                                  [](const Pixel& p) { return p[0] || p[1] || p[2]; });
+    ASSERT_EQ(lit, shown.end()) << "frame " << frames << " shows the scene";
+  }
+  EXPECT_GE(frames, 2);
+  ASSERT_TRUE(engine_->maker_logo) << "no intro after " << frames << " frames";
+  // Its first fade clears the view onto the scene and the maker's logo.
+  const auto start = std::chrono::steady_clock::now();
+  bool lit = false;
+  while (!lit && std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
+    program_->display();
+    const std::vector<Pixel> shown = texture_pixels(desktop_.resolve_texture());
+    lit = std::any_of(shown.begin(), shown.end(), [](const Pixel& p) { return p[1] > 40; });
+  }
+  EXPECT_TRUE(lit);
 }
 
 TEST_F(GameStartUp, AHeadsetWhoseRuntimeFailsLeavesTheGameOnTheDesktopAtTheHeadsetsSize) {

@@ -1,10 +1,7 @@
 // The game program as a player runs it, on the virtual display with the
 // generated data folder, watched from outside: its window, its message
 // boxes answered with real key presses, its output and its exit code.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -68,14 +66,10 @@ class GameProgram : public datagen_test::DataFolderTest {
       if (std::getenv("CI")) FAIL() << "no display";
       GTEST_SKIP() << "no display";
     }
-    // The runs find their windows by title on a shared display: one at a
-    // time, so no run takes another's window for its own.
-    lock_ = ::open("/tmp/talvorin32-program-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-    if (lock_ >= 0) ::flock(lock_, LOCK_EX);
+    // The runs find their windows by title on a shared display.
+    lock_ = std::make_unique<testing_support::GameWindowLock>();
   }
-  void TearDown() override {
-    if (lock_ >= 0) ::close(lock_);
-  }
+  void TearDown() override { lock_.reset(); }
 
   // The program on the generated folder with silent audio and the extra
   // environment.
@@ -117,7 +111,7 @@ class GameProgram : public datagen_test::DataFolderTest {
   }
 
  private:
-  int lock_ = -1;
+  std::unique_ptr<testing_support::GameWindowLock> lock_;
 };
 
 TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {

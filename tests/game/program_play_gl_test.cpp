@@ -44,27 +44,26 @@ void sleep_for(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// The colours the test looks for, as the screen shows them: the gold hue
-// of the product logo's name (dimmed where the logos are drawn), the light
-// neutral grey of the maker logo's name (nothing of the lit room is that
-// grey where the names show), the table's green felt, and dark.
+// The colours the test looks for, as the screen shows them. The intro's
+// fades darken the whole view evenly, so a colour is told by its hue and
+// not by its brightness: the gold of the product logo's name, the white of
+// the maker logo's name and "presents" (grey where dimmed: no hue) and the
+// table's green felt.
 bool gold(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
             b = testing_support::blue(p);
   return r >= 100 && g >= 0.7 * r && g <= 0.95 * r && b <= 0.5 * r;
 }
-bool grey(std::uint32_t p) {
+bool white(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
             b = testing_support::blue(p);
-  return std::min({r, g, b}) >= 100 && std::max({r, g, b}) - std::min({r, g, b}) <= 16;
+  const int high = std::max({r, g, b}), low = std::min({r, g, b});
+  return high >= 90 && high - low <= 0.12 * high + 6;
 }
 bool felt(std::uint32_t p) {
   const int r = testing_support::red(p), g = testing_support::green(p),
             b = testing_support::blue(p);
   return g >= 50 && g >= r + 30 && g >= b + 20;
-}
-bool dark(std::uint32_t p) {
-  return testing_support::luma(p) < 40.0;
 }
 // The pure green of a dialog's selected item (brighter in the engine's
 // selected dialog; the felt always has some red and blue), and the light
@@ -120,6 +119,18 @@ int count_lines(const std::string& text, const std::string& prefix) {
   return n;
 }
 
+// The share of pixels in strokes of white, as letters have (white with a
+// pixel of another colour three to the left or right): the room's white
+// walls behind the names count only at their edges.
+double white_strokes(const Image& image) {
+  if (image.width < 7) return 0.0;
+  std::size_t n = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 3; x + 3 < image.width; ++x)
+      n += white(image.at(x, y)) && (!white(image.at(x - 3, y)) || !white(image.at(x + 3, y)));
+  return double(n) / double(image.width * image.height);
+}
+
 // A screenshot of the program's window with the seconds since the window
 // showed.
 struct Frame {
@@ -127,47 +138,40 @@ struct Frame {
   Image image;
 };
 
-// What the test reads off a screenshot: the mean luma of the whole, the
-// shares of gold and grey where the logos' names show (a band just above
-// the middle) and the share of felt in the middle three tenths each way.
+// What the test reads off the middle of the window (three tenths each
+// way): its mean luma, the shares of gold and of white strokes where the
+// logos' names show (a band just above the window's middle) and the share
+// of felt.
 struct Stats {
   double at = 0.0;
   double luma = 0.0;  // 0 to 255
-  bool black = true;  // nothing drawn yet, or the overlay opaque
-  double gold = 0.0, grey = 0.0, felt = 0.0;
+  double gold = 0.0, white = 0.0, felt = 0.0;
 };
 
 Stats stats(const Frame& f) {
   Stats s;
   s.at = f.at;
-  const Image& image = f.image;
-  if (image.pixels.empty()) return s;
+  const Image& middle = f.image;
+  if (middle.pixels.empty()) return s;
   double sum = 0.0;
-  std::size_t lit = 0;
-  // Every fourth pixel is plenty for a mean.
-  for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
-    sum += testing_support::luma(image.pixels[i]);
-    lit += !dark(image.pixels[i]);
-  }
-  const double n = double((image.pixels.size() + 3) / 4);
-  s.luma = sum / n;
-  s.black = double(lit) / n < 0.01;
-  const Image middle = image.crop(image.width * 35 / 100, image.height * 35 / 100,
-                                  image.width * 3 / 10, image.height * 3 / 10);
-  const Image names = image.crop(image.width * 44 / 100, image.height * 40 / 100,
-                                 image.width * 18 / 100, image.height * 14 / 100);
+  for (const std::uint32_t p : middle.pixels) sum += testing_support::luma(p);
+  s.luma = sum / double(middle.pixels.size());
+  // 44% to 62% of the window's width, 40% to 54% of its height.
+  const Image names = middle.crop(middle.width * 3 / 10, middle.height / 6, middle.width * 6 / 10,
+                                  middle.height * 7 / 15);
   s.gold = testing_support::share(names, gold);
-  s.grey = testing_support::share(names, grey);
+  s.white = white_strokes(names);
   s.felt = testing_support::share(middle, felt);
   return s;
 }
 
 // The frames seen, one line each, for a failure's message.
 std::string timeline(const std::vector<Stats>& seen) {
-  std::string text = "frames (s, mean luma, gold and grey of the names, felt in the middle):\n";
+  std::string text =
+      "frames (s, mean luma, gold and white strokes of the names, felt in the middle):\n";
   char line[128];
   for (const Stats& s : seen) {
-    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.grey,
+    std::snprintf(line, sizeof line, "%7.2f %6.1f %.4f %.4f %.4f\n", s.at, s.luma, s.gold, s.white,
                   s.felt);
     text += line;
   }
@@ -224,12 +228,14 @@ class GamePlay : public datagen_test::DataFolderTest {
     display_.reset();
   }
 
-  // Frames until the intro has ended: the first light, then 14 s.
+  // Frames until the intro has ended: 2.5 s after the computers' game
+  // starts behind it (their first aim, a line of the output), with room
+  // for a slow frame.
   bool past_intro(unsigned long window) {
-    double first_light = -1.0;
-    return watch(window, 300.0, [&](const Frame& f) {
-      if (first_light < 0.0 && !stats(f).black) first_light = f.at;
-      return first_light >= 0.0 && f.at - first_light > 14.0;
+    std::optional<Clock::time_point> aimed;
+    return watch(window, 300.0, [&](const Frame&) {
+      if (!aimed && count_lines(game_->out(), "x err = ") >= 1) aimed = Clock::now();
+      return aimed && seconds_since(*aimed) > 4.0;
     });
   }
 
@@ -243,12 +249,23 @@ class GamePlay : public datagen_test::DataFolderTest {
   // Screenshots of the window until the test holds for one (true) or the
   // seconds passed or the program ended (false); each one is passed to the
   // test.
-  bool watch(unsigned long window, double seconds, const std::function<bool(const Frame&)>& test) {
+  // With `middle`, only the window's middle three tenths each way are read,
+  // which takes a tenth of the time: the intro's phases last a few seconds,
+  // and a loaded machine reads its frames slowly.
+  bool watch(unsigned long window, double seconds, const std::function<bool(const Frame&)>& test,
+             bool middle = false) {
     const Clock::time_point start = Clock::now();
     while (seconds_since(start) < seconds && game_->running()) {
-      // As often as the screen can be dumped: the intro's phases last
-      // seconds.
-      if (std::optional<Image> shot = testing_support::window_screenshot(window)) {
+      // As often as the screen can be dumped.
+      std::optional<Image> shot;
+      if (!middle) {
+        shot = testing_support::window_screenshot(window);
+      } else if (const auto rect = testing_support::window_rect(window)) {
+        shot = testing_support::screenshot(rect->x + rect->width * 35 / 100,
+                                           rect->y + rect->height * 35 / 100, rect->width * 3 / 10,
+                                           rect->height * 3 / 10);
+      }
+      if (shot) {
         if (test(Frame{seconds_since(shown_), std::move(*shot)})) return true;
       } else {
         sleep_for(0.1);
@@ -283,47 +300,68 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   shown_ = Clock::now();
 
   // The intro: black until its start, then the view clears on the maker's
-  // logo (it darkens again from 2.5 s to 5 s), clears on the product logo
-  // (darkening from 7.5 s to 10 s) and clears on the table from 10 s to
-  // 12.5 s. The test takes the frame of each logo's time where its name
-  // shows best (the maker's grey, the product's gold: the lit room shows
-  // through the clearing overlay, so the brightest frame need not be the
-  // clearest) and a frame after the intro's end, timed from the first light
-  // it sees.
+  // logo, darkens and clears on the product logo, and darkens and clears
+  // on the table once the computers' game has started behind it (its first
+  // aim is a line of the output). Each part is told by what it shows, on
+  // a loaded machine in as few frames as it draws: before the product's
+  // gold name (with little white: its small subtitle, the walls' edges),
+  // the maker's white name and "presents" (with some gold: the eclipse's
+  // corona, the table's brass); the frame that shows each best is kept.
+  // Before the logos the scene shows only as the view fades in.
+  struct Seen {
+    Frame frame;
+    Stats stats;
+  };
   std::vector<Stats> seen;
-  std::optional<Frame> maker, product, table;
-  double first_light = -1.0;
-  const bool intro_done = watch(window, 300.0, [&](const Frame& f) {
-    const Stats s = stats(f);
-    seen.push_back(s);
-    if (first_light < 0.0) {
-      if (s.black) return false;
-      first_light = f.at;
-    }
-    const double t = f.at - first_light;
-    const auto best = [&](std::optional<Frame>& slot, double Stats::*share) {
-      if (!slot || stats(*slot).*share < s.*share) slot = f;
-    };
-    if (t < 4.5) best(maker, &Stats::grey);
-    if (t > 5.5 && t < 9.5) best(product, &Stats::gold);
-    if (t > 14.0) table = f;
-    return table.has_value();
-  });
+  std::optional<Seen> maker, product, table, scene_before_logo;
+  std::optional<Clock::time_point> aimed;
+  const auto best = [](std::optional<Seen>& slot, const Seen& f, double Stats::*share) {
+    if (!slot || slot->stats.*share < f.stats.*share) slot = f;
+  };
+  const bool intro_done = watch(
+      window, 300.0,
+      [&](const Frame& frame) {
+        const Seen f{frame, stats(frame)};
+        const Stats& s = f.stats;
+        seen.push_back(s);
+        if (s.gold > 0.02 && s.white < 1.5 * s.gold) {
+          if (maker) best(product, f, &Stats::gold);
+        } else if (!product && s.white > 0.01 && s.white > 2.0 * s.gold) {
+          best(maker, f, &Stats::white);
+        } else if (!maker && !product && s.felt > 0.25) {
+          best(scene_before_logo, f, &Stats::luma);
+        }
+        if (!product) return false;
+        if (!aimed && count_lines(game_->out(), "x err = ") >= 1) aimed = Clock::now();
+        // The intro ends 2.5 s after the aim, the overlay cleared.
+        if (!aimed || seconds_since(*aimed) < 3.0) return false;
+        if (s.felt > 0.25 && s.gold < 0.01) table = f;
+        return table || seconds_since(*aimed) > 30.0;
+      },
+      true);
   SCOPED_TRACE(timeline(seen));
-  if (maker) keep(*maker, "maker_logo");
-  if (product) keep(*product, "product_logo");
-  if (table) keep(*table, "table");
-  ASSERT_TRUE(intro_done) << "no light after the intro";
-  ASSERT_TRUE(maker && product) << "no frame of a logo's time";
-  const Stats m = stats(*maker), p = stats(*product), t = stats(*table);
-  // The maker's grey name without a gold one (the room's brass may show
-  // behind it), the product's gold name, and then the table's felt all over
-  // the middle with no name.
-  EXPECT_GT(m.grey, 0.02);
+  if (maker) keep(maker->frame, "maker_logo");
+  if (product) keep(product->frame, "product_logo");
+  if (table) keep(table->frame, "table");
+  if (scene_before_logo) keep(scene_before_logo->frame, "scene_before_logo");
+  ASSERT_TRUE(maker) << "no frame of the maker's logo";
+  ASSERT_TRUE(product) << "no frame of the product logo after the maker's";
+  ASSERT_TRUE(intro_done) << "no aim after the logos";
+  ASSERT_TRUE(table) << "no table after the intro";
+  // The maker's white letters, the product's gold name, and then the
+  // table's felt all over the middle with no name.
+  const Stats &m = maker->stats, &p = product->stats, &t = table->stats;
+  EXPECT_GT(m.white, 0.01);
   EXPECT_GT(p.gold, 0.02);
-  EXPECT_LT(m.gold, p.gold / 2.0);
   EXPECT_LT(t.gold, 0.01);
   EXPECT_GT(t.felt, 0.25);
+  // The view fades in onto the maker's logo: what shows of the scene before
+  // it (without the logo's letters, so with the overlay still half dark at
+  // least) stays well below the lit table's brightness.
+  if (scene_before_logo) {
+    EXPECT_LT(scene_before_logo->stats.luma, 0.75 * t.luma)
+        << "the scene showed before the maker's logo";
+  }
 
   // The computers play: each shot of a computer starts with its aim, one
   // line of the aim's error on the output. (Waiting for evaluated shots
@@ -416,6 +454,7 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   const std::string out = game_->out(), err = game_->err();
   EXPECT_EQ(program_output::gl_error_lines(err), "");
   EXPECT_EQ(program_output::missing_data_lines(out + err), "");
+  EXPECT_EQ(program_output::sanitizer_lines(err), "");
 }
 
 TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {

@@ -3,6 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -154,6 +157,15 @@ bool send_keys(unsigned long window, const std::string& keys) {
   const std::string command =
       "timeout 5 xdotool key --window " + std::to_string(window) + " " + keys + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
+}
+
+GameWindowLock::GameWindowLock()
+    : fd_(::open("/tmp/talvorin32-program-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666)) {
+  if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+}
+
+GameWindowLock::~GameWindowLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace testing_support

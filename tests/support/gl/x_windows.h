@@ -38,4 +38,21 @@ bool press_keys(unsigned long window, const std::string& keys);
 // (XSendEvent), whatever has the focus; true when xdotool did so.
 bool send_keys(unsigned long window, const std::string& keys);
 
+// Held by a test that opens a window titled as the game on the shared
+// display, or looks for one by that title: one such test at a time, so that
+// none takes another's window for its own. Waits for the lock.
+class GameWindowLock {
+ public:
+  GameWindowLock();
+  ~GameWindowLock();
+  GameWindowLock(const GameWindowLock&) = delete;
+  GameWindowLock& operator=(const GameWindowLock&) = delete;
+  // Leaves the lock held until the process ends, and with it the windows of
+  // the process (freeglut takes a closed window down only in its main loop).
+  void keep_until_exit() { fd_ = -1; }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace testing_support
