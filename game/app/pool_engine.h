@@ -307,8 +307,13 @@ class PoolEngine : public BasicEngine {
   // marker shows. With the controller, releasing its trigger on a free spot
   // puts the ball into play and goes to "Choose ball". The "ball in hand"
   // dialog is laid out and keeps its highlighted item (its first one when
-  // it has none).
+  // it has none); while the ball stays, its open dialog stands over the ball
+  // when the viewer can see it there (in_sight), else over the spot in
+  // front of the view, so that it never leaves the picture.
   void human_control_step();
+  // Whether p lies well inside the picture (within three quarters of both
+  // half fields of view, ahead of the viewer at the walker's position).
+  bool in_sight(const Vec3& p) const;
   // The per-frame aiming: records the cue's pose (on a monitor and on a
   // computer's turn) and strikes when the tip moves forward along the cue
   // and a stroke may strike. 1 when it returned early, else the strike's

@@ -82,7 +82,7 @@ Dialog* PoolMenus::ball_in_hand() {
   const bool active = ball_in_hand_active();
   dialog->enable(active);
   if (active && engine->cue_ball) {
-    const Vec3 p = engine->cue_ball->position + Vec3{0.0f, 0.1f, 0.0f};
+    const Vec3 p = over_ball_in_hand(engine->cue_ball->position);
     show_at(dialog, p.data());
   }
   return dialog;

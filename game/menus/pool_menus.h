@@ -51,8 +51,10 @@ class PoolMenus {
   // dialog becomes the engine's selected dialog.
 
   // Buttons "Place here" and "Randomize"; shown only while
-  // ball_in_hand_active(), 0.1 m above the cue ball.
+  // ball_in_hand_active(), 0.1 m above the cue ball (over_ball_in_hand).
   Dialog* ball_in_hand();
+  // Where the "ball in hand" dialog stands for a cue ball at `ball`.
+  static Vec3 over_ball_in_hand(const Vec3& ball) { return ball + Vec3{0.0f, 0.1f, 0.0f}; }
   // Button "Choose ball", 0.05 m above the selected ball.
   Dialog* choose_ball();
   // Button "Choose pocket", at 0.8 times the selected pocket's position

@@ -1,5 +1,6 @@
 // PoolEngine: the human's side of a shot: the arrow keys, the choice of ball
 // and pocket, ball in hand and the gates of a stroke.
+#include <array>
 #include <cmath>
 #include <iostream>
 
@@ -64,6 +65,16 @@ CoordinateSystem PoolEngine::view_pose() const {
   CoordinateSystem view = mouse_look().coord_sys();
   view.position() = walking().position();
   return view;
+}
+
+bool PoolEngine::in_sight(const Vec3& p) const {
+  constexpr float kMargin = 0.75f;
+  constexpr float kDegree = 3.14159265f / 180.0f;
+  const Vec3 local = view_pose().global2local(p);
+  const std::array<float, 2> fov = camera().fov();
+  const float ahead = -local[2];
+  return ahead > 0.0f && std::abs(local[0]) < kMargin * ahead * std::tan(fov[0] * kDegree / 2.0f) &&
+         std::abs(local[1]) < kMargin * ahead * std::tan(fov[1] * kDegree / 2.0f);
 }
 
 int PoolEngine::pocket_holding(const Vec3& p) const {
@@ -246,6 +257,14 @@ void PoolEngine::human_control_step() {
   // runs it; only a dialog without one highlights its first item.
   const auto dialog = menus.wizard_dialogs.find("ball in hand");
   if (dialog != menus.wizard_dialogs.end()) {
+    // The ball left where it is may be out of the picture: after
+    // "Randomize", a view turned off the table, or the keys standing the
+    // viewer up under a view tilted down by a computer's shot camera.
+    if (!free && !hand && dialog->second->enabled()) {
+      const Vec3 over_ball = PoolMenus::over_ball_in_hand(cue.position);
+      dialog->second->frame().coord_sys().position() =
+          in_sight(over_ball) ? over_ball : PoolMenus::over_ball_in_hand(p);
+    }
     dialog->second->arrange_children();
     if (dialog->second->cursor_data().index < 0) dialog->second->select_default_child();
   }

@@ -5,6 +5,7 @@
 // front of the viewer while the view moves.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -344,6 +345,56 @@ TEST_F(PanelKeys, AnOpenMenuStaysInFrontOfTheViewAndPausedKeysLeaveTheViewAlone)
     EXPECT_NEAR(norm(to_menu), main->distance, 0.01f);
     EXPECT_GT(dot(normalized(to_menu), view.zhat(true)), 0.99f);
   }
+}
+
+TEST_F(PanelKeys, TheBallInHandPanelStaysInSightWhenTheKeysStandTheViewerUp) {
+  engine.new_game(1, 1);
+  engine.rules->current = 0;
+  engine.shot_wizard.set_step("Ball in hand");
+  engine.menus.ball_in_hand();
+  frame();
+  Dialog* in_hand = wizard("ball in hand");
+  ASSERT_TRUE(in_hand->enabled());
+  // The view a computer's shot camera leaves: the viewer carried high above
+  // the table's corner, looking steeply down at the balls. The keys of the
+  // human's turn stand the viewer up and keep the tilt, so that the view
+  // drops under the table's edge.
+  engine.walking().position() = {1.25f, 1.1f, 0.5f};
+  engine.mouse_look().coord_sys().look_at(engine.walking().position(), Vec3{0.6f, 0.0f, 0.3f});
+  // Whether a point lies well inside the picture of the view as the frame
+  // draws it: from the viewer, inside both fields of view.
+  const auto in_sight = [this](const Vec3& p) {
+    CoordinateSystem view = engine.mouse_look().coord_sys();
+    view.position() = engine.walking().position();
+    const Vec3 local = view.global2local(p);
+    const std::array<float, 2> fov = engine.camera().fov();
+    const float ahead = -local[2];
+    const float deg = 3.14159265f / 180.0f;
+    return ahead > 0.0f && std::abs(local[0]) < 0.9f * ahead * std::tan(fov[0] * deg / 2.0f) &&
+           std::abs(local[1]) < 0.9f * ahead * std::tan(fov[1] * deg / 2.0f);
+  };
+  down();
+  ASSERT_EQ(highlighted(in_hand), "Randomize");
+  for (int press = 0; press < 6; ++press) {
+    SCOPED_TRACE(press);
+    key(kEnter);
+    ASSERT_TRUE(in_hand->enabled());
+    for (int f = 0; f < 45; ++f) {
+      frame();
+      ASSERT_TRUE(in_sight(in_hand->frame().coord_sys().position())) << "frame " << f;
+    }
+    EXPECT_EQ(highlighted(in_hand), "Randomize");
+  }
+  // The viewer stood up: the view dropped under the table's edge.
+  EXPECT_FLOAT_EQ(engine.walking().position()[1], engine.walking().stand_height);
+  EXPECT_EQ(step(), "Ball in hand");
+  // Turned back to the ball left on the table, the view finds the panel
+  // over it again.
+  const Vec3 ball = engine.cue_ball->position;
+  engine.mouse_look().coord_sys().look_at(engine.walking().position(), ball);
+  frame();
+  EXPECT_EQ(engine.cue_ball->position, ball);
+  EXPECT_LT(norm(in_hand->frame().coord_sys().position() - (ball + Vec3{0.0f, 0.1f, 0.0f})), 1e-5f);
 }
 
 }  // namespace
