@@ -729,34 +729,35 @@ class Soak:
         """Presses the key and waits until the selected item is `expect` by
         its look (None: no item of the known menus selected); False if it
         never is."""
-        self.window.key(key)
-        self.count("menu key")
-        end = time.monotonic() + seconds
-        while time.monotonic() < end:
-            if not self.watch():
-                return False
+        def selected_as_expected():
             items = self.settled_items()
             names = self.menus.names(items)
             if os.environ.get("SOAK_DEBUG"):
                 log(f"after {key}: " + ", ".join(f"{n} {i.size} {menu_lines(i, items.grey)}"
                                                  for n, i in zip(names, items)))
             known = [n for n in names if n]
-            if (expect is None and not known) or (expect is not None and expect in known):
-                return True
-        return False
+            return (expect is None and not known) or (expect is not None and expect in known)
+
+        return self.press_until(key, selected_as_expected, seconds)
 
     def press_for_change(self, key, seconds=20.0):
         """Presses the key and waits until the selected items change (a menu
         turned to the viewer at a slant is not told by its look, but where
         the keys stand is known); False if they never do."""
         before = [i.box for i in self.settled_items()]
+        return self.press_until(
+            key, lambda: [i.box for i in self.settled_items()] != before, seconds)
+
+    def press_until(self, key, done, seconds):
+        """Presses the menu key and watches the game until done() holds;
+        False if the game fails or done() never holds within the seconds."""
         self.window.key(key)
         self.count("menu key")
         end = time.monotonic() + seconds
         while time.monotonic() < end:
             if not self.watch():
                 return False
-            if [i.box for i in self.settled_items()] != before:
+            if done():
                 return True
         return False
 
