@@ -1,6 +1,8 @@
 // Sky box, sky sphere and star field.
 #include "render/sky.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <pcg_random.hpp>
 #include <random>
@@ -8,6 +10,7 @@
 
 #include "core/random_seed.h"
 #include "core/vector_math.h"
+#include "render/gl.h"
 #include "render/primitives.h"
 #include "render/texture.h"
 
@@ -285,7 +288,7 @@ int Starfield::init(unsigned int count, std::array<float, 3> sizes, std::array<f
   for (auto [program, source] :
        {std::pair{&stars_program_, points_vertex_source()},
         std::pair{&atm_program_, atm_vertex_source({0.32f, 0.16f, 0.2f, 1.0f},
-                                                   {0.76f, 0.84f, 1.0f, 1.0f}, 80.0f)}}) {
+                                                   {0.76f, 0.84f, 1.0f, 1.0f}, kAtmExponent)}}) {
     if (program->assemble(source, "", true) != 0) {
       std::cerr << "Error in ProgramGL::assemble()" << std::endl;
       ++failed;
@@ -295,9 +298,47 @@ int Starfield::init(unsigned int count, std::array<float, 3> sizes, std::array<f
   SolidSphere2 sphere;
   sphere.construct(static_cast<unsigned int>(atm_resolution_[0]),
                    static_cast<unsigned int>(atm_resolution_[1]));
-  atmosphere_.construct(sphere.vertices(), sphere.normals(), sphere.tex_coords(), 0, -1, -1, 3, 3,
-                        2);
+  const AtmosphereTriangles triangles =
+      sort_atmosphere(sphere.vertices(), sphere.normals(), sphere.tex_coords(), kAtmExponent);
+  atmosphere_.construct(triangles.vertices, triangles.normals, triangles.tex_coords, 0, -1, -1, 3,
+                        3, 2);
+  atm_opaque_vertices_ = triangles.opaque_vertices;
   return failed;
+}
+
+Starfield::AtmosphereTriangles Starfield::sort_atmosphere(const std::vector<float>& vertices,
+                                                          const std::vector<float>& normals,
+                                                          const std::vector<float>& tex_coords,
+                                                          float exponent) {
+  // The program's alpha at a vertex: 1 at and below the horizon (ground and
+  // atmosphere colours, both opaque, mixed), (1 - y)^exponent above it. The
+  // alpha a triangle's pixels get lies between those of its corners.
+  const auto opaque = [](float y) { return y <= 0.0f; };
+  // Blending a fragment whose alpha is below 1 / 1024 moves no 8-bit channel
+  // by half a step, so the colour there stays as it is.
+  const auto faint = [exponent](float y) {
+    return y > 0.0f && std::pow(1.0 - double(y), double(exponent)) < 1.0 / 1024.0;
+  };
+  const std::size_t count =
+      std::min({vertices.size() / 3, normals.size() / 3, tex_coords.size() / 2}) / 3 * 3;
+  AtmosphereTriangles sorted;
+  std::vector<std::size_t> opaque_first, blended;
+  for (std::size_t t = 0; t < count; t += 3) {
+    const float y[3] = {vertices[3 * t + 1], vertices[3 * (t + 1) + 1], vertices[3 * (t + 2) + 1]};
+    if (std::all_of(y, y + 3, opaque))
+      opaque_first.push_back(t);
+    else if (!std::all_of(y, y + 3, faint))
+      blended.push_back(t);
+  }
+  sorted.opaque_vertices = static_cast<int>(3 * opaque_first.size());
+  opaque_first.insert(opaque_first.end(), blended.begin(), blended.end());
+  for (const std::size_t t : opaque_first)
+    for (std::size_t v = t; v < t + 3; ++v) {
+      sorted.vertices.insert(sorted.vertices.end(), &vertices[3 * v], &vertices[3 * v] + 3);
+      sorted.normals.insert(sorted.normals.end(), &normals[3 * v], &normals[3 * v] + 3);
+      sorted.tex_coords.insert(sorted.tex_coords.end(), &tex_coords[2 * v], &tex_coords[2 * v] + 2);
+    }
+  return sorted;
 }
 
 RenderProcess Starfield::render_stars(std::function<std::array<float, 3>()> position) {
@@ -321,7 +362,21 @@ RenderProcess Starfield::render_atm(std::function<std::array<float, 3>()> positi
     alpha_blending();
     glDisable(GL_CULL_FACE);
     glScalef(scale_[0], scale_[1], scale_[2]);
-    atmosphere_.draw_arrays();
+    // The opaque triangles (first) cover what is there whether blended or
+    // not: drawn without blending, which spares the renderer reading the
+    // colours back.
+    if (!gl_entry_points_loaded()) return;
+    const DrawArraysOptions all = atmosphere_.mode();
+    DrawArraysOptions part = all;
+    part.count = std::min(atm_opaque_vertices_, all.count);
+    glDisable(GL_BLEND);
+    glBindVertexArray(atmosphere_.id());
+    part.draw_arrays();
+    alpha_blending();
+    part.first = all.first + part.count;
+    part.count = all.count - part.count;
+    part.draw_arrays();
+    glBindVertexArray(0);
   });
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/engine_settings.h"
 #include "render/object_gl.h"
@@ -138,6 +139,17 @@ class Starfield {
                                        float exponent);
   static std::string atm_fragment_source();
 
+  // The atmosphere's triangles in drawing order: those whose alpha is 1
+  // everywhere first (opaque_vertices of their vertices), then those that
+  // blend; those too faint to change a pixel are left out.
+  struct AtmosphereTriangles {
+    std::vector<float> vertices, normals, tex_coords;
+    int opaque_vertices = 0;
+  };
+  static AtmosphereTriangles sort_atmosphere(const std::vector<float>& vertices,
+                                             const std::vector<float>& normals,
+                                             const std::vector<float>& tex_coords, float exponent);
+
   VAO& stars() { return stars_; }
   VAO& atmosphere() { return atmosphere_; }
   std::array<int, 2>& atm_resolution() { return atm_resolution_; }
@@ -148,8 +160,12 @@ class Starfield {
  private:
   VAO stars_;
   VAO atmosphere_;
+  // The atmosphere's alpha above the horizon: (1 - height)^kAtmExponent.
+  static constexpr float kAtmExponent = 80.0f;
+
   std::array<int, 2> atm_resolution_{16, 8};
   std::array<float, 3> scale_{30, 30, 30};
+  int atm_opaque_vertices_ = 0;
   ProgramGL stars_program_;
   ProgramGL atm_program_;
 };

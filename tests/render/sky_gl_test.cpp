@@ -6,6 +6,7 @@
 
 #include "core/vector_math.h"
 #include "render/frame_buffer.h"
+#include "render/primitives.h"
 #include "render/sky.h"
 #include "support/capture.h"
 #include "support/data_root.h"
@@ -355,5 +356,64 @@ TEST_F(SkyTest, SkySphereStarsAndAtmosphereAppearWhereExpected) {
 
   fb.clear();
   sky.program().clear();
+  release(stars);
+}
+
+// The atmosphere pass leaves out what cannot show and draws its opaque part
+// without blending: the picture is the one the whole shell, blended, makes
+// over the same background, looking up, down, along and just over the
+// horizon.
+TEST_F(SkyTest, StarAtmosphereDrawsAsItsWholeShellBlended) {
+  OutputCapture quiet;
+  Starfield stars;
+  ASSERT_EQ(stars.init(200, {1, 3, 0}, {0.8f, 0.8f, 0.8f, 1}, {1, 1, 1, 1}), 0);
+  SolidSphere2 sphere;
+  sphere.construct(static_cast<unsigned int>(stars.atm_resolution()[0]),
+                   static_cast<unsigned int>(stars.atm_resolution()[1]));
+  VAO whole;
+  whole.construct(sphere.vertices(), sphere.normals(), sphere.tex_coords(), 0, -1, -1, 3, 3, 2);
+
+  FrameBuffer fb;
+  ASSERT_EQ(fb.create(64, 64), 0);
+  const auto frame = [&](float pitch, float yaw, const std::function<void()>& draw) {
+    fb.bind_gl();
+    glViewport(0, 0, 64, 64);
+    glClearColor(0.2f, 0.5f, 0.3f, 0.6f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    perspective(90);
+    glRotatef(pitch, 1, 0, 0);
+    glRotatef(yaw, 0, 1, 0);
+    stars.render_stars(nullptr).render();
+    draw();
+    fb.finish_gl();
+    return resolved(fb);
+  };
+  const auto blended_whole = [&] {
+    glPushAttrib(0xFFFFF);
+    glUseProgram(stars.atm_program().id());
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_CULL_FACE);
+    glPushMatrix();
+    glScalef(stars.scale()[0], stars.scale()[1], stars.scale()[2]);
+    whole.draw_arrays();
+    glPopMatrix();
+    glUseProgram(0);
+    glPopAttrib();
+  };
+  for (const auto& [pitch, yaw] :
+       {std::pair{-90.0f, 0.0f}, std::pair{90.0f, 0.0f}, std::pair{0.0f, 30.0f},
+        std::pair{-12.0f, 200.0f}, std::pair{-40.0f, 100.0f}}) {
+    const auto expected = frame(pitch, yaw, blended_whole);
+    const auto drawn = frame(pitch, yaw, [&] { stars.render_atm(nullptr).render(); });
+    EXPECT_TRUE(drawn == expected) << "pitch " << pitch << ", yaw " << yaw;
+    // Along the horizon the shell glows.
+    if (pitch == 0.0f) EXPECT_GT(pixel_of(drawn, 64, 32, 32)[2], 200);
+  }
+
+  whole.clear();
+  fb.clear();
   release(stars);
 }
