@@ -10,14 +10,6 @@
 #include "ui/dialog.h"
 #include "ui/list_selection.h"
 
-namespace {
-
-bool on_stack(const std::vector<Dialog*>& stack, const Dialog* menu) {
-  return std::find(stack.begin(), stack.end(), menu) != stack.end();
-}
-
-}  // namespace
-
 int PoolMenus::show_menu(Dialog* menu, bool remember) {
   for (auto& [name, open] : menus) {
     if (remember && menu && open->enabled()) push_menu(open);

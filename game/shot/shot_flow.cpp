@@ -69,12 +69,12 @@ CoordinateSystem PoolEngine::view_pose() const {
 
 bool PoolEngine::in_sight(const Vec3& p) const {
   constexpr float kMargin = 0.75f;
-  constexpr float kDegree = 3.14159265f / 180.0f;
   const Vec3 local = view_pose().global2local(p);
   const std::array<float, 2> fov = camera().fov();
   const float ahead = -local[2];
-  return ahead > 0.0f && std::abs(local[0]) < kMargin * ahead * std::tan(fov[0] * kDegree / 2.0f) &&
-         std::abs(local[1]) < kMargin * ahead * std::tan(fov[1] * kDegree / 2.0f);
+  return ahead > 0.0f &&
+         std::abs(local[0]) < kMargin * ahead * std::tan(fov[0] * kDegToRad / 2.0f) &&
+         std::abs(local[1]) < kMargin * ahead * std::tan(fov[1] * kDegToRad / 2.0f);
 }
 
 int PoolEngine::pocket_holding(const Vec3& p) const {
