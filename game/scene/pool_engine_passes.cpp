@@ -171,6 +171,11 @@ void PoolEngine::render_game_scenes() {
       it->second.render();
     else
       it->second.render_layer(static_cast<unsigned int>(layer));
+    // Each scene's work goes to the driver at once rather than at the end of
+    // the frame: a renderer that sorts a frame's triangles before it fills
+    // them (Mesa's llvmpipe, on threads of its own) fills this scene while
+    // the next one is still being sent.
+    glFlush();
   };
   draw("sky", -1);
   draw("balls", 0);
