@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/vector_math.h"
 #include "datagen/data_folder.h"
 #include "game/app/pool_engine.h"
 #include "input/frame_clock.h"
@@ -369,9 +370,9 @@ TEST_F(PanelKeys, TheBallInHandPanelStaysInSightWhenTheKeysStandTheViewerUp) {
     const Vec3 local = view.global2local(p);
     const std::array<float, 2> fov = engine.camera().fov();
     const float ahead = -local[2];
-    const float deg = 3.14159265f / 180.0f;
-    return ahead > 0.0f && std::abs(local[0]) < 0.9f * ahead * std::tan(fov[0] * deg / 2.0f) &&
-           std::abs(local[1]) < 0.9f * ahead * std::tan(fov[1] * deg / 2.0f);
+    return ahead > 0.0f &&
+           std::abs(local[0]) < 0.9f * ahead * std::tan(fov[0] * kDegToRad / 2.0f) &&
+           std::abs(local[1]) < 0.9f * ahead * std::tan(fov[1] * kDegToRad / 2.0f);
   };
   down();
   ASSERT_EQ(highlighted(in_hand), "Randomize");
