@@ -146,6 +146,10 @@ bool PoolMenus::ball_in_hand_active() const {
 void PoolMenus::step_pressed(Dialog* dialog, Dialog* (PoolMenus::*show_next)()) {
   if (engine) {
     if (engine->paused()) return;
+    // A step confirms only what has been chosen: a ball, and at the pocket
+    // step a pocket too. The dialog stays for the choice.
+    if (!engine->selected_ball_object()) return;
+    if (show_next == &PoolMenus::shoot && !engine->selected_pocket_object()) return;
     hide_wizard_dialogs();
     (this->*show_next)();
     engine->shot_wizard.next();

@@ -115,10 +115,13 @@ class PoolMenus {
   // two or more.
   void push_menu(Dialog* menu);
   // The Back action of every menu: with an empty back stack menu mode ends
-  // (the open menu stays when it is stay_open); otherwise the stack is cut
+  // (the open menu stays when it is stay_open, unless it has a button
+  // marked is_back: that answer is given); otherwise the stack is cut
   // below the open menu when it lies on it and the new top is shown. The
   // menu now shown, null when the menus closed.
   Dialog* back();
+  // The selectable button of the menu marked is_back, null when none.
+  static Frame* back_answer(Dialog& menu);
   // Menu mode on with an empty back stack; the main menu when no menu is
   // open.
   void open_menus();
@@ -270,7 +273,8 @@ class PoolMenus {
   void show_at(Dialog* dialog, const float* position);
 
   // The wizard-dialog buttons' actions. "Choose ball" and "Choose pocket":
-  // unless paused, the wizard dialogs give way to the next step's, shown by
+  // unless paused or nothing is chosen yet (no ball; at "Choose pocket" no
+  // pocket), the wizard dialogs give way to the next step's, shown by
   // show_next, and the wizard goes on; the button's dialog closes.
   void step_pressed(Dialog* dialog, Dialog* (PoolMenus::*show_next)());
   void shoot_pressed(Dialog* dialog);

@@ -68,7 +68,16 @@ void PoolMenus::push_menu(Dialog* menu) {
 Dialog* PoolMenus::back() {
   Dialog* open = first_open_menu();
   if (back_stack.empty()) {
-    if (open && open->stay_open) return open;
+    if (open && open->stay_open) {
+      // A prompt that must be answered takes the back key as the answer
+      // marked as its way back, when it has one ("No" to "Play again?").
+      if (Frame* answer = back_answer(*open)) {
+        const Frame::Action action = answer->callback();
+        action();
+        return first_open_menu();
+      }
+      return open;
+    }
     close_menus();
     return nullptr;
   }
@@ -81,6 +90,12 @@ Dialog* PoolMenus::back() {
   Dialog* top = back_stack.back();
   show_menu(top, false);
   return top;
+}
+
+Frame* PoolMenus::back_answer(Dialog& menu) {
+  for (Frame* child : menu.children())
+    if (child && child->is_back && child->selectable() && child->callback()) return child;
+  return nullptr;
 }
 
 void PoolMenus::close_menus() {

@@ -294,4 +294,64 @@ TEST_F(RunningGame, DeleteInBallInHandKeepsTheBallInHandPanelAndChooseBallStepsB
   EXPECT_EQ(shown_panels(), std::vector<std::string>{"ball in hand"});
 }
 
+TEST_F(RunningGame, AWonGamesPlayAgainQuestionTakesEscDeleteAndDownToItsNo) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  // Keys that answer the question, each after the human has won again.
+  const struct {
+    std::vector<int> specials;  // arrow keys first
+    unsigned char key;
+    bool again;  // "Yes": a new game
+  } cases[] = {
+      {{}, kEsc, false},
+      {{}, kDelete, false},
+      {{kDownArrow}, kEnter, false},
+      {{}, kEnter, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, char('0' + (&c - cases))));
+    // As the winning stroke leaves the shot: its panels hidden, nothing
+    // chosen.
+    e.menus.hide_wizard_dialogs();
+    e.selected_ball = e.selected_pocket = -1;
+    e.eight_ball.winner = 0;
+    e.next_turn();
+    frames(kKeyPause);
+    Dialog* question = e.menus.menu("play_again");
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(question->enabled());
+    EXPECT_TRUE(child_named(question, "Yes")->selected());
+    const std::uint64_t game_number = e.rules->game_number;
+    quiet_.reset();
+    for (const int key : c.specials) press_special_and_wait(key);
+    if (!c.specials.empty()) {
+      EXPECT_TRUE(child_named(question, "No")->selected());
+      EXPECT_FALSE(child_named(question, "Yes")->selected());
+    }
+    // No panel of the shot stands behind the question.
+    EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+    press_and_wait(c.key);
+    frames(0.5);
+    EXPECT_FALSE(question->enabled());
+    EXPECT_FALSE(e.paused());
+    EXPECT_EQ(e.rules->game_number, game_number + (c.again ? 1 : 0));
+    if (c.again) {
+      EXPECT_TRUE(e.awaiting_human_input());
+      EXPECT_GE(e.selected_ball, 1);
+    }
+    EXPECT_EQ(quiet_.out().find("Ball index"), std::string::npos) << quiet_.out();
+  }
+
+  // A question without a way back keeps Delete to itself: no step of the
+  // shot is taken back behind it.
+  e.eight_ball.winner = -1;
+  e.menus.hide_wizard_dialogs();
+  e.show_prompt(e.menus.choose_team());
+  frames(kKeyPause);
+  press_and_wait(kDelete);
+  EXPECT_TRUE(e.menus.choose_team()->enabled());
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
 }  // namespace

@@ -569,4 +569,90 @@ TEST_F(CueAnimation, TheStrokeDrawsBackByHalfItsReach) {
   }
 }
 
+// ---- Taking back steps and the end of a game, through the keys
+
+// A human (seat 0) against a computer some shots into a game, the human at
+// the table and on no team yet, keys bound as the program binds them.
+class KeyedTurn : public ShotFlow {
+ protected:
+  void SetUp() override {
+    ShotFlow::SetUp();
+    engine.bind_keys();
+    GameRules& game = *engine.rules;
+    game.shot_count = 4;
+    game.turn_count = 4;
+    game.assign_teams(2);
+    game.players[0].pocketed = {9, 10, 11, 12, 13, 14, 15};
+    game.players[1].pocketed = {1, 2, 3, 4, 5, 6, 7};
+  }
+  void enter() {
+    if (Dialog* d = engine.menus.current_dialog()) d->arrange_children();
+    engine.key_down(13);
+    engine.key_up(13);
+  }
+  // The eight ball before pocket 0 with the cue ball behind it on the line.
+  void eight_before_a_pocket() {
+    const Vec3 pocket = engine.table.pockets[0].position;
+    const Vec3 eight = pocket * 0.7f;
+    const Vec3 line = normalized(pocket - eight);
+    place({{0, eight - line * 0.3f}, {8, eight}});
+  }
+  Dialog* shown_wizard_dialog() {
+    Dialog* shown = nullptr;
+    for (const auto& [name, d] : engine.menus.wizard_dialogs)
+      if (d->enabled()) shown = d;
+    return shown;
+  }
+};
+
+TEST_F(KeyedTurn, DeleteBackToChooseBallChoosesTheSuggestionAgainAndEnterGoesOnWithIt) {
+  eight_before_a_pocket();
+  engine.new_score_board();
+  engine.next_turn();
+  ASSERT_EQ(engine.selected_ball, 8);
+  const int pocket = engine.selected_pocket;
+  ASSERT_GE(pocket, 0);
+  run(1.1);  // Delete acts a second after the last stroke
+  CaptureStdout out;
+  enter();
+  enter();
+  ASSERT_EQ(step(), "Shoot");
+  engine.key_up(127);
+  EXPECT_EQ(step(), "Choose pocket");
+  EXPECT_EQ(engine.selected_pocket, pocket);  // the ball's best pocket
+  EXPECT_EQ(shown_wizard_dialog(), dialog("pocket"));
+  engine.key_up(127);
+  EXPECT_EQ(step(), "Choose ball");
+  EXPECT_EQ(engine.selected_ball, 8);
+  EXPECT_EQ(engine.selected_pocket, pocket);
+  EXPECT_EQ(shown_wizard_dialog(), dialog("ball"));
+  EXPECT_EQ(engine.aim_text_frame->text(), " Aiming for the 8 ball.");
+  enter();
+  enter();
+  ASSERT_EQ(step(), "Shoot");
+  enter();
+  EXPECT_TRUE(run_until([this] { return shot_started(); }, 5.0));
+  EXPECT_EQ(out.text().find("Ball index"), std::string::npos) << out.text();
+}
+
+TEST_F(KeyedTurn, ChooseBallAndChoosePocketConfirmNothingUnchosen) {
+  eight_before_a_pocket();
+  const struct {
+    const char* step;
+    int ball, pocket;
+  } cases[] = {{"Choose ball", -1, -1}, {"Choose pocket", 8, -1}, {"Choose pocket", -1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    engine.shot_wizard.set_step(c.step);
+    engine.selected_ball = c.ball;
+    engine.selected_pocket = c.pocket;
+    Dialog* shown = std::string(c.step) == "Choose ball" ? engine.menus.choose_ball()
+                                                         : engine.menus.choose_pocket();
+    CaptureStdout quiet;
+    enter();
+    EXPECT_EQ(step(), c.step);
+    EXPECT_TRUE(shown->enabled());
+  }
+}
+
 }  // namespace
