@@ -488,7 +488,7 @@ TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
   };
   ASSERT_TRUE(one_panel("choose_ball", false)) << game_->out();
   // Forward to "Shoot", then Delete back at each step: each undone step
-  // clears its choice, so each panel goes back to where it last stood.
+  // chooses again, so each panel goes back to a ball or pocket.
   // Every key but the last Delete moves the panel, so no check can pass on
   // the frame before its key took effect.
   const struct {
@@ -508,6 +508,9 @@ TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
     ASSERT_TRUE(testing_support::send_keys(window, step.key));
     EXPECT_TRUE(one_panel(step.name, step.moves));
   }
+  // Back at "Choose ball" a ball is chosen again: none is ever confirmed
+  // missing.
+  EXPECT_EQ(count_lines(game_->out(), "Ball index"), 0) << game_->out();
   EXPECT_EQ(program_output::gl_error_lines(game_->err()), "");
 }
 

@@ -1,7 +1,8 @@
 // One shot from the choice to the strike, on a PoolEngine driven frame by
 // frame on a clock the test sets: the human's arrow keys, the wizard's
 // dialogs and ball in hand, the gates and result codes of the strike, the
-// computer's turn and the cue's glide and stroke on the game-time queue.
+// computer's turn and the cue's glide and stroke on the game-time queue,
+// and steps taken back with Delete before the stroke.
 #include <gtest/gtest.h>
 
 #include <algorithm>
