@@ -2,12 +2,14 @@
 #include "core/files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <codecvt>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <locale>
@@ -45,10 +47,6 @@ bool is_folder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
-}  // namespace
-
-namespace {
-
 namespace fs = std::filesystem;
 
 // The file a chain of symbolic links ends at (the path itself when it is
@@ -74,6 +72,34 @@ bool write_all(int fd, const std::string& text) {
     left -= static_cast<size_t>(n);
   }
   return true;
+}
+
+// Whether the name is one of create_beside's temporaries for the target whose
+// process is gone: ".<name>.<pid>.<count>.tmp".
+bool stale_temporary(const std::string& name, const std::string& target_name) {
+  const std::string prefix = "." + target_name + ".";
+  if (!name.starts_with(prefix)) return false;
+  const char* pid_begin = name.c_str() + prefix.size();
+  char* end = nullptr;
+  const long pid = std::strtol(pid_begin, &end, 10);
+  if (end == pid_begin || pid <= 0 || *end != '.') return false;
+  const char* count_begin = end + 1;
+  std::strtoul(count_begin, &end, 10);
+  if (end == count_begin || std::string(end) != ".tmp") return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// A process stopped while writing leaves its temporary; the next write of the
+// same file removes it.
+void remove_stale_temporaries(const fs::path& target) {
+  std::error_code ec;
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (stale_temporary(it->path().filename().string(), target.filename().string()))
+      stale.push_back(it->path());
+  }
+  for (const fs::path& path : stale) fs::remove(path, ec);
 }
 
 // A new file beside the target, created with the permissions a new file gets
@@ -108,6 +134,7 @@ int replace_file(const std::string& path, const std::string& text) {
   // The rename needs only the folder's permission: a file made read-only
   // stays refused.
   if (exists && ::access(target.c_str(), W_OK) != 0) return 1;
+  remove_stale_temporaries(target);
   std::string temporary;
   const int fd = create_beside(target, &temporary);
   if (fd < 0) return 1;

@@ -19,7 +19,8 @@ std::string read_all_str(std::string path, int* status = nullptr);
 // file's permission bits are kept. What is no regular file (a device) is
 // written into directly. 0 when written; 1 when the file cannot be written
 // (it is not writable, or nothing can be made beside it); 2 when writing
-// fails. On failure the file is untouched and no temporary is left.
+// fails. On failure the file is untouched and no temporary is left; one that
+// a stopped process left beside the file is removed by the next write.
 int replace_file(const std::string& path, const std::string& text);
 
 // Size in bytes; -1 when the path cannot be opened as a file (folders included).

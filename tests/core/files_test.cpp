@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -196,7 +197,20 @@ TEST(ReplaceFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(folder_names(root.path() / "cfg"), Strings{"t.ini"});
   EXPECT_EQ(replace_file("no/such/folder/t.ini", "a = 1\n"), 1);
 
-  // A file made read-only is refused, though its folder would allow a rename.
+  // What a killed writer left is cleared by the next write of the same file;
+  // other files' temporaries and ours of a live process stay.
+  const Strings left = {".t.ini.2147483647.0.tmp", ".t.ini.5.2147483647.3.tmp",
+                        ".t.ini." + std::to_string(getpid()) + ".9.tmp"};
+  for (const std::string& name : left) root.write("cfg/" + name, "");
+  EXPECT_EQ(replace_file("cfg/t.ini", "new = 2\n"), 0);
+  Strings kept = {left[1], left[2], "t.ini"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(folder_names(root.path() / "cfg"), kept);
+}
+
+TEST(ReplaceFile, AFileMadeReadOnlyIsRefusedThoughItsFolderAllowsARename) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "old = 1\n");
   fs::permissions("cfg/t.ini",
                   fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
