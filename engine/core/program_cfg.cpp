@@ -3,12 +3,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <mutex>
-#include <set>
 #include <sstream>
+#include <string_view>
 
 #include "core/files.h"
 #include "core/strings.h"
@@ -72,21 +70,22 @@ bool non_finite_numbers(const std::string& value) {
   return any && non_finite;
 }
 
-// The entries already reported, so that a file read again says nothing new.
-std::mutex reported_mutex;
-std::set<std::string>& reported() {
-  static std::set<std::string> lines;
-  return lines;
-}
+// The UTF-8 byte-order mark some editors write before the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
 int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
+  return load(in, unread, "");
+}
+
+int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread, const std::string& path) {
   std::string entry;
   std::size_t number = 0;
   while (!in.fail() && !in.bad()) {
     std::getline(in, entry, entry_separator_);
     ++number;
+    if (number == 1 && entry.starts_with(kByteOrderMark)) entry.erase(0, kByteOrderMark.size());
     entry = strip_comments(entry, "//");
     const size_t sep = entry.find(key_separator_);
     if (sep == std::string::npos) {
@@ -99,13 +98,15 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
     std::string value = entry.substr(sep + key_separator_.size());
     trim(key, " \t\r\n", false);
     trim(value, " \t\r\n", false);
+    std::string shown = key + " " + key_separator_ + " " + value;
     if (non_finite_numbers(value)) {
       if (unread)
-        unread->push_back({number, key + " " + key_separator_ + " " + value,
-                           "not a finite number; the default is used"});
+        unread->push_back({number, std::move(shown), "not a finite number; the default is used"});
       continue;
     }
-    (*this)[key] = std::move(value);
+    CfgField& field = (*this)[key];
+    field = std::move(value);
+    field.came_from(path, number, std::move(shown));
   }
   return 0;
 }
@@ -114,18 +115,8 @@ int ProgramCfg::load(std::string path) {
   std::ifstream in(path);
   if (!in) return -1;
   std::vector<UnreadEntry> unread;
-  const int result = load(in, &unread);
-  if (unread.empty()) return result;
-  // The same file under another relative name is the same file.
-  std::error_code ec;
-  const std::string file = std::filesystem::absolute(path, ec).lexically_normal().string();
-  for (const UnreadEntry& e : unread) {
-    const std::string line =
-        ", line " + std::to_string(e.number) + ": \"" + e.text + "\" left out: " + e.why;
-    std::lock_guard<std::mutex> lock(reported_mutex);
-    if (reported().insert(file + line).second)
-      std::cerr << "Settings file " << path << line << std::endl;
-  }
+  const int result = load(in, &unread, path);
+  for (const UnreadEntry& e : unread) report_setting(path, e.number, e.text, "left out: " + e.why);
   return result;
 }
 

@@ -46,7 +46,8 @@ class ProgramCfg {
   // are left out, and so is a value that reads as numbers of which one is not
   // finite ("nan", "inf", "1e999"), so that the key keeps its value or
   // default; each such entry that is not blank is listed in *unread when
-  // given. Always 0.
+  // given. A UTF-8 byte-order mark before the first entry is skipped. Each
+  // field read keeps its line for the reports of CfgField::read. Always 0.
   int load(std::istream& in, std::vector<UnreadEntry>* unread = nullptr);
   // -1 when the file cannot be opened (silently), else 0. The entries left
   // out are reported on the error stream with the path and line number,
@@ -70,6 +71,13 @@ class ProgramCfg {
   CfgField& operator[](std::string key);
   // A missing key gives one shared empty field; nothing is inserted.
   const CfgField& operator[](std::string key) const;
+  // The key's value read into *value with CfgField::read; false, and *value
+  // untouched, when the key is missing or its value does not read.
+  template <typename T, typename... Range>
+  bool read(const std::string& key, T* value, Range... range) const {
+    const auto it = fields_.find(key);
+    return it != fields_.end() && it->second.read(value, range...);
+  }
   std::map<std::string, CfgField>& fields() { return fields_; }
   const std::map<std::string, CfgField>& fields() const { return fields_; }
   // Removes every field; format and separators stay.
@@ -90,6 +98,8 @@ class ProgramCfg {
   int parse_args(int argc, char** argv);
 
  protected:
+  // load with the file the entries come from, for the fields' reports.
+  int load(std::istream& in, std::vector<UnreadEntry>* unread, const std::string& path);
   int parse_args(const std::vector<std::string>& args, bool existing_only, std::string prefix,
                  bool read_files);
 
