@@ -107,6 +107,14 @@ bool whole_number(const std::string& word) {
   return end == word.c_str() + word.size() && std::isfinite(number);
 }
 
+bool all_finite(float v) {
+  return std::isfinite(v);
+}
+
+bool all_finite(const std::array<float, 3>& values) {
+  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
 template <typename T>
 constexpr std::size_t kNumbersIn = 1;
 template <>
@@ -164,10 +172,19 @@ bool CfgField::read(T* value) const {
            "; the default is used");
     return false;
   }
-  if constexpr (std::is_same_v<T, bool>)
+  if constexpr (std::is_same_v<T, bool>) {
     *value = static_cast<int>(*this) != 0;
-  else
+  } else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, std::array<float, 3>>) {
+    // A number beyond the float range (1e39) is none as a float.
+    const T read = static_cast<T>(*this);
+    if (!all_finite(read)) {
+      report("left out: not a finite number; the default is used");
+      return false;
+    }
+    *value = read;
+  } else {
     *value = static_cast<T>(*this);
+  }
   return true;
 }
 

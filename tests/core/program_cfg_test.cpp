@@ -144,7 +144,8 @@ TEST(ProgramCfg, AValueThatDoesNotReadAsTheWantedTypeKeepsTheDefault) {
              "hints = yes\n"
              "half = 8abc\n"
              "good = 2.5\n"
-             "triple = 1 0 2 extra\n");
+             "triple = 1 0 2 extra\n"
+             "huge = 1e39\n");
   OutputCapture capture;
   ProgramCfg cfg;
   ASSERT_EQ(cfg.load("cfg/t.ini"), 0);
@@ -163,6 +164,7 @@ TEST(ProgramCfg, AValueThatDoesNotReadAsTheWantedTypeKeepsTheDefault) {
   EXPECT_FALSE(cfg.read("flags", &flags));
   EXPECT_FALSE(cfg.read("hints", &hints));
   EXPECT_FALSE(cfg.read("half", &half));
+  EXPECT_FALSE(cfg.read("huge", &half));
   EXPECT_FALSE(cfg.read("missing", &missing));
   EXPECT_EQ(accel, 8.0f);
   EXPECT_EQ(blank, 3.0f);
