@@ -23,6 +23,18 @@ Texts texts(const ProgramCfg& cfg) {
   return out;
 }
 
+// A settings file written under a temporary data root and loaded, with the
+// error stream captured from before the load.
+struct LoadedFile {
+  LoadedFile(const std::string& path, const std::string& text) {
+    root.write(path, text);
+    EXPECT_EQ(cfg.load(path), 0);
+  }
+  TempDataRoot root;
+  OutputCapture capture;
+  ProgramCfg cfg;
+};
+
 // Takes a fixed number of characters, then fails like a full disk.
 class LimitedBuf : public std::streambuf {
  public:
@@ -135,20 +147,17 @@ TEST(ProgramCfg, AFileNamesEachLineItLeavesOutOnce) {
 // and is named once with its file and line; the text stays in the table, so
 // that saving writes back what the player wrote.
 TEST(ProgramCfg, AValueThatDoesNotReadAsTheWantedTypeKeepsTheDefault) {
-  TempDataRoot root;
-  root.write("cfg/t.ini",
-             "walk_accel = fast\n"
-             "blank =\n"
-             "offset = 0 -0.1\n"
-             "flags = x y\n"
-             "hints = yes\n"
-             "half = 8abc\n"
-             "good = 2.5\n"
-             "triple = 1 0 2 extra\n"
-             "huge = 1e39\n");
-  OutputCapture capture;
-  ProgramCfg cfg;
-  ASSERT_EQ(cfg.load("cfg/t.ini"), 0);
+  LoadedFile file("cfg/t.ini",
+                  "walk_accel = fast\n"
+                  "blank =\n"
+                  "offset = 0 -0.1\n"
+                  "flags = x y\n"
+                  "hints = yes\n"
+                  "half = 8abc\n"
+                  "good = 2.5\n"
+                  "triple = 1 0 2 extra\n"
+                  "huge = 1e39\n");
+  const ProgramCfg& cfg = file.cfg;
   const auto named = [](int line, const std::string& entry, const std::string& why) {
     return "Settings file cfg/t.ini, line " + std::to_string(line) + ": \"" + entry +
            "\" left out: " + why + "; the default is used\n";
@@ -181,13 +190,14 @@ TEST(ProgramCfg, AValueThatDoesNotReadAsTheWantedTypeKeepsTheDefault) {
   const std::string report =
       named(1, "walk_accel = fast", "not a number") + named(2, "blank = ", "not a number") +
       named(3, "offset = 0 -0.1", "not 3 numbers") + named(4, "flags = x y", "not 3 numbers") +
-      named(5, "hints = yes", "not a number") + named(6, "half = 8abc", "not a number");
-  EXPECT_EQ(capture.err(), report);
+      named(5, "hints = yes", "not a number") + named(6, "half = 8abc", "not a number") +
+      named(9, "huge = 1e39", "not a finite number");
+  EXPECT_EQ(file.capture.err(), report);
   // Read again, from the same file loaded again, nothing new is said.
   ProgramCfg again;
   ASSERT_EQ(again.load("./cfg/t.ini"), 0);
   EXPECT_FALSE(again.read("walk_accel", &accel));
-  EXPECT_EQ(capture.err(), report);
+  EXPECT_EQ(file.capture.err(), report);
   EXPECT_EQ(again["walk_accel"].str(), "fast");
   // A value the program writes has no file line any more.
   again["walk_accel"] = 4.0f;
@@ -213,11 +223,8 @@ TEST(ProgramCfg, AByteOrderMarkBeforeTheFirstLineIsSkipped) {
 
 // A volume read with its range is held to it, and named.
 TEST(ProgramCfg, AValueReadWithARangeIsHeldToIt) {
-  TempDataRoot root;
-  root.write("cfg/a.ini", "low = -5\nhigh = 1e30\ninside = 0.5\nword = loud\n");
-  OutputCapture capture;
-  ProgramCfg cfg;
-  ASSERT_EQ(cfg.load("cfg/a.ini"), 0);
+  LoadedFile file("cfg/a.ini", "low = -5\nhigh = 1e30\ninside = 0.5\nword = loud\n");
+  const ProgramCfg& cfg = file.cfg;
   constexpr std::array<float, 2> kRange = {0.0f, 1.0f};
   float low = 0.7f, high = 0.7f, inside = 0.7f, word = 0.7f;
   EXPECT_TRUE(cfg.read("low", &low, kRange));
@@ -228,7 +235,7 @@ TEST(ProgramCfg, AValueReadWithARangeIsHeldToIt) {
   EXPECT_EQ(high, 1.0f);
   EXPECT_EQ(inside, 0.5f);
   EXPECT_EQ(word, 0.7f);
-  EXPECT_EQ(capture.err(),
+  EXPECT_EQ(file.capture.err(),
             "Settings file cfg/a.ini, line 1: \"low = -5\" outside 0 to 1; 0 is used\n"
             "Settings file cfg/a.ini, line 2: \"high = 1e30\" outside 0 to 1; 1 is used\n"
             "Settings file cfg/a.ini, line 4: \"word = loud\" left out: not a number; the default "
