@@ -122,6 +122,22 @@ constexpr std::size_t kNumbersIn<std::array<float, 3>> = 3;
 template <>
 constexpr std::size_t kNumbersIn<std::array<bool, 3>> = 3;
 
+// A line as a message shows it: cut after a short prefix (at a character
+// boundary, marked "..."), every control byte shown as '?'.
+std::string printable(const std::string& line) {
+  constexpr std::size_t kShown = 60;
+  std::size_t n = std::min(line.size(), kShown);
+  if (n < line.size()) {
+    while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
+  }
+  std::string out = line.substr(0, n);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  if (n < line.size()) out += "...";
+  return out;
+}
+
 // The entries already named, so that a file read again says nothing new.
 std::mutex reported_mutex;
 std::set<std::string>& reported() {
@@ -141,7 +157,7 @@ void report_setting(const std::string& path, std::size_t line, const std::string
     std::error_code ec;
     file = std::filesystem::absolute(path, ec).lexically_normal().string();
   }
-  const std::string rest = " \"" + entry + "\" " + what;
+  const std::string rest = " \"" + printable(entry) + "\" " + what;
   std::lock_guard<std::mutex> lock(reported_mutex);
   if (reported().insert(file + ":" + std::to_string(line) + rest).second)
     std::cerr << shown << rest << std::endl;

@@ -124,7 +124,7 @@ class CfgField {
 // Names a settings entry on the error stream: "Settings file <path>, line
 // <line>: "<entry>" <what>", once in the process's run for the same file
 // (under any name), line and words; without a path, "Setting "<entry>"
-// <what>".
+// <what>". The entry shows as a short prefix, control bytes as '?'.
 void report_setting(const std::string& path, std::size_t line, const std::string& entry,
                     const std::string& what);
 

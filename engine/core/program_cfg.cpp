@@ -73,6 +73,38 @@ bool non_finite_numbers(const std::string& value) {
 // The UTF-8 byte-order mark some editors write before the first line.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// One entry of the text, up to the separator (taken, not kept) or the end of
+// the text: at most kMaxEntryBytes of it are kept, and no more than `left`
+// bytes are taken from the stream.
+struct Entry {
+  std::string text;
+  bool any = false;        // a byte was taken
+  bool too_long = false;   // bytes were dropped past kMaxEntryBytes
+  bool separated = false;  // it ended at the separator
+  bool cut = false;        // `left` ran out with more to read
+};
+
+Entry next_entry(std::istream& in, char separator, std::size_t& left) {
+  Entry entry;
+  for (char c;;) {
+    if (left == 0) {
+      entry.cut = in.peek() != std::char_traits<char>::eof();
+      return entry;
+    }
+    if (!in.get(c)) return entry;
+    --left;
+    entry.any = true;
+    if (c == separator) {
+      entry.separated = true;
+      return entry;
+    }
+    if (entry.text.size() < ProgramCfg::kMaxEntryBytes)
+      entry.text += c;
+    else
+      entry.too_long = true;
+  }
+}
+
 }  // namespace
 
 int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
@@ -80,13 +112,27 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
 }
 
 int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread, const std::string& path) {
-  std::string entry;
-  std::size_t number = 0;
-  while (!in.fail() && !in.bad()) {
-    std::getline(in, entry, entry_separator_);
-    ++number;
-    if (number == 1 && entry.starts_with(kByteOrderMark)) entry.erase(0, kByteOrderMark.size());
-    entry = strip_comments(entry, "//");
+  std::size_t left = kMaxTextBytes;
+  for (std::size_t number = 1;; ++number) {
+    Entry read = next_entry(in, entry_separator_, left);
+    if (read.cut) {
+      // What stands before the limit is kept; the entry it cuts is not.
+      if (unread)
+        unread->push_back({number, read.text,
+                           "the text goes on past " + std::to_string(kMaxTextBytes) +
+                               " bytes; the rest is not read"});
+      break;
+    }
+    if (!read.any) break;
+    if (read.too_long) {
+      if (unread)
+        unread->push_back(
+            {number, read.text, "longer than " + std::to_string(kMaxEntryBytes) + " bytes"});
+      continue;
+    }
+    if (number == 1 && read.text.starts_with(kByteOrderMark))
+      read.text.erase(0, kByteOrderMark.size());
+    std::string entry = strip_comments(read.text, "//");
     const size_t sep = entry.find(key_separator_);
     if (sep == std::string::npos) {
       trim(entry, " \t\r\n", false);
@@ -139,15 +185,11 @@ int ProgramCfg::save(std::ostream& out) const {
 }
 
 int ProgramCfg::save(std::string path) const {
-  std::ofstream out(path, std::ios::out | std::ios::trunc);
-  if (!out) {
-    std::cerr << "Error writing " << path << std::endl;
-    return 1;
-  }
-  int result = save(out);
-  // Buffered entries reach the disk only here; a full disk shows at this point.
-  out.close();
-  if (result == 0 && out.fail()) result = 2;
+  std::ostringstream text;
+  int result = save(text);
+  // The file is replaced whole, so that a stop while writing leaves the old one.
+  if (result == 0) result = replace_file(path, text.str());
+  if (result == 1) std::cerr << "Error writing " << path << std::endl;
   return result;
 }
 
