@@ -46,8 +46,9 @@ int MenuAudio::load_sound(const EngineSettings& settings, std::string key) {
         const unsigned int name = static_cast<unsigned int>(buffer);
         sounds_[key] = name;
         const std::string gain_key = key + "_gain";
-        gains_[name] =
-            section.contains(gain_key) ? static_cast<float>(std::atof(section[gain_key])) : 1.0f;
+        float gain = 1.0f;
+        section.read(gain_key, &gain);
+        gains_[name] = gain;
       },
       true);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -51,6 +53,24 @@ class CfgField {
   // Flags: each of the first three values that is not 0 is true.
   operator std::array<bool, 3>() const;
 
+  // The value as the conversions above give it, into *value, when the text
+  // reads as the wanted type: one number for int, float, double and bool (true
+  // when not 0), three for the arrays; a number is a whole finite word (the
+  // pieces between brackets and separators when the field has brackets).
+  // Otherwise (a word, an empty value, too few numbers) *value keeps what it
+  // holds, the caller's default, the entry is named once on the error stream
+  // with the file and line it came from, and the answer is false.
+  template <typename T>
+  bool read(T* value) const;
+  // As read(float*), then held within range: a value outside it is named the
+  // same way and the nearer end is used.
+  bool read(float* value, std::array<float, 2> range) const;
+
+  // Where the text was read: the settings file as named to the reader (empty
+  // when it came from no file), the line (the first is 1) and the entry as
+  // reports show it. Any assignment forgets it.
+  void came_from(std::string path, std::size_t line, std::string entry);
+
   CfgField& operator=(std::string text);
   CfgField& operator=(const char* text);
   CfgField& operator=(int value);
@@ -81,14 +101,32 @@ class CfgField {
   CfgField& assign_array(const std::array<T, N>& values);
   template <size_t N>
   std::array<float, N> first_values() const;
+  // How many of the first values are whole finite numbers, counted up to the
+  // first that is not.
+  std::size_t leading_numbers() const;
+  void report(const std::string& why) const;
+
+  struct Origin {
+    std::string path;
+    std::size_t line = 0;
+    std::string entry;
+  };
 
   std::string text_;
+  std::shared_ptr<const Origin> origin_;
   std::string second_text_;
   int precision_ = 7;
   bool scientific_ = true;
   char list_separator_ = ' ';
   std::string list_brackets_;
 };
+
+// Names a settings entry on the error stream: "Settings file <path>, line
+// <line>: "<entry>" <what>", once in the process's run for the same file
+// (under any name), line and words; without a path, "Setting "<entry>"
+// <what>". The entry shows as a short prefix, control bytes as '?'.
+void report_setting(const std::string& path, std::size_t line, const std::string& entry,
+                    const std::string& what);
 
 template <>
 std::vector<float> CfgField::vec<float>() const;

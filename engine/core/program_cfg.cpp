@@ -1,15 +1,12 @@
 // Settings tables: the settings text format, merging, selection and command lines.
 #include "core/program_cfg.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <mutex>
-#include <set>
 #include <sstream>
+#include <string_view>
 
 #include "core/files.h"
 #include "core/strings.h"
@@ -73,16 +70,8 @@ bool non_finite_numbers(const std::string& value) {
   return any && non_finite;
 }
 
-// The entries already reported, so that a file read again says nothing new.
-std::mutex reported_mutex;
-std::set<std::string>& reported() {
-  static std::set<std::string> lines;
-  return lines;
-}
-
-}  // namespace
-
-namespace {
+// The UTF-8 byte-order mark some editors write before the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // One entry of the text, up to the separator (taken, not kept) or the end of
 // the text: at most kMaxEntryBytes of it are kept, and no more than `left`
@@ -116,25 +105,13 @@ Entry next_entry(std::istream& in, char separator, std::size_t& left) {
   }
 }
 
-// A line as a message shows it: cut after a short prefix (at a character
-// boundary, marked "..."), every control byte shown as '?'.
-std::string printable(const std::string& line) {
-  constexpr std::size_t kShown = 60;
-  std::size_t n = std::min(line.size(), kShown);
-  if (n < line.size()) {
-    while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
-  }
-  std::string out = line.substr(0, n);
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  if (n < line.size()) out += "...";
-  return out;
-}
-
 }  // namespace
 
 int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
+  return load(in, unread, "");
+}
+
+int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread, const std::string& path) {
   std::size_t left = kMaxTextBytes;
   for (std::size_t number = 1;; ++number) {
     Entry read = next_entry(in, entry_separator_, left);
@@ -153,6 +130,8 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
             {number, read.text, "longer than " + std::to_string(kMaxEntryBytes) + " bytes"});
       continue;
     }
+    if (number == 1 && read.text.starts_with(kByteOrderMark))
+      read.text.erase(0, kByteOrderMark.size());
     std::string entry = strip_comments(read.text, "//");
     const size_t sep = entry.find(key_separator_);
     if (sep == std::string::npos) {
@@ -165,13 +144,15 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
     std::string value = entry.substr(sep + key_separator_.size());
     trim(key, " \t\r\n", false);
     trim(value, " \t\r\n", false);
+    std::string shown = key + " " + key_separator_ + " " + value;
     if (non_finite_numbers(value)) {
       if (unread)
-        unread->push_back({number, key + " " + key_separator_ + " " + value,
-                           "not a finite number; the default is used"});
+        unread->push_back({number, std::move(shown), "not a finite number; the default is used"});
       continue;
     }
-    (*this)[key] = std::move(value);
+    CfgField& field = (*this)[key];
+    field = std::move(value);
+    field.came_from(path, number, std::move(shown));
   }
   return 0;
 }
@@ -180,18 +161,8 @@ int ProgramCfg::load(std::string path) {
   std::ifstream in(path);
   if (!in) return -1;
   std::vector<UnreadEntry> unread;
-  const int result = load(in, &unread);
-  if (unread.empty()) return result;
-  // The same file under another relative name is the same file.
-  std::error_code ec;
-  const std::string file = std::filesystem::absolute(path, ec).lexically_normal().string();
-  for (const UnreadEntry& e : unread) {
-    const std::string line =
-        ", line " + std::to_string(e.number) + ": \"" + printable(e.text) + "\" left out: " + e.why;
-    std::lock_guard<std::mutex> lock(reported_mutex);
-    if (reported().insert(file + line).second)
-      std::cerr << "Settings file " << path << line << std::endl;
-  }
+  const int result = load(in, &unread, path);
+  for (const UnreadEntry& e : unread) report_setting(path, e.number, e.text, "left out: " + e.why);
   return result;
 }
 

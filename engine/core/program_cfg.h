@@ -49,7 +49,9 @@ class ProgramCfg {
   // given. So that no text holds memory without bound, an entry longer than
   // kMaxEntryBytes is left out (listed with its first kMaxEntryBytes), and
   // reading stops after kMaxTextBytes: the entries before keep their values,
-  // the entry the limit cuts is listed and left out. Always 0.
+  // the entry the limit cuts is listed and left out. A UTF-8 byte-order mark
+  // before the first entry is skipped. Each field read keeps its line for the
+  // reports of CfgField::read. Always 0.
   static constexpr std::size_t kMaxEntryBytes = 4096;
   static constexpr std::size_t kMaxTextBytes = 1 << 20;
   int load(std::istream& in, std::vector<UnreadEntry>* unread = nullptr);
@@ -77,6 +79,13 @@ class ProgramCfg {
   CfgField& operator[](std::string key);
   // A missing key gives one shared empty field; nothing is inserted.
   const CfgField& operator[](std::string key) const;
+  // The key's value read into *value with CfgField::read; false, and *value
+  // untouched, when the key is missing or its value does not read.
+  template <typename T, typename... Range>
+  bool read(const std::string& key, T* value, Range... range) const {
+    const auto it = fields_.find(key);
+    return it != fields_.end() && it->second.read(value, range...);
+  }
   std::map<std::string, CfgField>& fields() { return fields_; }
   const std::map<std::string, CfgField>& fields() const { return fields_; }
   // Removes every field; format and separators stay.
@@ -97,6 +106,8 @@ class ProgramCfg {
   int parse_args(int argc, char** argv);
 
  protected:
+  // load with the file the entries come from, for the fields' reports.
+  int load(std::istream& in, std::vector<UnreadEntry>* unread, const std::string& path);
   int parse_args(const std::vector<std::string>& args, bool existing_only, std::string prefix,
                  bool read_files);
 

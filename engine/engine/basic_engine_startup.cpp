@@ -46,8 +46,7 @@ void BasicEngine::init_walk() {
   if (settings_.load_section("controls") != 0) return;
   const EngineSettings& settings = settings_;
   const ProgramCfg& controls = settings["controls"];
-  if (controls.contains("walk_accel"))
-    walking_.walk_accel = static_cast<float>(controls["walk_accel"]);
+  controls.read("walk_accel", &walking_.walk_accel);
 }
 
 EngineSettings BasicEngine::default_cfg() const {

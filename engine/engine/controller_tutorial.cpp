@@ -76,7 +76,7 @@ int ControllerTutorial::init(bool load_model) {
   if (!path.empty() && description.load(path) == 0 && description.contains("obj_file"))
     gamepad_locations_ =
         ControllerButtonLocations(without_extension(description["obj_file"].str()));
-  gamepad_offset_ = static_cast<Vec3>(controls["gamepad_offset"]);
+  controls.read("gamepad_offset", &gamepad_offset_);
 
   const int result = load_model ? load_gamepad() : 0;
   std::weak_ptr<char> alive = life_.token;

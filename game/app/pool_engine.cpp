@@ -39,8 +39,7 @@ PoolEngine::PoolEngine()
 
   bool fullscreen = true;
   EngineSettings& cfg = settings();
-  if (cfg.load_section(kVideoSection) == 0 && cfg[kVideoSection].contains("fullscreen"))
-    fullscreen = std::atoi(cfg[kVideoSection]["fullscreen"].str().c_str()) != 0;
+  if (cfg.load_section(kVideoSection) == 0) cfg[kVideoSection].read("fullscreen", &fullscreen);
   window().fullscreen_flag(fullscreen);
 }
 
@@ -58,9 +57,11 @@ int PoolEngine::init_sounds(const std::string& log_file) {
   EngineSettings& cfg = settings();
   if (cfg.load_section(kAudioSection) == 0) {
     ProgramCfg& section = cfg[kAudioSection];
-    if (section.contains("effects_volume"))
-      audio.set_effects_volume(float(section["effects_volume"]));
-    if (section.contains("music_volume")) audio.bg_source().gain(float(section["music_volume"]));
+    // The sliders' range: a volume outside it is held to it.
+    constexpr std::array<float, 2> kVolumes = {0.0f, 1.0f};
+    float volume = 0.0f;
+    if (section.read("effects_volume", &volume, kVolumes)) audio.set_effects_volume(volume);
+    if (section.read("music_volume", &volume, kVolumes)) audio.bg_source().gain(volume);
   }
   return result;
 }

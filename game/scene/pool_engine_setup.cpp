@@ -121,18 +121,21 @@ void PoolEngine::init_controls() {
   if (cfg.load_section(kControls) == 0) {
     ProgramCfg& controls = cfg[kControls];
     if (controls.contains("look_sensitivity")) {
-      const std::array<float, 3> speed = controls["look_sensitivity"];
-      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+      std::array<float, 3> speed{};
+      if (controls.read("look_sensitivity", &speed))
+        mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
     } else {
       controls["look_sensitivity"] = mouse_look().get_rot_speed();
     }
-    if (controls.contains("look_inversion"))
-      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
-    else
-      controls["look_inversion"] = mouse().inverted();
+    std::array<bool, 3> inverted = mouse().inverted();
+    if (!controls.contains("look_inversion"))
+      controls["look_inversion"] = inverted;
+    else if (controls.read("look_inversion", &inverted))
+      mouse().set_inversion(inverted);
     if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-    if (ControllerTutorial* tutorial = controller_tutorial())
-      tutorial->enable(int(controls["show_control_hints"]) != 0);
+    bool hints = true;
+    controls.read("show_control_hints", &hints);
+    if (ControllerTutorial* tutorial = controller_tutorial()) tutorial->enable(hints);
   }
   cfg.save_section(kControls, true);
 }

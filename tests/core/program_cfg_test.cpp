@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,18 @@ Texts texts(const ProgramCfg& cfg) {
   for (const auto& [key, field] : cfg.fields()) out[key] = field.str();
   return out;
 }
+
+// A settings file written under a temporary data root and loaded, with the
+// error stream captured from before the load.
+struct LoadedFile {
+  LoadedFile(const std::string& path, const std::string& text) {
+    root.write(path, text);
+    EXPECT_EQ(cfg.load(path), 0);
+  }
+  TempDataRoot root;
+  OutputCapture capture;
+  ProgramCfg cfg;
+};
 
 // Takes a fixed number of characters, then fails like a full disk.
 class LimitedBuf : public std::streambuf {
@@ -129,6 +142,107 @@ TEST(ProgramCfg, AFileNamesEachLineItLeavesOutOnce) {
             report +
                 "Settings file cfg/t.ini, line 4: \"c = NaN\" left out: not a finite "
                 "number; the default is used\n");
+}
+
+// A value that does not read as the wanted type keeps the caller's default
+// and is named once with its file and line; the text stays in the table, so
+// that saving writes back what the player wrote.
+TEST(ProgramCfg, AValueThatDoesNotReadAsTheWantedTypeKeepsTheDefault) {
+  LoadedFile file("cfg/t.ini",
+                  "walk_accel = fast\n"
+                  "blank =\n"
+                  "offset = 0 -0.1\n"
+                  "flags = x y\n"
+                  "hints = yes\n"
+                  "half = 8abc\n"
+                  "good = 2.5\n"
+                  "triple = 1 0 2 extra\n"
+                  "huge = 1e39\n");
+  const ProgramCfg& cfg = file.cfg;
+  const auto named = [](int line, const std::string& entry, const std::string& why) {
+    return "Settings file cfg/t.ini, line " + std::to_string(line) + ": \"" + entry +
+           "\" left out: " + why + "; the default is used\n";
+  };
+  float accel = 8.0f, blank = 3.0f, half = 5.0f, good = 0.0f;
+  std::array<float, 3> offset = {1.0f, 2.0f, 3.0f}, triple{};
+  std::array<bool, 3> flags = {true, false, true};
+  bool hints = true;
+  int missing = 7;
+  EXPECT_FALSE(cfg.read("walk_accel", &accel));
+  EXPECT_FALSE(cfg.read("blank", &blank));
+  EXPECT_FALSE(cfg.read("offset", &offset));
+  EXPECT_FALSE(cfg.read("flags", &flags));
+  EXPECT_FALSE(cfg.read("hints", &hints));
+  EXPECT_FALSE(cfg.read("half", &half));
+  EXPECT_FALSE(cfg.read("huge", &half));
+  EXPECT_FALSE(cfg.read("missing", &missing));
+  EXPECT_EQ(accel, 8.0f);
+  EXPECT_EQ(blank, 3.0f);
+  EXPECT_EQ(offset, (std::array<float, 3>{1.0f, 2.0f, 3.0f}));
+  EXPECT_EQ(flags, (std::array<bool, 3>{true, false, true}));
+  EXPECT_TRUE(hints);
+  EXPECT_EQ(half, 5.0f);
+  EXPECT_EQ(missing, 7);
+  // Values that read are taken as the conversions take them.
+  EXPECT_TRUE(cfg.read("good", &good));
+  EXPECT_EQ(good, 2.5f);
+  EXPECT_TRUE(cfg.read("triple", &triple));
+  EXPECT_EQ(triple, (std::array<float, 3>{1.0f, 0.0f, 2.0f}));
+  const std::string report =
+      named(1, "walk_accel = fast", "not a number") + named(2, "blank = ", "not a number") +
+      named(3, "offset = 0 -0.1", "not 3 numbers") + named(4, "flags = x y", "not 3 numbers") +
+      named(5, "hints = yes", "not a number") + named(6, "half = 8abc", "not a number") +
+      named(9, "huge = 1e39", "not a finite number");
+  EXPECT_EQ(file.capture.err(), report);
+  // Read again, from the same file loaded again, nothing new is said.
+  ProgramCfg again;
+  ASSERT_EQ(again.load("./cfg/t.ini"), 0);
+  EXPECT_FALSE(again.read("walk_accel", &accel));
+  EXPECT_EQ(file.capture.err(), report);
+  EXPECT_EQ(again["walk_accel"].str(), "fast");
+  // A value the program writes has no file line any more.
+  again["walk_accel"] = 4.0f;
+  EXPECT_TRUE(again.read("walk_accel", &accel));
+  EXPECT_EQ(accel, 4.0f);
+}
+
+// Notepad writes a UTF-8 byte-order mark before the first line.
+TEST(ProgramCfg, AByteOrderMarkBeforeTheFirstLineIsSkipped) {
+  std::istringstream in(
+      "\xEF\xBB\xBF"
+      "fullscreen = 0\nname = \xEF\xBB\xBFx\n");
+  std::vector<ProgramCfg::UnreadEntry> unread;
+  ProgramCfg cfg;
+  cfg.load(in, &unread);
+  EXPECT_TRUE(unread.empty());
+  bool fullscreen = true;
+  EXPECT_TRUE(cfg.read("fullscreen", &fullscreen));
+  EXPECT_FALSE(fullscreen);
+  // Only before the first line: elsewhere the bytes are text.
+  EXPECT_EQ(cfg["name"].str(), "\xEF\xBB\xBFx");
+}
+
+// A volume read with its range is held to it, and named.
+TEST(ProgramCfg, AValueReadWithARangeIsHeldToIt) {
+  LoadedFile file("cfg/a.ini", "low = -5\nhigh = 1e30\ninside = 0.5\nword = loud\n");
+  const ProgramCfg& cfg = file.cfg;
+  constexpr std::array<float, 2> kRange = {0.0f, 1.0f};
+  float low = 0.7f, high = 0.7f, inside = 0.7f, word = 0.7f;
+  EXPECT_TRUE(cfg.read("low", &low, kRange));
+  EXPECT_TRUE(cfg.read("high", &high, kRange));
+  EXPECT_TRUE(cfg.read("inside", &inside, kRange));
+  EXPECT_FALSE(cfg.read("word", &word, kRange));
+  EXPECT_EQ(low, 0.0f);
+  EXPECT_EQ(high, 1.0f);
+  EXPECT_EQ(inside, 0.5f);
+  EXPECT_EQ(word, 0.7f);
+  EXPECT_EQ(file.capture.err(),
+            "Settings file cfg/a.ini, line 1: \"low = -5\" outside 0 to 1; 0 is used\n"
+            "Settings file cfg/a.ini, line 2: \"high = 1e30\" outside 0 to 1; 1 is used\n"
+            "Settings file cfg/a.ini, line 4: \"word = loud\" left out: not a number; the default "
+            "is used\n");
+  // The text stays as the player wrote it.
+  EXPECT_EQ(cfg["high"].str(), "1e30");
 }
 
 TEST(ProgramCfg, ReadingKeepsTheAttributesOfPresentKeys) {

@@ -89,6 +89,17 @@ TEST(EngineStartupSettings, WithoutControlsOrItsKeyTheWalkerKeepsItsDefault) {
   EXPECT_FALSE(std::as_const(e.settings())["controls"].contains("walk_accel"));
 }
 
+// A walk speed that is no number would leave the walker standing still.
+TEST(EngineStartupSettings, AWalkSpeedThatIsNoNumberKeepsTheDefault) {
+  TempDataRoot root;
+  const float walk_accel = BasicEngine().walking().walk_accel;
+  root.write("cfg/controls.ini", "walk_accel = fast\n");
+  BasicEngine e;
+  e.init_walk();
+  EXPECT_EQ(e.walking().walk_accel, walk_accel);
+  EXPECT_EQ(root.read("cfg/controls.ini"), "walk_accel = fast\n");
+}
+
 TEST(EngineStartupSettings, DefaultCfgKeepsTheRootTheApplicationGaveTheStore) {
   TempDataRoot root;
   root.write("elsewhere/cfg/basic_engine.ini", "autostart_newgame = 0\n");

@@ -54,6 +54,24 @@ TEST_F(PoolEngineSounds, MissingVolumesKeepTheDefaults) {
   EXPECT_FLOAT_EQ(engine.audio.bg_source().gain(), 0.25f);
 }
 
+// The sliders' range 0 to 1 holds the stored volumes; a volume that is no
+// number keeps the default.
+TEST_F(PoolEngineSounds, StoredVolumesAreHeldToTheSlidersRange) {
+  struct Case {
+    const char* lines;
+    float effects, music;
+  };
+  for (const Case& c : {Case{"effects_volume = -5\nmusic_volume = 1e30\n", 0.0f, 1.0f},
+                        Case{"effects_volume = loud\nmusic_volume =\n", 1.0f, 0.25f}}) {
+    SCOPED_TRACE(c.lines);
+    write_settings(c.lines);
+    PoolEngine engine;
+    EXPECT_EQ(engine.init_sounds(""), 0);
+    EXPECT_FLOAT_EQ(engine.audio.effects_volume, c.effects);
+    EXPECT_FLOAT_EQ(engine.audio.bg_source().gain(), c.music);
+  }
+}
+
 // The "Effects" switch stored off silences the engine's menu sounds from the
 // start, as it does the game's.
 TEST_F(PoolEngineSounds, EffectsStoredOffSilenceTheMenuSoundsAtStart) {

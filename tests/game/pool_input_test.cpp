@@ -440,6 +440,25 @@ TEST(PoolScene, TheLookSettingsAreReadAndMissingOnesWrittenBack) {
   EXPECT_EQ(second.mouse().inverted(), (std::array<bool, 3>{true, false, true}));
 }
 
+// Values that do not read leave the look as it is and the tips shown; what
+// the player wrote is saved back as it stands.
+TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
+  testing_support::TempDataRoot root;
+  root.write("cfg/controls.ini",
+             "look_sensitivity = abc\nlook_inversion = x y\nshow_control_hints = yes\n");
+  PoolEngine engine;
+  engine.mouse().set_inversion(false, true, false);
+  const std::array<float, 3> speed = engine.mouse_look().get_rot_speed();
+  engine.init_controls();
+  EXPECT_EQ(engine.mouse_look().get_rot_speed(), speed);
+  EXPECT_EQ(engine.mouse().inverted(), (std::array<bool, 3>{false, true, false}));
+  ProgramCfg saved;
+  ASSERT_EQ(saved.load((root.path() / "cfg/controls.ini").string()), 0);
+  EXPECT_EQ(saved["look_sensitivity"].str(), "abc");
+  EXPECT_EQ(saved["look_inversion"].str(), "x y");
+  EXPECT_EQ(saved["show_control_hints"].str(), "yes");
+}
+
 TEST(PoolScene, AMissingControlsSectionLeavesTheLookAndIsSavedAllTheSame) {
   testing_support::TempDataRoot root;
   PoolEngine engine;

@@ -218,15 +218,19 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
 TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
   FolderCopy data(root());
   // A felt picture cut short, an empty cue model, a settings line that
-  // means nothing and a look speed that is no number.
+  // means nothing, a look speed that is no number, a walk speed that is a
+  // word and a volume beyond the slider's end.
   data.write("textures/solid_felt_4.png", data.read("textures/solid_felt_4.png").substr(0, 2000));
   data.write("models/cue.obj", "");
+  // The last line of a key holds.
+  const std::string audio = data.read("cfg/audio_settings.ini");
+  data.write("cfg/audio_settings.ini", audio + "music_volume = 1e30\n");
   data.write("cfg/controls.ini",
              "look_sensitivity = nan nan nan\n"
              "this line means nothing\n"
              "look_speed = 0.005 0.005 0.005\n"
              "look_inversion = 0 0 0\n"
-             "walk_accel = 8\n"
+             "walk_accel = fast\n"
              "show_control_hints = 1\n"
              "gamepad_model = gamepad.ini\n"
              "gamepad_offset = 0 -0.1 -0.4\n");
@@ -248,11 +252,18 @@ TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
       << felt;
   EXPECT_EQ(count_of(err, cue), 1u);
   const std::string controls = "Settings file " + data.path() + "/cfg/controls.ini, line ";
+  // The sounds are set up before the walker.
   EXPECT_EQ(program_output::lines_with(err, {"Settings file"}),
-            controls +
+            "Settings file " + data.path() + "/cfg/audio_settings.ini, line " +
+                std::to_string(count_of(audio, "\n") + 1) +
+                ": \"music_volume = 1e30\" outside 0 to 1; 1 is "
+                "used\n" +
+                controls +
                 "1: \"look_sensitivity = nan nan nan\" left out: not a finite number; the "
                 "default is used\n" +
-                controls + "2: \"this line means nothing\" left out: not a key = value line\n");
+                controls + "2: \"this line means nothing\" left out: not a key = value line\n" +
+                controls +
+                "5: \"walk_accel = fast\" left out: not a number; the default is used\n");
   EXPECT_EQ(program_output::gl_error_lines(err), "");
   // The look speed in use, the default, was saved in place of the one refused.
   ProgramCfg saved;
@@ -260,6 +271,8 @@ TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
   const std::vector<float> speeds = saved["look_sensitivity"].vec<float>();
   ASSERT_EQ(speeds.size(), 3u) << saved["look_sensitivity"].str();
   for (float s : speeds) EXPECT_TRUE(std::isfinite(s) && s > 0.0f) << s;
+  // What the player wrote is kept as written.
+  EXPECT_EQ(saved["walk_accel"].str(), "fast");
 }
 
 }  // namespace
