@@ -438,5 +438,22 @@ int OBJRenderer::load_mtl() {
     }
     materials_.insert(materials_.end(), found.begin(), found.end());
   }
+  report_missing_materials();
   return failed;
+}
+
+void OBJRenderer::report_missing_materials() const {
+  if (mtl_files_.empty()) return;
+  std::vector<std::string> missing;
+  for (const std::string& name : unique_materials({}))
+    if (!name.empty() && !have_material(name)) missing.push_back(name);
+  if (missing.empty()) return;
+  std::cerr << "OBJRenderer::load_mtl(): materials missing from";
+  for (const std::string& name : mtl_files_) {
+    const std::string path = find_mtl(name);
+    std::cerr << " " << (path.empty() ? name : path);
+  }
+  std::cerr << ":";
+  for (const std::string& name : missing) std::cerr << " " << name;
+  std::cerr << "; their faces are not drawn" << std::endl;
 }

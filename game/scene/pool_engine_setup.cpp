@@ -118,22 +118,23 @@ int PoolEngine::init_post_glew() {
 
 void PoolEngine::init_controls() {
   EngineSettings& cfg = settings();
-  if (cfg.load_section(kControls) == 0) {
-    ProgramCfg& controls = cfg[kControls];
-    if (controls.contains("look_sensitivity")) {
-      const std::array<float, 3> speed = controls["look_sensitivity"];
-      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
-    } else {
-      controls["look_sensitivity"] = mouse_look().get_rot_speed();
-    }
-    if (controls.contains("look_inversion"))
-      mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
-    else
-      controls["look_inversion"] = mouse().inverted();
-    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-    if (ControllerTutorial* tutorial = controller_tutorial())
-      tutorial->enable(int(controls["show_control_hints"]) != 0);
+  // A missing or unreadable file counts as an empty one: the defaults are
+  // applied and written like missing keys.
+  cfg.load_section(kControls);
+  ProgramCfg& controls = cfg[kControls];
+  if (controls.contains("look_sensitivity")) {
+    const std::array<float, 3> speed = controls["look_sensitivity"];
+    mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+  } else {
+    controls["look_sensitivity"] = mouse_look().get_rot_speed();
   }
+  if (controls.contains("look_inversion"))
+    mouse().set_inversion(std::array<bool, 3>(controls["look_inversion"]));
+  else
+    controls["look_inversion"] = mouse().inverted();
+  if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+  if (ControllerTutorial* tutorial = controller_tutorial())
+    tutorial->enable(int(controls["show_control_hints"]) != 0);
   cfg.save_section(kControls, true);
 }
 
