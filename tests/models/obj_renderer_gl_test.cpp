@@ -145,7 +145,8 @@ TEST_F(OBJRendererGLTest, MaterialsTheFileLacksAreNamedOnceAndTheirFacesLeftOut)
   const std::string body = square("red") + "usemtl brass\nf 1/1/1 2/2/1 3/3/1 4/4/1\n" +
                            "usemtl gold\nf 1/1/1 2/2/1 3/3/1 4/4/1\n";
   root_.write("models/lacking.obj", "mtllib m.mtl\n" + body);
-  OBJRenderer model;
+  owned_.push_back(std::make_unique<OBJRenderer>());
+  OBJRenderer& model = *owned_.back();
   models_.push_back(&model);
   OutputCapture capture;
   ASSERT_EQ(model.load("models/lacking.obj"), 0);
