@@ -1,7 +1,15 @@
 // Whole-file reads, file facts, path parts, text encodings and the log.
 #include "core/files.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <codecvt>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <locale>
@@ -39,7 +47,107 @@ bool is_folder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
+namespace fs = std::filesystem;
+
+// The file a chain of symbolic links ends at (the path itself when it is
+// none); a link that points nowhere gives the path it names.
+fs::path link_target(fs::path path) {
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(path, ec); ++hops) {
+    const fs::path next = fs::read_symlink(path, ec);
+    if (ec) break;
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  return path;
+}
+
+bool write_all(int fd, const std::string& text) {
+  const char* bytes = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, bytes, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Whether the name is one of create_beside's temporaries for the target whose
+// process is gone: ".<name>.<pid>.<count>.tmp".
+bool stale_temporary(const std::string& name, const std::string& target_name) {
+  const std::string prefix = "." + target_name + ".";
+  if (!name.starts_with(prefix)) return false;
+  const char* pid_begin = name.c_str() + prefix.size();
+  char* end = nullptr;
+  const long pid = std::strtol(pid_begin, &end, 10);
+  if (end == pid_begin || pid <= 0 || *end != '.') return false;
+  const char* count_begin = end + 1;
+  std::strtoul(count_begin, &end, 10);
+  if (end == count_begin || std::string(end) != ".tmp") return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// A process stopped while writing leaves its temporary; the next write of the
+// same file removes it.
+void remove_stale_temporaries(const fs::path& target) {
+  std::error_code ec;
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (stale_temporary(it->path().filename().string(), target.filename().string()))
+      stale.push_back(it->path());
+  }
+  for (const fs::path& path : stale) fs::remove(path, ec);
+}
+
+// A new file beside the target, created with the permissions a new file gets
+// (0666 less the umask); -1 when none can be made.
+int create_beside(const fs::path& target, std::string* name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *name = (target.parent_path() /
+             ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+              std::to_string(counter++) + ".tmp"))
+                .string();
+    const int fd = ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
+
+int replace_file(const std::string& path, const std::string& text) {
+  const fs::path target = link_target(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = fs::exists(status);
+  if (exists && !fs::is_regular_file(status)) {
+    // A device holds nothing to keep, and renaming over it would replace it.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return 1;
+    const bool written = write_all(fd, text);
+    return ::close(fd) == 0 && written ? 0 : 2;
+  }
+  // The rename needs only the folder's permission: a file made read-only
+  // stays refused.
+  if (exists && ::access(target.c_str(), W_OK) != 0) return 1;
+  remove_stale_temporaries(target);
+  std::string temporary;
+  const int fd = create_beside(target, &temporary);
+  if (fd < 0) return 1;
+  const auto mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
+  bool written = write_all(fd, text) && (!exists || ::fchmod(fd, mode) == 0) && ::fsync(fd) == 0;
+  written = ::close(fd) == 0 && written;
+  if (written) {
+    fs::rename(temporary, target, ec);
+    if (!ec) return 0;
+  }
+  fs::remove(temporary, ec);
+  return 2;
+}
 
 long long file_size(std::string path) {
   if (is_folder(path)) return -1;

@@ -12,6 +12,17 @@ std::string read_all_str(std::istream& in, unsigned long long n);
 // file cannot be opened, 3 when the read fails; it is left alone on success.
 std::string read_all_str(std::string path, int* status = nullptr);
 
+// Replaces the file's content with the text so that, whenever the program
+// stops, the file holds either its old content or the whole new one: the text
+// goes to a temporary file beside it, reaches the disk, and is renamed over it.
+// A symbolic link is followed to the file it names and stays a link; the
+// file's permission bits are kept. What is no regular file (a device) is
+// written into directly. 0 when written; 1 when the file cannot be written
+// (it is not writable, or nothing can be made beside it); 2 when writing
+// fails. On failure the file is untouched and no temporary is left; one that
+// a stopped process left beside the file is removed by the next write.
+int replace_file(const std::string& path, const std::string& text);
+
 // Size in bytes; -1 when the path cannot be opened as a file (folders included).
 long long file_size(std::string path);
 // Whether the path opens for reading as a file; a folder is no file.

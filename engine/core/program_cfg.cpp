@@ -1,6 +1,7 @@
 // Settings tables: the settings text format, merging, selection and command lines.
 #include "core/program_cfg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -81,13 +82,78 @@ std::set<std::string>& reported() {
 
 }  // namespace
 
+namespace {
+
+// One entry of the text, up to the separator (taken, not kept) or the end of
+// the text: at most kMaxEntryBytes of it are kept, and no more than `left`
+// bytes are taken from the stream.
+struct Entry {
+  std::string text;
+  bool any = false;        // a byte was taken
+  bool too_long = false;   // bytes were dropped past kMaxEntryBytes
+  bool separated = false;  // it ended at the separator
+  bool cut = false;        // `left` ran out with more to read
+};
+
+Entry next_entry(std::istream& in, char separator, std::size_t& left) {
+  Entry entry;
+  for (char c;;) {
+    if (left == 0) {
+      entry.cut = in.peek() != std::char_traits<char>::eof();
+      return entry;
+    }
+    if (!in.get(c)) return entry;
+    --left;
+    entry.any = true;
+    if (c == separator) {
+      entry.separated = true;
+      return entry;
+    }
+    if (entry.text.size() < ProgramCfg::kMaxEntryBytes)
+      entry.text += c;
+    else
+      entry.too_long = true;
+  }
+}
+
+// A line as a message shows it: cut after a short prefix (at a character
+// boundary, marked "..."), every control byte shown as '?'.
+std::string printable(const std::string& line) {
+  constexpr std::size_t kShown = 60;
+  std::size_t n = std::min(line.size(), kShown);
+  if (n < line.size()) {
+    while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
+  }
+  std::string out = line.substr(0, n);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  if (n < line.size()) out += "...";
+  return out;
+}
+
+}  // namespace
+
 int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread) {
-  std::string entry;
-  std::size_t number = 0;
-  while (!in.fail() && !in.bad()) {
-    std::getline(in, entry, entry_separator_);
-    ++number;
-    entry = strip_comments(entry, "//");
+  std::size_t left = kMaxTextBytes;
+  for (std::size_t number = 1;; ++number) {
+    Entry read = next_entry(in, entry_separator_, left);
+    if (read.cut) {
+      // What stands before the limit is kept; the entry it cuts is not.
+      if (unread)
+        unread->push_back({number, read.text,
+                           "the text goes on past " + std::to_string(kMaxTextBytes) +
+                               " bytes; the rest is not read"});
+      break;
+    }
+    if (!read.any) break;
+    if (read.too_long) {
+      if (unread)
+        unread->push_back(
+            {number, read.text, "longer than " + std::to_string(kMaxEntryBytes) + " bytes"});
+      continue;
+    }
+    std::string entry = strip_comments(read.text, "//");
     const size_t sep = entry.find(key_separator_);
     if (sep == std::string::npos) {
       trim(entry, " \t\r\n", false);
@@ -121,7 +187,7 @@ int ProgramCfg::load(std::string path) {
   const std::string file = std::filesystem::absolute(path, ec).lexically_normal().string();
   for (const UnreadEntry& e : unread) {
     const std::string line =
-        ", line " + std::to_string(e.number) + ": \"" + e.text + "\" left out: " + e.why;
+        ", line " + std::to_string(e.number) + ": \"" + printable(e.text) + "\" left out: " + e.why;
     std::lock_guard<std::mutex> lock(reported_mutex);
     if (reported().insert(file + line).second)
       std::cerr << "Settings file " << path << line << std::endl;
@@ -148,15 +214,11 @@ int ProgramCfg::save(std::ostream& out) const {
 }
 
 int ProgramCfg::save(std::string path) const {
-  std::ofstream out(path, std::ios::out | std::ios::trunc);
-  if (!out) {
-    std::cerr << "Error writing " << path << std::endl;
-    return 1;
-  }
-  int result = save(out);
-  // Buffered entries reach the disk only here; a full disk shows at this point.
-  out.close();
-  if (result == 0 && out.fail()) result = 2;
+  std::ostringstream text;
+  int result = save(text);
+  // The file is replaced whole, so that a stop while writing leaves the old one.
+  if (result == 0) result = replace_file(path, text.str());
+  if (result == 1) std::cerr << "Error writing " << path << std::endl;
   return result;
 }
 

@@ -46,19 +46,26 @@ class ProgramCfg {
   // are left out, and so is a value that reads as numbers of which one is not
   // finite ("nan", "inf", "1e999"), so that the key keeps its value or
   // default; each such entry that is not blank is listed in *unread when
-  // given. Always 0.
+  // given. So that no text holds memory without bound, an entry longer than
+  // kMaxEntryBytes is left out (listed with its first kMaxEntryBytes), and
+  // reading stops after kMaxTextBytes: the entries before keep their values,
+  // the entry the limit cuts is listed and left out. Always 0.
+  static constexpr std::size_t kMaxEntryBytes = 4096;
+  static constexpr std::size_t kMaxTextBytes = 1 << 20;
   int load(std::istream& in, std::vector<UnreadEntry>* unread = nullptr);
   // -1 when the file cannot be opened (silently), else 0. The entries left
   // out are reported on the error stream with the path and line number,
-  // each once in the process's run however often the file is read.
+  // each once in the process's run however often the file is read; a line
+  // is shown by its first 60 bytes, control bytes as '?'.
   int load(std::string path);
   ProgramCfg& operator+=(std::string text);
 
   // Writer: 0 when written, 1 when the stream failed before the entries (or is
   // not clear at the end), 2 when it failed while writing the entries.
   int save(std::ostream& out) const;
-  // As above; 1 with "Error writing <path>" on the error stream when the file
-  // cannot be opened.
+  // As above into a file, replaced whole (replace_file): 1 with "Error
+  // writing <path>" on the error stream when the file cannot be written, 2
+  // when writing fails; on failure the file keeps its old content.
   int save(std::string path) const;
   std::string str() const;
 

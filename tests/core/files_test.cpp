@@ -1,7 +1,14 @@
 #include "core/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -95,6 +102,123 @@ TEST(WideStrings, Utf8RoundTripAndInvalidInput) {
   EXPECT_THROW(string2wstring("a\xC3("), std::range_error);
   EXPECT_THROW(string2wstring("\xFF"), std::range_error);
   EXPECT_THROW(wstring2string(std::wstring(1, static_cast<wchar_t>(0x110000))), std::range_error);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names of the files in a folder: no temporary stays behind.
+Strings folder_names(const fs::path& folder) {
+  Strings names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// While alive, files of this process cannot grow past `bytes`: a write past it
+// fails as on a full disk (the signal it would raise is ignored).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+}  // namespace
+
+TEST(ReplaceFile, TheOldContentStaysWholeUntilTheNewIsInPlace) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "old = 1\n");
+  fs::permissions("cfg/t.ini",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // A reader that opened the file before keeps the old file whole: it is never
+  // truncated or written into, only replaced.
+  std::ifstream before("cfg/t.ini");
+  EXPECT_EQ(replace_file("cfg/t.ini", "new = 2\n"), 0);
+  EXPECT_EQ(root.read("cfg/t.ini"), "new = 2\n");
+  EXPECT_EQ(fs::status("cfg/t.ini").permissions() & fs::perms::mask,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::stringstream old;
+  old << before.rdbuf();
+  EXPECT_EQ(old.str(), "old = 1\n");
+  EXPECT_EQ(folder_names(root.path() / "cfg"), Strings{"t.ini"});
+
+  // A new file gets the permissions of any new file.
+  EXPECT_EQ(replace_file("cfg/fresh.ini", "a = 1\n"), 0);
+  EXPECT_EQ(root.read("cfg/fresh.ini"), "a = 1\n");
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(static_cast<mode_t>(fs::status("cfg/fresh.ini").permissions() & fs::perms::mask),
+            0666 & ~mask);
+}
+
+TEST(ReplaceFile, ALinkStaysALinkAndADeviceIsWrittenIntoNotReplaced) {
+  TempDataRoot root;
+  root.write("real/t.ini", "old = 1\n");
+  fs::create_symlink("../real/t.ini", "cfg/t.ini");
+  EXPECT_EQ(replace_file("cfg/t.ini", "new = 2\n"), 0);
+  EXPECT_TRUE(fs::is_symlink("cfg/t.ini"));
+  EXPECT_EQ(root.read("real/t.ini"), "new = 2\n");
+  EXPECT_EQ(folder_names(root.path() / "real"), Strings{"t.ini"});
+  // A link that points nowhere yet: the file it names is made.
+  fs::create_symlink("../real/later.ini", "cfg/later.ini");
+  EXPECT_EQ(replace_file("cfg/later.ini", "a = 1\n"), 0);
+  EXPECT_TRUE(fs::is_symlink("cfg/later.ini"));
+  EXPECT_EQ(root.read("real/later.ini"), "a = 1\n");
+
+  if (!fs::exists("/dev/null")) GTEST_SKIP() << "no /dev/null";
+  fs::create_symlink("/dev/null", "cfg/null.ini");
+  EXPECT_EQ(replace_file("cfg/null.ini", "a = 1\n"), 0);
+  EXPECT_TRUE(fs::is_symlink("cfg/null.ini"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST(ReplaceFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "old = 1\n");
+  {
+    FileSizeLimit full(16);
+    EXPECT_EQ(replace_file("cfg/t.ini", std::string(64, 'x')), 2);
+  }
+  EXPECT_EQ(root.read("cfg/t.ini"), "old = 1\n");
+  EXPECT_EQ(folder_names(root.path() / "cfg"), Strings{"t.ini"});
+  EXPECT_EQ(replace_file("no/such/folder/t.ini", "a = 1\n"), 1);
+
+  // What a killed writer left is cleared by the next write of the same file;
+  // other files' temporaries and ours of a live process stay.
+  const Strings left = {".t.ini.2147483647.0.tmp", ".t.ini.5.2147483647.3.tmp",
+                        ".t.ini." + std::to_string(getpid()) + ".9.tmp"};
+  for (const std::string& name : left) root.write("cfg/" + name, "");
+  EXPECT_EQ(replace_file("cfg/t.ini", "new = 2\n"), 0);
+  Strings kept = {left[1], left[2], "t.ini"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(folder_names(root.path() / "cfg"), kept);
+}
+
+TEST(ReplaceFile, AFileMadeReadOnlyIsRefusedThoughItsFolderAllowsARename) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "old = 1\n");
+  fs::permissions("cfg/t.ini",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  if (std::ofstream("cfg/t.ini", std::ios::app))
+    GTEST_SKIP() << "running with rights that ignore file permissions";
+  EXPECT_EQ(replace_file("cfg/t.ini", "new = 2\n"), 1);
+  EXPECT_EQ(root.read("cfg/t.ini"), "old = 1\n");
+  EXPECT_EQ(folder_names(root.path() / "cfg"), Strings{"t.ini"});
 }
 
 TEST(Log, TruncatesOrAppendsTaggedLines) {

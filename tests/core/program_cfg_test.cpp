@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <vector>
@@ -236,6 +237,70 @@ TEST(ProgramCfg, FilesLoadAndSave) {
   EXPECT_EQ(capture.err(), "");
   EXPECT_EQ(cfg.save("no/such/folder/t.ini"), 1);
   EXPECT_EQ(capture.err(), "Error writing no/such/folder/t.ini\n");
+}
+
+// A stop while saving must not leave a cut file: the old file is replaced, never
+// truncated, so a reader that opened it before still reads it whole.
+TEST(ProgramCfg, SaveReplacesTheFileWithoutTruncatingIt) {
+  TempDataRoot root;
+  root.write("cfg/t.ini", "old = 1\n");
+  std::ifstream before("cfg/t.ini");
+  EXPECT_EQ(ProgramCfg("new = 2").save("cfg/t.ini"), 0);
+  EXPECT_EQ(root.read("cfg/t.ini"), "new \t = \t 2\n");
+  std::stringstream old;
+  old << before.rdbuf();
+  EXPECT_EQ(old.str(), "old = 1\n");
+}
+
+// Whatever a settings file holds, reading it takes bounded memory and the
+// message shows a short printable prefix of the line.
+TEST(ProgramCfg, AFileThatNeverEndsOrHasHugeOrBinaryLinesIsReadWithinLimits) {
+  const std::string xs(ProgramCfg::kMaxEntryBytes + 1, 'x');
+  const std::string shown_xs = std::string(60, 'x') + "...";
+  const std::string past = "the text goes on past 1048576 bytes; the rest is not read";
+  struct Case {
+    std::string bytes;  // empty: the file is a link to /dev/zero
+    Texts kept;
+    std::string message;  // after "Settings file <path>, "
+  };
+  const std::vector<Case> cases = {
+      {"a = 1\n" + xs + "\nb = 2\n",
+       {{"a", "1"}, {"b", "2"}},
+       "line 2: \"" + shown_xs + "\" left out: longer than 4096 bytes"},
+      {"a = 1\n\x1b[2J\x01"
+       "bad\x7f\n",
+       {{"a", "1"}},
+       "line 2: \"?[2J?bad?\" left out: not a key = value line"},
+      {"a = 1\n" + std::string(ProgramCfg::kMaxTextBytes, 'y') + "\nb = 2\n",
+       {{"a", "1"}},
+       "line 2: \"" + std::string(60, 'y') + "...\" left out: " + past},
+      {"", {}, "line 1: \"" + std::string(60, '?') + "...\" left out: " + past},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    TempDataRoot root;
+    const std::string path = "cfg/t" + std::to_string(i) + ".ini";
+    if (!cases[i].bytes.empty()) {
+      root.write(path, cases[i].bytes);
+    } else if (std::filesystem::exists("/dev/zero")) {
+      std::filesystem::create_symlink("/dev/zero", path);
+    } else {
+      continue;
+    }
+    OutputCapture capture;
+    ProgramCfg cfg;
+    EXPECT_EQ(cfg.load(path), 0);
+    EXPECT_EQ(texts(cfg), cases[i].kept);
+    EXPECT_EQ(capture.err(), cases[i].message.empty()
+                                 ? ""
+                                 : "Settings file " + path + ", " + cases[i].message + "\n");
+  }
+  // The entry listed keeps no more than the longest entry read.
+  std::ifstream zero("/dev/zero");
+  std::vector<ProgramCfg::UnreadEntry> unread;
+  EXPECT_EQ(ProgramCfg().load(zero, &unread), 0);
+  ASSERT_EQ(unread.size(), 1u);
+  EXPECT_EQ(unread[0].text.size(), ProgramCfg::kMaxEntryBytes);
 }
 
 TEST(ProgramCfg, SaveReportsAWriteThatNeverReachesTheDisk) {
