@@ -65,7 +65,10 @@ ControllerTutorial::~ControllerTutorial() = default;
 
 int ControllerTutorial::init(bool load_model) {
   if (!engine_ || !settings_) return -1;
-  if (const int status = settings_->load_section("controls")) return status;
+  // A missing (or unreadable) file counts as an empty one: the defaults below
+  // go into the section and are written, so that the hints are built all the
+  // same.
+  settings_->load_section("controls");
   ProgramCfg& controls = (*settings_)["controls"];
   if (!controls.contains("gamepad_model")) controls["gamepad_model"] = "gamepad.ini";
   if (!controls.contains("gamepad_offset")) controls["gamepad_offset"] = gamepad_offset_;
@@ -215,7 +218,8 @@ bool ControllerTutorial::have_keyboard_hint(const std::string& key) const {
 
 bool ControllerTutorial::have_gamepad_hint(const std::string& key) const {
   if (gamepad_hints_.count(key) != 0) return true;
-  std::cerr << "Error: have_gamepad_hint(" << key << ") = 0" << std::endl;
+  if (missing_gamepad_hints_.insert(key).second)
+    std::cerr << "Error: have_gamepad_hint(" << key << ") = 0" << std::endl;
   return false;
 }
 
@@ -229,10 +233,14 @@ void ControllerTutorial::add_ctl_hint(Hints& hints, std::vector<std::string>& na
   d->gap = label_gap_;
   d->add_text(std::move(label), false)->text_size(label_size_, true);
   if (!picture.empty()) {
-    // A picture that is not found leaves the file name empty: the panel
-    // reports it and shows a plain square.
-    const std::string file =
-        settings_ ? settings_->find_texture("controls/" + picture + ".png") : std::string();
+    // A picture that is not found is asked for where it should be: the
+    // panel reports it by that path and shows a plain square.
+    std::string file;
+    if (settings_) {
+      const std::string name = "controls/" + picture + ".png";
+      file = settings_->find_texture(name);
+      if (file.empty()) file = settings_->root() + settings_->textures_folder() + "/" + name;
+    }
     d->add_button(new TexFrame(file, "", image_height_));
   }
   d->horizontal_layout();

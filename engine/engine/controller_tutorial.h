@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,8 @@ class ControllerTutorial : public Option {
   // Stores the flag only; the hints follow at the next update_control_hints.
   void enable(bool on) override { enabled_ = on; }
 
-  // Loads the "controls" section (its loader's code, with nothing else done,
-  // when that fails), writes "gamepad_model" ("gamepad.ini") and
+  // Loads the "controls" section (a missing or unreadable file counts as an
+  // empty one), writes "gamepad_model" ("gamepad.ini") and
   // "gamepad_offset" where missing and saves the section, takes the button
   // table from the gamepad description's "obj_file" (its name without the
   // extension) and the offset from the section, loads the gamepad model
@@ -269,6 +270,8 @@ class ControllerTutorial : public Option {
   std::shared_ptr<OwnedDialogs> hint_dialogs_;
   Hints keyboard_hints_;
   Hints gamepad_hints_;
+  // Gamepad keys already reported missing: each is named once, not every frame.
+  mutable std::set<std::string> missing_gamepad_hints_;
   std::vector<std::string> keyboard_hint_names_;
   std::vector<std::string> gamepad_hint_names_;
   LifeToken life_;

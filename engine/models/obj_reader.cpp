@@ -415,16 +415,20 @@ int OBJRenderer::load(std::string path, OBJTransform* transform) {
 
 std::string OBJRenderer::find_mtl(const std::string& name) const {
   if (file_exists(name)) return name;
-  if (!load_path_.empty() && file_exists(load_path_ + "/" + name)) return load_path_ + "/" + name;
-  return {};
+  if (load_path_.empty()) return {};
+  const std::string path =
+      load_path_ + (load_path_.back() == '/' || load_path_.back() == '\\' ? "" : "/") + name;
+  return file_exists(path) ? path : std::string();
 }
 
 int OBJRenderer::load_mtl() {
   int failed = 0;
+  bool all_read = true;
   for (const std::string& name : mtl_files_) {
     const std::string path = find_mtl(name);
     std::vector<WavefrontMTL> found;
     if (path.empty()) {
+      all_read = false;
       std::cerr << "Warning: material file " << name << " not found. Inserting default material."
                 << std::endl;
       found.emplace_back();
@@ -438,5 +442,23 @@ int OBJRenderer::load_mtl() {
     }
     materials_.insert(materials_.end(), found.begin(), found.end());
   }
+  // A file that is missing has been named above, with its stand-in.
+  if (all_read && failed == 0) report_missing_materials();
   return failed;
+}
+
+void OBJRenderer::report_missing_materials() const {
+  if (mtl_files_.empty()) return;
+  std::vector<std::string> missing;
+  for (const std::string& name : unique_materials({}))
+    if (!name.empty() && !have_material(name)) missing.push_back(name);
+  if (missing.empty()) return;
+  std::cerr << "OBJRenderer::load_mtl(): materials missing from";
+  for (const std::string& name : mtl_files_) {
+    const std::string path = find_mtl(name);
+    std::cerr << " " << (path.empty() ? name : path);
+  }
+  std::cerr << ":";
+  for (const std::string& name : missing) std::cerr << " " << name;
+  std::cerr << "; their faces are not drawn" << std::endl;
 }

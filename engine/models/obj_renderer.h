@@ -76,6 +76,8 @@ class OBJRenderer : public VertexData, public SimpleOption {
   // load path; a default material stands in for a missing file. The number
   // of files that gave no material.
   int load_mtl();
+  // Names, once, the materials the faces use that the material files lack.
+  void report_missing_materials() const;
   int loaded() const { return loaded_; }
 
   // ---- Writing (obj_writer.cpp)

@@ -96,8 +96,13 @@ void OBJRenderer::construct_materials_attributes(bool opaque) {
 
 std::vector<std::string> OBJRenderer::materials_by_opacity(FaceList faces, bool opaque) const {
   std::vector<std::string> out;
-  for (const std::string& name : unique_materials(std::move(faces)))
-    if (material(name).opaque() == opaque) out.push_back(name);
+  // A name the material files lack was reported when they were read; it
+  // sorts with the default material, which is opaque, without a word here.
+  static const WavefrontMTL fallback;
+  for (const std::string& name : unique_materials(std::move(faces))) {
+    const WavefrontMTL& m = have_material(name) ? material(name) : fallback;
+    if (m.opaque() == opaque) out.push_back(name);
+  }
   return out;
 }
 
@@ -249,6 +254,10 @@ int OBJRenderer::render_vaos(const std::vector<VAO>& vaos, std::vector<std::stri
   if (vaos.size() != names.size()) return -1;
   for (std::size_t i = 0; i < vaos.size(); ++i) {
     if (vaos[i].id() == 0) continue;
+    // Faces whose material the material files lack (reported once, when they
+    // were read) are left out: drawn in the default material an invisible
+    // box, such as a room's walkable volume, would hide everything behind it.
+    if (!have_material(names[i])) continue;
     const WavefrontMTL& m = material(names[i]);
     m.apply_gl(GL_FRONT_AND_BACK, textured);
     // A surface that cannot show (an invisible volume of alpha 0 blended

@@ -378,7 +378,8 @@ int WavefrontMTL::load_textures(std::string folder) {
     Texture texture;
     const int status = texture.load(path, true, true, false);
     if (status != 0) {
-      std::cerr << "WavefrontMTL::load_textures() Texture load error " << status << std::endl;
+      std::cerr << "WavefrontMTL::load_textures() Texture load error " << status << " for " << path
+                << std::endl;
       ++failures;
       continue;
     }

@@ -353,7 +353,9 @@ int Texture::load_png(const std::vector<unsigned char>& png, bool create, bool d
     std::cerr << "Texture::load_png(): image of " << w << "x" << h << " pixels refused ("
               << (error == kPngTooLarge ? "larger than the texture limit"
                                         : "more pixels than the file can hold")
-              << ")" << std::endl;
+              << ")";
+    if (!file_name_.empty()) std::cerr << " for " << file_name_;
+    std::cerr << std::endl;
     return -3;
   }
   if (error) {

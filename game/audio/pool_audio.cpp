@@ -97,7 +97,14 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
   say("init_audio() finished splitting filenames");
   for (std::size_t i = 0; i < kFileKeys.size(); ++i) {
     say(std::string("init_audio() finding ") + kFileKeys[i]);
-    for (std::string& name : files[i]) name = settings->find_sound(name);
+    for (std::string& name : files[i]) {
+      const std::string found = settings->find_sound(name);
+      if (found.empty())
+        std::cerr << "PoolAudio::init_audio(): " << kFileKeys[i] << " names "
+                  << settings->root() + settings->sounds_folder() + "/" + name
+                  << ", which is not found" << std::endl;
+      name = found;
+    }
   }
   say("init_audio() done finding bg_files");
   for (std::size_t i = 0; i < kFileKinds.size(); ++i)

@@ -118,25 +118,26 @@ int PoolEngine::init_post_glew() {
 
 void PoolEngine::init_controls() {
   EngineSettings& cfg = settings();
-  if (cfg.load_section(kControls) == 0) {
-    ProgramCfg& controls = cfg[kControls];
-    if (controls.contains("look_sensitivity")) {
-      std::array<float, 3> speed{};
-      if (controls.read("look_sensitivity", &speed))
-        mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
-    } else {
-      controls["look_sensitivity"] = mouse_look().get_rot_speed();
-    }
-    std::array<bool, 3> inverted = mouse().inverted();
-    if (!controls.contains("look_inversion"))
-      controls["look_inversion"] = inverted;
-    else if (controls.read("look_inversion", &inverted))
-      mouse().set_inversion(inverted);
-    if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-    bool hints = true;
-    controls.read("show_control_hints", &hints);
-    if (ControllerTutorial* tutorial = controller_tutorial()) tutorial->enable(hints);
+  // A missing or unreadable file counts as an empty one: the defaults are
+  // applied and written like missing keys.
+  cfg.load_section(kControls);
+  ProgramCfg& controls = cfg[kControls];
+  if (controls.contains("look_sensitivity")) {
+    std::array<float, 3> speed{};
+    if (controls.read("look_sensitivity", &speed))
+      mouse_look().set_rot_speed(speed[0], speed[1], speed[2]);
+  } else {
+    controls["look_sensitivity"] = mouse_look().get_rot_speed();
   }
+  std::array<bool, 3> inverted = mouse().inverted();
+  if (!controls.contains("look_inversion"))
+    controls["look_inversion"] = inverted;
+  else if (controls.read("look_inversion", &inverted))
+    mouse().set_inversion(inverted);
+  if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
+  bool hints = true;
+  controls.read("show_control_hints", &hints);
+  if (ControllerTutorial* tutorial = controller_tutorial()) tutorial->enable(hints);
   cfg.save_section(kControls, true);
 }
 

@@ -49,11 +49,18 @@ int count(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-TEST_F(TutorialInitGL, WithoutAControlsSectionNothingIsBuilt) {
-  EXPECT_EQ(tutorial_.init(false), -1);
-  EXPECT_TRUE(tutorial_.keyboard_hints().empty() && tutorial_.gamepad_hints().empty());
-  EXPECT_TRUE(engine_.ortho_dlgs().empty());
-  EXPECT_TRUE(engine_.update_functions().empty());
+// A player who deletes the file resets the controls: it counts as empty.
+TEST_F(TutorialInitGL, WithoutAControlsFileTheDefaultsAreWrittenAndTheHintsBuilt) {
+  OutputCapture capture;
+  EXPECT_EQ(tutorial_.init(false), 0);
+  EXPECT_EQ(tutorial_.keyboard_hints().size(), kKeyboardKeys.size());
+  EXPECT_EQ(tutorial_.gamepad_hints().size(), kGamepadKeys.size());
+  EXPECT_EQ(engine_.ortho_dlgs().size(), kKeyboardKeys.size() + kGamepadKeys.size());
+  EXPECT_EQ(engine_.update_functions().count("orient controller tutorial"), 1u);
+  ProgramCfg saved;
+  ASSERT_EQ(saved.load(root_.path().string() + "/cfg/controls.ini"), 0);
+  EXPECT_EQ(saved["gamepad_model"].str(), "gamepad.ini");
+  EXPECT_EQ(static_cast<Vec3>(saved["gamepad_offset"]), (Vec3{0.0f, -0.1f, -0.4f}));
 }
 
 TEST_F(TutorialInitGL, MissingKeysAreWrittenAndHintsWithoutPicturesKeepTheirLabels) {
@@ -75,9 +82,11 @@ TEST_F(TutorialInitGL, MissingKeysAreWrittenAndHintsWithoutPicturesKeepTheirLabe
   EXPECT_EQ(tutorial_.keyboard_hint_names(), kKeyboardKeys);
   EXPECT_EQ(tutorial_.gamepad_hint_names(), kGamepadKeys);
   ASSERT_EQ(engine_.ortho_dlgs().size(), 11u);
-  // No picture is found: each hint reports its empty file once and shows a
-  // square beside its label.
-  EXPECT_EQ(count(capture.err(), "TexFrame()"), 11);
+  // No picture is found: each hint reports the path it looked for once and
+  // shows a square beside its label.
+  const std::string path = engine_.settings().root() + "textures/controls/";
+  EXPECT_EQ(count(capture.err(), "TexFrame(" + path), 11) << capture.err();
+  EXPECT_EQ(count(capture.err(), path + "gamepad_Start.png"), 2) << "cannot open, then TexFrame";
   const struct {
     const ControllerTutorial::Hints* hints;
     const char* key;

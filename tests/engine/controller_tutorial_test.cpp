@@ -194,8 +194,11 @@ TEST_F(TutorialHints, SetOperationsShowTheirKeysAndReportMissingGamepadKeys) {
   tutorial_.gamepad_hints().erase("B_button_back");
   tutorial_.keyboard_hints().erase("enter_choose");
   OutputCapture capture;
-  tutorial_.gamepad_menu_hints(false);
-  tutorial_.keyboard_menu_hints(false);
+  // Asked every frame, a missing key is named once.
+  for (int frame = 0; frame < 3; ++frame) {
+    tutorial_.gamepad_menu_hints(false);
+    tutorial_.keyboard_menu_hints(false);
+  }
   EXPECT_EQ(capture.err(), "Error: have_gamepad_hint(B_button_back) = 0\n");
   EXPECT_FALSE(tutorial_.have_keyboard_hint("enter_choose"));
   EXPECT_EQ(shown(), (std::vector<std::string>{}));

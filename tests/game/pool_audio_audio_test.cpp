@@ -88,11 +88,17 @@ TEST_F(PoolAudioTest, MissingKeysGetTheirDefaultsInMemory) {
 }
 
 TEST_F(PoolAudioTest, AMissingSampleIsReportedAndAnEmptyListIsSilent) {
-  write_settings("side_hit_files = nothere.wav sidehit.wav\npocket_files =\n");
+  write_settings(
+      "side_hit_files = nothere.wav sidehit.wav\npocket_files =\nbg_files = nosuch.wav\n");
   PoolAudio audio;
   testing_support::OutputCapture capture;
   ASSERT_EQ(start(audio), 0);
   EXPECT_NE(capture.err().find("Error loading sound ''."), std::string::npos) << capture.err();
+  // Each missing file is named by the path it was looked for at.
+  for (const char* name : {"side_hit_files names ", "bg_files names "})
+    EXPECT_NE(capture.err().find(name + store_.root() + "sounds/"), std::string::npos)
+        << capture.err();
+  EXPECT_NE(capture.err().find("sounds/nosuch.wav, which is not found"), std::string::npos);
   EXPECT_EQ(audio.sound_ids(ImpactKind::kSideHit).size(), 1u);
   EXPECT_TRUE(audio.sound_ids(ImpactKind::kPocket).empty());
   audio.play_impact(ImpactKind::kPocket, nullptr, 1.0f);

@@ -459,13 +459,18 @@ TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
   EXPECT_EQ(saved["show_control_hints"].str(), "yes");
 }
 
-TEST(PoolScene, AMissingControlsSectionLeavesTheLookAndIsSavedAllTheSame) {
+TEST(PoolScene, AMissingControlsFileLeavesTheLookAndGetsTheDefaultsLikeAnEmptyOne) {
   testing_support::TempDataRoot root;
   PoolEngine engine;
   const std::array<float, 3> speed = engine.mouse_look().get_rot_speed();
+  engine.controller_tutorial()->enable(false);
   engine.init_controls();
   EXPECT_EQ(engine.mouse_look().get_rot_speed(), speed);
-  EXPECT_TRUE(std::filesystem::exists(root.path() / "cfg/controls.ini"));
+  EXPECT_TRUE(engine.controller_tutorial()->enabled());
+  ProgramCfg saved;
+  ASSERT_EQ(saved.load((root.path() / "cfg/controls.ini").string()), 0);
+  EXPECT_EQ(saved["show_control_hints"].str(), "1");
+  EXPECT_TRUE(saved.contains("look_sensitivity") && saved.contains("look_inversion"));
 }
 
 }  // namespace

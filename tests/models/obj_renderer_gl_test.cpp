@@ -139,6 +139,36 @@ TEST_F(OBJRendererGLTest, MaterialsWithoutFacesGetVAOsThatDrawNothing) {
   EXPECT_EQ(model.material_attribute_vao("green", true).id(), 0u);
 }
 
+TEST_F(OBJRendererGLTest, MaterialsTheFileLacksAreNamedOnceAndTheirFacesLeftOut) {
+  // The red square, then the same square in two materials m.mtl lacks: drawn
+  // in the default material they would cover it in black.
+  const std::string body = square("red") + "usemtl brass\nf 1/1/1 2/2/1 3/3/1 4/4/1\n" +
+                           "usemtl gold\nf 1/1/1 2/2/1 3/3/1 4/4/1\n";
+  root_.write("models/lacking.obj", "mtllib m.mtl\n" + body);
+  owned_.push_back(std::make_unique<OBJRenderer>());
+  OBJRenderer& model = *owned_.back();
+  models_.push_back(&model);
+  OutputCapture capture;
+  ASSERT_EQ(model.load("models/lacking.obj"), 0);
+  model.auto_create_vaos(true, true);
+  model.default_material_vaos(true);
+  model.default_material_vaos(false);
+  ASSERT_EQ(model.opaque_material_names(), (Names{"red", "brass", "gold"}));
+  for (int frame = 0; frame < 50; ++frame)
+    EXPECT_TRUE(near(draw([&] { EXPECT_EQ(model.render(true, 0), 0); }), 255, 0, 0));
+
+  const std::string err = capture.err();
+  const auto count = [&err](const std::string& part) {
+    int n = 0;
+    for (auto at = err.find(part); at != std::string::npos; at = err.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("not found"), 0) << err;
+  EXPECT_EQ(count("brass"), 1) << err;
+  EXPECT_EQ(count("gold"), 1) << err;
+  EXPECT_EQ(count("models/m.mtl"), 1) << err;
+}
+
 TEST_F(OBJRendererGLTest, TransparentMaterialsAreBlendedInTheirPasses) {
   // A blue square facing the viewer and a green one facing away, both half
   // transparent; blue comes first in the material list.

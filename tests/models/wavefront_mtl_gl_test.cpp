@@ -67,7 +67,8 @@ TEST_F(WavefrontMTLGLTest, LoadTexturesKeepsWhatLoadedAndApplyBindsTheDiffuseMap
   EXPECT_NE(capture.err().find("WavefrontMTL::load_textures() Error - file not found: "
                                "'missing.png', texture folder = 'textures'\n"),
             std::string::npos);
-  EXPECT_NE(capture.err().find("WavefrontMTL::load_textures() Texture load error -3\n"),
+  EXPECT_NE(capture.err().find("WavefrontMTL::load_textures() Texture load error -3 for "
+                               "textures/broken.png\n"),
             std::string::npos);
   ASSERT_EQ(m.textures().size(), 1u);
   const GLuint wood = m.textures().at("map_Kd").id();

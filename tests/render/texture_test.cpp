@@ -108,6 +108,18 @@ TEST(TexturePng, MalformedFilesAreRefusedAndLeaveThePixels) {
   }
 }
 
+TEST(TexturePng, ARefusedFileIsNamed) {
+  TempDataRoot root;
+  root.write("textures/huge.png", png_file(2, 2, 4, concat(kTop, kBottom), 100000, 100000));
+  Texture t;
+  OutputCapture capture;
+  EXPECT_EQ(t.load_png("textures/huge.png", false, false, false), -3);
+  EXPECT_NE(capture.err().find("image of 100000x100000 pixels refused (larger than the texture "
+                               "limit) for textures/huge.png\n"),
+            std::string::npos)
+      << capture.err();
+}
+
 TEST(TexturePng, DamagedOptionalChunksAreLeftOut) {
   // Chunks go right after IHDR (8 signature bytes and 25 of IHDR).
   auto with_chunk = [](const std::string& chunk) {
