@@ -45,8 +45,13 @@ std::string EngineSettings::find_file(const std::string& name) const {
   return file_exists(path) ? path : "";
 }
 
+std::string EngineSettings::path_in(const std::string& folder, const std::string& name) const {
+  return root() + folder + '/' + name;
+}
+
 std::string EngineSettings::find_in(const std::string& folder, const std::string& name) const {
-  return find_file(folder + '/' + name);
+  const std::string path = path_in(folder, name);
+  return file_exists(path) ? path : "";
 }
 
 std::string EngineSettings::find_model(const std::string& name) const {

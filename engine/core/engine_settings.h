@@ -32,6 +32,8 @@ class EngineSettings {
   std::string root() const;
   void root(const std::string& path) { stored_root_ = path; }
 
+  // root() + folder + "/" + name: where a file of that folder is looked for.
+  std::string path_in(const std::string& folder, const std::string& name) const;
   // root() + name when such a file opens for reading, else "".
   std::string find_file(const std::string& name) const;
   std::string find_model(const std::string& name) const;

@@ -239,7 +239,7 @@ void ControllerTutorial::add_ctl_hint(Hints& hints, std::vector<std::string>& na
     if (settings_) {
       const std::string name = "controls/" + picture + ".png";
       file = settings_->find_texture(name);
-      if (file.empty()) file = settings_->root() + settings_->textures_folder() + "/" + name;
+      if (file.empty()) file = settings_->path_in(settings_->textures_folder(), name);
     }
     d->add_button(new TexFrame(file, "", image_height_));
   }

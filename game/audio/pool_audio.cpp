@@ -101,8 +101,8 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
       const std::string found = settings->find_sound(name);
       if (found.empty())
         std::cerr << "PoolAudio::init_audio(): " << kFileKeys[i] << " names "
-                  << settings->root() + settings->sounds_folder() + "/" + name
-                  << ", which is not found" << std::endl;
+                  << settings->path_in(settings->sounds_folder(), name) << ", which is not found"
+                  << std::endl;
       name = found;
     }
   }

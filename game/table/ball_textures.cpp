@@ -7,8 +7,7 @@ int BallTextures::load(const EngineSettings& settings, Texture& felt, const Load
   glEnable(GL_TEXTURE_2D);
   balls.resize(16);
   for (int k = 0; k < 16; ++k) load_ball(balls[k], "Ball" + std::to_string(k) + ".png");
-  const std::string felt_path =
-      settings.root() + settings.textures_folder() + "/" + "solid_felt_4.png";
+  const std::string felt_path = settings.path_in(settings.textures_folder(), "solid_felt_4.png");
   int result = felt.load(felt_path, true, true, false);
   const unsigned char bytes[4] = {1, 1, 1, 1};
   blank_image.set_data(1, 1, bytes, Texture::kRGBA);
