@@ -1,6 +1,6 @@
-// Reading generated OBJ files of about a million triangles, with corners
-// a/b/c and with plain a b c corners, side by side with tinyobjloader on the
-// same file: in this process and as whole processes (start, read, free, exit)
+// Reading generated OBJ files of about a million triangles in the shapes
+// users load (obj_shapes.h), side by side with tinyobjloader on the same
+// file: in this process and as whole processes (start, read, free, exit)
 // timed and weighed in turns; and building per-material vertex arrays for 1,
 // 10 and 50 materials.
 #include <benchmark/benchmark.h>
@@ -11,6 +11,7 @@
 #include <tiny_obj_loader.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -20,9 +21,11 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "models/obj_golden.h"
 #include "models/obj_renderer.h"
+#include "obj_shapes.h"
 
 extern char** environ;
 
@@ -31,32 +34,43 @@ namespace {
 // A height field of n x n vertices in two triangles per cell (the OBJ
 // reader's golden test writes the same), with the next of `materials`
 // materials every so many triangles.
-std::string grid_obj(int n, int materials, bool attributes = true) {
+std::string grid_obj(int n, int materials) {
   const int triangles = 2 * (n - 1) * (n - 1);
-  return testing_support::golden_grid_text(n, attributes, (triangles + materials - 1) / materials);
+  return testing_support::golden_grid_text(n, true, (triangles + materials - 1) / materials);
 }
 
-// A million-triangle file (8 materials), written once and removed at exit.
-class GridFile {
+// A sphere of 1000 x 500 cells: a million triangles.
+constexpr int kSegments = 1000;
+constexpr int kRings = 500;
+
+// The file of one shape, written when first asked for and removed at exit.
+class ShapeFile {
  public:
-  explicit GridFile(bool attributes)
-      : path_(
-            (std::filesystem::temp_directory_path() / ("varnox_bench_" + std::to_string(getpid()) +
-                                                       (attributes ? "_abc" : "_plain") + ".obj"))
-                .string()) {
-    const std::string text = grid_obj(708, 8, attributes);
-    std::ofstream(path_, std::ios::binary) << text;
-    bytes_ = text.size();
+  explicit ShapeFile(const obj_shapes::Shape& shape)
+      : path_((std::filesystem::temp_directory_path() /
+               ("varnox_bench_" + std::to_string(getpid()) + "_" + shape.name + ".obj"))
+                  .string()) {
+    std::FILE* file = std::fopen(path_.c_str(), "wb");
+    if (!file) throw std::runtime_error("cannot write " + path_);
+    {
+      obj_shapes::ShapeWriter writer(file);
+      writer.write(shape, kSegments, kRings);
+      bytes_ = writer.bytes();
+    }
+    std::fclose(file);
   }
-  ~GridFile() { std::remove(path_.c_str()); }
+  ~ShapeFile() { std::remove(path_.c_str()); }
+  ShapeFile(const ShapeFile&) = delete;
+  ShapeFile& operator=(const ShapeFile&) = delete;
 
   const std::string& path() const { return path_; }
   std::size_t bytes() const { return bytes_; }
-  // The file with corners a/b/c (true) or a b c (false).
-  static const GridFile& get(bool attributes) {
-    static const GridFile with(true);
-    static const GridFile plain(false);
-    return attributes ? with : plain;
+
+  static const ShapeFile& get(std::size_t shape) {
+    static std::map<std::size_t, std::unique_ptr<ShapeFile>> files;
+    auto& file = files[shape];
+    if (!file) file = std::make_unique<ShapeFile>(obj_shapes::shapes().at(shape));
+    return *file;
   }
 
  private:
@@ -101,35 +115,15 @@ double time_tinyobj(const std::string& path, std::size_t& faces) {
   return seconds;
 }
 
-void read_benchmark(benchmark::State& state, double (*timed)(const std::string&, std::size_t&)) {
-  const GridFile& file = GridFile::get(state.range(0) != 0);
+void read_benchmark(benchmark::State& state, std::size_t shape,
+                    double (*timed)(const std::string&, std::size_t&)) {
+  const ShapeFile& file = ShapeFile::get(shape);
   std::size_t faces = 0;
   for (auto _ : state) state.SetIterationTime(timed(file.path(), faces));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes()));
   state.counters["faces/s"] = benchmark::Counter(static_cast<double>(faces * state.iterations()),
                                                  benchmark::Counter::kIsRate);
 }
-
-// Argument 1: corners a/b/c; 0: plain corners.
-void BM_ReadOBJRenderer(benchmark::State& state) {
-  read_benchmark(state, time_ours);
-}
-BENCHMARK(BM_ReadOBJRenderer)
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(3);
-
-void BM_ReadTinyObjLoader(benchmark::State& state) {
-  read_benchmark(state, time_tinyobj);
-}
-BENCHMARK(BM_ReadTinyObjLoader)
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(3);
 
 // A helper program beside this one: obj_read_ours or obj_read_tinyobj.
 std::string helper(const char* name) {
@@ -173,14 +167,21 @@ ProcessCost run_process(const std::string& program, const std::string& file) {
   return {seconds, std::stod(report.substr(at + 5)) / 1024.0};
 }
 
-// Whole processes in turns, ours and tinyobjloader's, taking turns at going
-// first. time_ratio is our time over theirs (the goal: at most 0.5),
-// memory_ratio our peak resident memory over theirs (at most 1.5).
-void BM_ProcessRatio(benchmark::State& state) {
-  const GridFile& file = GridFile::get(state.range(0) != 0);
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Whole processes in turns on one shape's file, ours and tinyobjloader's,
+// taking turns at going first, one pair per iteration. time_ratio is the
+// median of our times over the median of theirs (the goal: at most 0.5),
+// memory_ratio the same of the peak resident memory (at most 1.5).
+void process_ratio(benchmark::State& state, std::size_t shape) {
+  const ShapeFile& file = ShapeFile::get(shape);
   const std::string ours_program = helper("obj_read_ours");
   const std::string theirs_program = helper("obj_read_tinyobj");
-  double ours = 0, theirs = 0, ours_peak = 0, theirs_peak = 0;
+  std::vector<double> ours, theirs, ours_peak, theirs_peak;
   bool ours_first = true;
   for (auto _ : state) {
     ProcessCost a, b;
@@ -188,26 +189,46 @@ void BM_ProcessRatio(benchmark::State& state) {
     b = run_process(theirs_program, file.path());
     if (!ours_first) a = run_process(ours_program, file.path());
     ours_first = !ours_first;
-    ours += a.seconds;
-    theirs += b.seconds;
-    ours_peak = std::max(ours_peak, a.peak_mib);
-    theirs_peak = std::max(theirs_peak, b.peak_mib);
+    ours.push_back(a.seconds);
+    theirs.push_back(b.seconds);
+    ours_peak.push_back(a.peak_mib);
+    theirs_peak.push_back(b.peak_mib);
     state.SetIterationTime(a.seconds + b.seconds);
   }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["ours_ms"] = 1e3 * ours / n;
-  state.counters["tinyobj_ms"] = 1e3 * theirs / n;
-  state.counters["time_ratio"] = ours / theirs;
-  state.counters["ours_MiB"] = ours_peak;
-  state.counters["tinyobj_MiB"] = theirs_peak;
-  state.counters["memory_ratio"] = ours_peak / theirs_peak;
+  state.counters["ours_ms"] = 1e3 * median(ours);
+  state.counters["tinyobj_ms"] = 1e3 * median(theirs);
+  state.counters["time_ratio"] = median(ours) / median(theirs);
+  state.counters["ours_MiB"] = median(ours_peak);
+  state.counters["tinyobj_MiB"] = median(theirs_peak);
+  state.counters["memory_ratio"] = median(ours_peak) / median(theirs_peak);
 }
-BENCHMARK(BM_ProcessRatio)
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(10);
+
+// Per shape: BM_ReadOBJRenderer/<shape> and BM_ReadTinyObjLoader/<shape> in
+// this process, BM_ProcessRatio/<shape> as whole processes (seven pairs).
+const bool registered = [] {
+  const auto& all = obj_shapes::shapes();
+  for (std::size_t s = 0; s < all.size(); ++s)
+    benchmark::RegisterBenchmark(
+        (std::string("BM_ReadOBJRenderer/") + all[s].name).c_str(),
+        [s](benchmark::State& state) { read_benchmark(state, s, time_ours); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(3);
+  for (std::size_t s = 0; s < all.size(); ++s)
+    benchmark::RegisterBenchmark(
+        (std::string("BM_ReadTinyObjLoader/") + all[s].name).c_str(),
+        [s](benchmark::State& state) { read_benchmark(state, s, time_tinyobj); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(3);
+  for (std::size_t s = 0; s < all.size(); ++s)
+    benchmark::RegisterBenchmark((std::string("BM_ProcessRatio/") + all[s].name).c_str(),
+                                 [s](benchmark::State& state) { process_ratio(state, s); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(7);
+  return true;
+}();
 
 // A 200,000-triangle model with the given number of materials.
 const OBJRenderer& material_model(int materials) {
