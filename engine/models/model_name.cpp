@@ -83,7 +83,42 @@ void ModelName::retain() const noexcept {
 }
 
 void ModelName::drop() noexcept {
-  if (id_ != 0 && table().entry(id_).refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
-    table().release(id_);
+  if (id_ != 0) release(id_, 1);
   id_ = 0;
+}
+
+void ModelName::release(std::uint32_t id, std::uint32_t n) noexcept {
+  if (table().entry(id).refs.fetch_sub(n, std::memory_order_acq_rel) == n) table().release(id);
+}
+
+namespace {
+
+// Counts a copier takes at once.
+constexpr std::uint32_t kCopyBatch = 4096;
+
+}  // namespace
+
+void ModelName::Copier::use(const ModelName& name) noexcept {
+  if (name.id_ == id_) return;
+  give_back();
+  // The name's own count keeps the entry alive until the first batch.
+  id_ = name.id_;
+  if (id_ != 0) take();
+}
+
+void ModelName::Copier::take() noexcept {
+  table().entry(id_).refs.fetch_add(kCopyBatch, std::memory_order_relaxed);
+  left_ += kCopyBatch;
+}
+
+void ModelName::Copier::give_back() noexcept {
+  if (id_ != 0) ModelName::release(id_, left_);
+  id_ = 0;
+  left_ = 0;
+}
+
+void ModelName::Releaser::flush() noexcept {
+  if (id_ != 0 && pending_ != 0) ModelName::release(id_, pending_);
+  id_ = 0;
+  pending_ = 0;
 }

@@ -22,7 +22,9 @@ class ModelName {
   ModelName(const char* text) : ModelName(std::string_view(text)) {}         // NOLINT
   ModelName(const ModelName& other) noexcept : id_(other.id_) { retain(); }
   ModelName(ModelName&& other) noexcept : id_(other.id_) { other.id_ = 0; }
-  ~ModelName() { drop(); }
+  ~ModelName() {
+    if (id_ != 0) drop();
+  }
 
   ModelName& operator=(const ModelName& other) noexcept {
     if (id_ != other.id_) {
@@ -56,6 +58,58 @@ class ModelName {
   // Whether both hold the very same entry (then they are equal).
   bool shares(const ModelName& other) const noexcept { return id_ == other.id_; }
 
+  // Hands out copies of one name, as a reader gives the names in force to
+  // each of millions of faces: their counts are taken in batches, and those
+  // left over given back when the copier goes or takes another name. One
+  // thread's alone.
+  class Copier {
+   public:
+    Copier() noexcept = default;
+    Copier(const Copier&) = delete;
+    Copier& operator=(const Copier&) = delete;
+    ~Copier() { give_back(); }
+    // Copies of `name` from now on.
+    void use(const ModelName& name) noexcept;
+    // The copier keeps one count of its own, so that the entry lives on
+    // while it takes the next batch.
+    ModelName copy() noexcept {
+      if (id_ == 0) return {};
+      if (left_ == 1) take();
+      --left_;
+      return ModelName(id_, Adopt{});
+    }
+
+   private:
+    void take() noexcept;
+    void give_back() noexcept;
+    std::uint32_t id_ = 0;
+    std::uint32_t left_ = 0;
+  };
+
+  // Empties many names in turn, as a model frees millions of faces: a run of
+  // names holding one entry gives back its counts at once, when the run ends
+  // or the releaser goes. One thread's alone.
+  class Releaser {
+   public:
+    Releaser() noexcept = default;
+    Releaser(const Releaser&) = delete;
+    Releaser& operator=(const Releaser&) = delete;
+    ~Releaser() { flush(); }
+    void release(ModelName& name) noexcept {
+      if (name.id_ != id_) {
+        flush();
+        id_ = name.id_;
+      }
+      if (id_ != 0) ++pending_;
+      name.id_ = 0;
+    }
+
+   private:
+    void flush() noexcept;
+    std::uint32_t id_ = 0;
+    std::uint32_t pending_ = 0;
+  };
+
   friend bool operator==(const ModelName& a, const ModelName& b) {
     return a.id_ == b.id_ || a.str() == b.str();
   }
@@ -73,8 +127,13 @@ class ModelName {
   }
 
  private:
+  struct Adopt {};
+  // Holds an entry whose count the caller has already taken.
+  ModelName(std::uint32_t id, Adopt) noexcept : id_(id) {}
   void retain() const noexcept;
   void drop() noexcept;
+  // Gives back n counts of the entry, freeing it with the last.
+  static void release(std::uint32_t id, std::uint32_t n) noexcept;
 
   // 0 for the empty name, else 1 + the entry's place in the table.
   std::uint32_t id_ = 0;

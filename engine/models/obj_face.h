@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "models/index_list.h"
@@ -30,6 +31,12 @@ class OBJFace {
 
   // n corners, every index 0.
   explicit OBJFace(unsigned long long n = 3);
+  // No corners, and the four names.
+  OBJFace(ModelName material, ModelName object, ModelName group, ModelName smoothing) noexcept
+      : material_name(std::move(material)),
+        object_name(std::move(object)),
+        group_name(std::move(group)),
+        smoothing_group(std::move(smoothing)) {}
 
   // How many entries the model's vertex, texture-coordinate and normal lists
   // hold when a face is read: a negative (relative) index counts back from

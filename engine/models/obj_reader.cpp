@@ -73,26 +73,30 @@ class Words {
   std::size_t pos_ = 0;
 };
 
-// The lines of a stream up to each "\n" (excluded), read in large blocks.
-// A line stays valid until the next call.
-class LineReader {
+// The text of a stream in runs of whole lines, read in large blocks: each
+// run ends in "\n", and a last line without one is given one, which reads
+// the same. A run stays valid until the next call.
+class TextBlocks {
  public:
-  explicit LineReader(std::istream& in)
+  explicit TextBlocks(std::istream& in)
       : in_(in), size_(first_size(in)), buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
-  bool next(std::string_view& line) {
+  bool next(const char*& begin, const char*& end) {
     for (;;) {
-      const char* start = buffer_.get() + begin_;
-      const void* hit = std::memchr(start, '\n', end_ - begin_);
-      if (hit) {
-        const std::size_t length = static_cast<const char*>(hit) - start;
-        line = std::string_view(start, length);
-        begin_ += length + 1;
+      char* start = buffer_.get() + begin_;
+      const void* last = memrchr(start, '\n', end_ - begin_);
+      if (last) {
+        begin = start;
+        end = static_cast<const char*>(last) + 1;
+        begin_ = static_cast<std::size_t>(end - buffer_.get());
         return true;
       }
       if (done_) {
         if (begin_ == end_) return false;
-        line = std::string_view(start, end_ - begin_);
+        // refill() leaves a byte free behind the text for this.
+        buffer_[end_++] = '\n';
+        begin = start;
+        end = buffer_.get() + end_;
         begin_ = end_;
         return true;
       }
@@ -105,19 +109,21 @@ class LineReader {
   static constexpr std::size_t kSmallest = 4096;
 
   // A text that tells its length (a string, a file) and is shorter than a
-  // block is read into a buffer of its size, with a byte more to meet its
-  // end in one read: a small model costs no block of memory.
+  // block is read into a buffer of its size, with two bytes more: one to
+  // meet its end in one read and one for a last line end. A small model
+  // costs no block of memory.
   static std::size_t first_size(std::istream& in) {
     const std::streamsize known = in.rdbuf() ? in.rdbuf()->in_avail() : 0;
     if (known == 0 || known >= static_cast<std::streamsize>(kBlock)) return kBlock;
     if (known < 0) return kSmallest;
-    return std::max(static_cast<std::size_t>(known) + 1, kSmallest);
+    return std::max(static_cast<std::size_t>(known) + 2, kSmallest);
   }
 
-  // Keeps the unfinished line at the front and reads behind it. The buffer
-  // grows when a text goes on past a buffer smaller than a block, or when
-  // the unfinished line leaves less than half a block free. It is not
-  // cleared first: only the pages that a text fills are ever touched.
+  // Keeps the unfinished line at the front and reads behind it, leaving one
+  // byte free. The buffer grows when a text goes on past a buffer smaller
+  // than a block, or when the unfinished line leaves less than half a block
+  // free. It is not cleared first: only the pages that a text fills are
+  // ever touched.
   void refill() {
     const std::size_t kept = end_ - begin_;
     if (size_ < kBlock ? read_before_ : size_ - kept < kBlock / 2) {
@@ -131,7 +137,7 @@ class LineReader {
     }
     begin_ = 0;
     end_ = kept;
-    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(size_ - end_));
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(size_ - end_ - 1));
     read_before_ = true;
     const std::streamsize got = in_.gcount();
     end_ += static_cast<std::size_t>(got);
@@ -146,6 +152,135 @@ class LineReader {
   bool read_before_ = false;
   bool done_ = false;
 };
+
+// The common statements read straight from a run of lines, each a pointer
+// to its first character; every line of a run ends in "\n". A reader
+// gives nullptr, having changed nothing, for a line it does not take as
+// it stands (a comment or an odd spelling inside the statement, a short
+// line, a long face): the general reading of lines then takes it, and gives
+// the same as it would for the lines taken here.
+
+// Blanks inside a line: the white space of std::isspace less "\n".
+inline bool inner_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+inline bool word_end(char c) {
+  return inner_blank(c) || c == '\n';
+}
+inline unsigned digit_of(char c) {
+  return static_cast<unsigned>(static_cast<unsigned char>(c)) - unsigned('0');
+}
+
+// Past the "\n" of the line that p is in.
+inline const char* after_line(const char* p) {
+  while (*p != '\n') ++p;
+  return p + 1;
+}
+
+// A plain decimal word at p (as read_plain_decimal takes it), read in one
+// pass: true with p at the word's end.
+inline bool plain_decimal(const char*& p, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* s = p;
+  const bool negative = *s == '-';
+  s += negative;
+  unsigned long long digits = 0;
+  const char* first = s;
+  for (unsigned d; (d = digit_of(*s)) <= 9; ++s) digits = digits * 10 + d;
+  std::ptrdiff_t count = s - first;
+  std::ptrdiff_t after_point = 0;
+  if (*s == '.') {
+    const char* fraction = ++s;
+    for (unsigned d; (d = digit_of(*s)) <= 9; ++s) digits = digits * 10 + d;
+    after_point = s - fraction;
+    count += after_point;
+  }
+  if (count == 0 || count > 19 || digits > (1ULL << 53) || !word_end(*s)) return false;
+  const double magnitude = static_cast<double>(digits) / kPowers[after_point];
+  value = negative ? -magnitude : magnitude;
+  p = s;
+  return true;
+}
+
+// Up to three numbers of a "v", "vt", "vn" or "vp" statement, p just past
+// the keyword's blank: count numbers into values, and how many were not
+// finite (read as 0). The line's end on success.
+inline const char* read_numbers(const char* p, float* values, int& count, int& not_finite) {
+  count = 0;
+  not_finite = 0;
+  for (; count < 3; ++count) {
+    while (inner_blank(*p)) ++p;
+    if (*p == '\n') break;
+    if (*p == '#') return nullptr;
+    double number;
+    if (!plain_decimal(p, number)) {
+      const char* word = p;
+      while (!word_end(*p)) ++p;
+      number = read_double(std::string_view(word, static_cast<std::size_t>(p - word)));
+    }
+    const float value = static_cast<float>(number);
+    if (std::isfinite(value)) {
+      values[count] = value;
+    } else {
+      values[count] = 0.0f;
+      ++not_finite;
+    }
+  }
+  // A statement without numbers may be a line too short to count.
+  if (count == 0) return nullptr;
+  return after_line(p);
+}
+
+// The corners of an "f" statement of positive indices, at most kMost of
+// them: v, v/vt, v/, v//vn, v/vt/vn, v/vt/ and v//.
+struct FaceCorners {
+  static constexpr int kMost = 32;
+  unsigned long long v[kMost], vt[kMost], vn[kMost];
+  int nv = 0, nvt = 0, nvn = 0;
+};
+
+// An index of up to 18 digits at p, 1-based (0 addresses no entry); false
+// for no digits or more.
+inline bool plain_index(const char*& p, unsigned long long& index) {
+  unsigned long long n = 0;
+  const char* first = p;
+  for (unsigned d; (d = digit_of(*p)) <= 9; ++p) n = n * 10 + d;
+  const std::ptrdiff_t digits = p - first;
+  if (digits == 0 || digits > 18) return false;
+  index = n > 0 ? n - 1ULL : ~0ULL;
+  return true;
+}
+
+// p just past the keyword's blank; the line's end on success.
+inline const char* read_corners(const char* p, FaceCorners& c) {
+  c.nv = c.nvt = c.nvn = 0;
+  for (;;) {
+    while (inner_blank(*p)) ++p;
+    if (*p == '\n') break;
+    if (c.nv == FaceCorners::kMost) return nullptr;
+    if (!plain_index(p, c.v[c.nv])) return nullptr;
+    ++c.nv;
+    if (*p == '/') {
+      ++p;
+      if (*p != '/' && !word_end(*p)) {
+        if (!plain_index(p, c.vt[c.nvt])) return nullptr;
+        ++c.nvt;
+      }
+      if (*p == '/') {
+        ++p;
+        if (!word_end(*p)) {
+          if (!plain_index(p, c.vn[c.nvn])) return nullptr;
+          ++c.nvn;
+        }
+      }
+    }
+    if (!word_end(*p)) return nullptr;
+  }
+  // A statement without corners may be a line too short to count.
+  return c.nv == 0 ? nullptr : p + 1;
+}
 
 constexpr std::size_t kHugePage = std::size_t{1} << 21;
 
@@ -166,16 +301,23 @@ void advise_huge_pages(const void* data, std::size_t bytes) {
 #endif
 }
 
-// Appends x, y, z; a full list doubles its room. From 2 MiB on the room is
-// whole huge pages less a little for the allocator's bookkeeping, so that
-// the block can start on a huge page, and it is advised before the entries
-// move into it.
-void append3(std::vector<float>& list, const float* xyz) {
+// Appends x, y, z to list `which` of the four. A full list doubles its
+// room, or takes at once the room that the longest of the other lists
+// fills: exporters write as many texture coordinates and normals as
+// positions, one list after the other, and room taken but never filled
+// costs no memory. From 2 MiB on the room is whole huge pages less a little
+// for the allocator's bookkeeping, so that the block can start on a huge
+// page, and it is advised before the entries move into it.
+void append3(std::vector<float>* const (&lists)[4], int which, const float* xyz) {
+  std::vector<float>& list = *lists[which];
   if (list.capacity() - list.size() < 3) {
-    const std::size_t bytes = 2 * list.capacity() * sizeof(float);
+    std::size_t floats = std::max<std::size_t>(2 * list.capacity(), 3 << 10);
+    for (int k = 0; k < 4; ++k)
+      if (k != which) floats = std::max(floats, lists[k]->size());
+    const std::size_t bytes = floats * sizeof(float);
     std::vector<float> larger;
     if (bytes < kHugePage) {
-      larger.reserve(std::max<std::size_t>(2 * list.capacity(), 3 << 10));
+      larger.reserve(floats);
     } else {
       const std::size_t pages = (bytes + kHugePage - 1) / kHugePage;
       larger.reserve((pages * kHugePage - 2048) / sizeof(float));
@@ -265,18 +407,32 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   std::vector<unsigned char> named;
   bool all_named = true;
 
-  LineReader lines(in);
-  std::string_view line;
-  while (lines.next(line)) {
-    line = line.substr(0, comment_start(line));
-    if (line.size() < 3) continue;
-    if (!any_line) {
-      any_line = true;
-      if (verbose) std::cout << "Parsing lines... Converting data... ";
+  auto line_kept = [&] {
+    if (any_line) return;
+    any_line = true;
+    if (verbose) std::cout << "Parsing lines... Converting data... ";
+  };
+  // The vertices a new face names, for the bounds.
+  auto note_vertices = [&](const OBJFace& face) {
+    const unsigned long long count = num_vertices();
+    for (unsigned long long index : face.v) {
+      if (index >= count) {
+        all_named = false;
+      } else {
+        if (index >= named.size()) named.resize(count);
+        named[index] = 1;
+      }
     }
+  };
+
+  // Any line, as it stands.
+  auto read_line = [&](std::string_view line) {
+    line = line.substr(0, comment_start(line));
+    if (line.size() < 3) return;
+    line_kept();
     Words words(line);
     std::string_view word;
-    if (!words.next(word)) continue;
+    if (!words.next(word)) return;
     const Keyword keyword = keyword_of(word);
     switch (keyword) {
       case kV:
@@ -295,7 +451,7 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
             ++dropped.numbers;
           }
         }
-        append3(*lists[keyword], buffer);
+        append3(lists, keyword, buffer);
         ++*counts[keyword];
         break;
       }
@@ -311,15 +467,7 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
           faces_.pop_back();
           ++dropped.short_faces;
         } else {
-          const unsigned long long count = num_vertices();
-          for (unsigned long long index : face.v) {
-            if (index >= count) {
-              all_named = false;
-            } else {
-              if (index >= named.size()) named.resize(count);
-              named[index] = 1;
-            }
-          }
+          note_vertices(face);
         }
         break;
       }
@@ -356,6 +504,78 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
       }
       case kUnknown:
         break;
+    }
+  };
+
+  // The common lines straight from the text: the next line's start, or
+  // nullptr for a line to read as it stands.
+  FaceCorners corners;
+  // The names in force, handed to the faces read here.
+  ModelName::Copier copies[4];
+  auto read_common = [&](const char* p) -> const char* {
+    const bool blank1 = p[1] == ' ' || p[1] == '\t';
+    if (p[0] == 'v') {
+      int keyword = -1;
+      if (blank1) {
+        keyword = kV;
+      } else {
+        // p[2] is inside the line once p[1] is a letter.
+        keyword = p[1] == 't' ? kVt : p[1] == 'n' ? kVn : p[1] == 'p' ? kVp : -1;
+        if (p[2] != ' ' && p[2] != '\t') keyword = -1;
+      }
+      if (keyword < 0) return nullptr;
+      float values[3];
+      int count, not_finite;
+      const char* next = read_numbers(p + (keyword == kV ? 2 : 3), values, count, not_finite);
+      if (!next) return nullptr;
+      line_kept();
+      float* buffer = buffers[keyword];
+      std::copy_n(values, count, buffer);
+      dropped.numbers += static_cast<unsigned long long>(not_finite);
+      append3(lists, keyword, buffer);
+      ++*counts[keyword];
+      return next;
+    }
+    if (p[0] == 'f' && blank1) {
+      const char* next = read_corners(p + 2, corners);
+      if (!next) return nullptr;
+      line_kept();
+      if (corners.nv < 3) {
+        ++dropped.short_faces;
+        return next;
+      }
+      copies[0].use(names.material_name);
+      copies[1].use(names.object_name);
+      copies[2].use(names.group_name);
+      copies[3].use(names.smoothing_group);
+      OBJFace& face = faces_.emplace_back(copies[0].copy(), copies[1].copy(), copies[2].copy(),
+                                          copies[3].copy());
+      face.v.assign(corners.v, static_cast<std::size_t>(corners.nv));
+      face.vt.assign(corners.vt, static_cast<std::size_t>(corners.nvt));
+      face.vn.assign(corners.vn, static_cast<std::size_t>(corners.nvn));
+      note_vertices(face);
+      return next;
+    }
+    // Comments and empty lines.
+    if (p[0] == '#') return after_line(p);
+    if (p[0] == '\n') return p + 1;
+    if (p[0] == '\r' && p[1] == '\n') return p + 2;
+    return nullptr;
+  };
+
+  TextBlocks text(in);
+  const char* p;
+  const char* end;
+  while (text.next(p, end)) {
+    while (p != end) {
+      const char* next = read_common(p);
+      if (!next) {
+        const auto* line_end =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        read_line(std::string_view(p, static_cast<std::size_t>(line_end - p)));
+        next = line_end + 1;
+      }
+      p = next;
     }
   }
   if (!any_line) return -1;

@@ -73,7 +73,16 @@ OBJRenderer& OBJRenderer::operator=(OBJRenderer&& other) noexcept {
   return *this;
 }
 
-OBJRenderer::~OBJRenderer() = default;
+OBJRenderer::~OBJRenderer() {
+  // The faces' names let go first, the faces of one name together.
+  ModelName::Releaser names[4];
+  for (OBJFace& face : faces_) {
+    names[0].release(face.material_name);
+    names[1].release(face.object_name);
+    names[2].release(face.group_name);
+    names[3].release(face.smoothing_group);
+  }
+}
 
 namespace {
 
@@ -539,9 +548,11 @@ void OBJRenderer::clear_unused(std::vector<float>& array, AttributeType type) {
   unsigned long long kept = 0;
   for (unsigned long long k = 0; k < n; ++k)
     if (used[k]) renumbered[k] = kept++;
-  for (OBJFace& face : faces_)
-    for (unsigned long long& index : *face.indices(type))
-      if (index < n) index = renumbered[index];
+  for (OBJFace& face : faces_) {
+    IndexList& list = *face.indices(type);
+    for (std::size_t k = 0; k < list.size(); ++k)
+      if (list[k] < n) list.set(k, renumbered[list[k]]);
+  }
   std::vector<float> rebuilt;
   rebuilt.reserve(3 * kept);
   for (unsigned long long k = 0; k < n; ++k)

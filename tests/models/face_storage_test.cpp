@@ -3,6 +3,8 @@
 // ModelName's sharing, comparisons and reuse of texts across threads.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -16,11 +18,22 @@ using Indices = std::vector<unsigned long long>;
 TEST(IndexListTest, BehavesLikeAVectorUnderRandomEdits) {
   std::mt19937_64 random(7);
   // Values around the markers inside the list as well as ordinary ones.
-  const unsigned long long values[] = {0, 1, 5, ~0ULL, IndexList::kEmpty, IndexList::kHeap, 42};
+  const unsigned long long values[] = {0,
+                                       1,
+                                       5,
+                                       ~0ULL,
+                                       0xFFFFFFFFULL,
+                                       0xFFFFFFFEULL,
+                                       IndexList::kSmall - 1,
+                                       IndexList::kSmall,
+                                       IndexList::kQuad - 1,
+                                       IndexList::kQuad,
+                                       1ULL << 32,
+                                       42};
   IndexList list;
   Indices model;
   for (int step = 0; step < 20000; ++step) {
-    const unsigned long long value = values[random() % 7];
+    const unsigned long long value = values[random() % std::size(values)];
     switch (random() % 10) {
       case 0:
       case 1:
@@ -70,6 +83,9 @@ TEST(IndexListTest, BehavesLikeAVectorUnderRandomEdits) {
       default:
         if (!model.empty()) {
           list[0] = model[0] = step;  // an ordinary value through a reference
+          // and any value at any place, a marker too
+          const std::size_t at = random() % model.size();
+          list[at] = model[at] = value;
         }
         break;
     }
@@ -82,11 +98,25 @@ TEST(IndexListTest, BehavesLikeAVectorUnderRandomEdits) {
 
 TEST(IndexListTest, KeepsTriangleIndicesInsideAndConvertsFromVectors) {
   IndexList list{1, 2, 3};
-  const unsigned long long* inside = list.data();
+  // A triangle's and a quad's indices inside the object itself; indices that
+  // do not fit are kept whole on the heap.
   EXPECT_EQ(list.capacity(), 3u);
-  // Inside the object itself: the pointer lies within it.
-  EXPECT_TRUE(static_cast<const void*>(inside) >= static_cast<const void*>(&list) &&
-              static_cast<const void*>(inside) < static_cast<const void*>(&list + 1));
+  const unsigned long long small = IndexList::kSmall - 1, quad = IndexList::kQuad - 1;
+  EXPECT_EQ(IndexList({small, 0, small}).capacity(), 3u);
+  EXPECT_EQ(IndexList({quad, 1, quad, quad}).capacity(), 4u);
+  EXPECT_EQ(IndexList({quad, 1, quad, quad}), (Indices{quad, 1, quad, quad}));
+  EXPECT_EQ(IndexList({7, IndexList::kSmall, ~0ULL}), (Indices{7, IndexList::kSmall, ~0ULL}));
+  EXPECT_EQ(IndexList({7, 8, 9, IndexList::kQuad}), (Indices{7, 8, 9, IndexList::kQuad}));
+  // Every bit of a quad's indices comes back, whatever the others hold.
+  std::mt19937_64 random(3);
+  int wrong = 0;
+  for (int k = 0; k < 1000; ++k) {
+    Indices quad_indices(4);
+    for (unsigned long long& i : quad_indices) i = random() % IndexList::kQuad;
+    const IndexList held(quad_indices);
+    wrong += held != quad_indices || held.capacity() != 4;
+  }
+  EXPECT_EQ(wrong, 0);
   list.push_back(4);
   EXPECT_GE(list.capacity(), 4u);
   EXPECT_EQ(list, (Indices{1, 2, 3, 4}));
@@ -98,7 +128,7 @@ TEST(IndexListTest, KeepsTriangleIndicesInsideAndConvertsFromVectors) {
   EXPECT_EQ(list.back(), 8u);
   EXPECT_EQ(IndexList(2, 7), (Indices{7, 7}));
   EXPECT_EQ(IndexList(), Indices{});
-  EXPECT_EQ(sizeof(IndexList), 3 * sizeof(unsigned long long));
+  EXPECT_EQ(sizeof(IndexList), 3 * sizeof(std::uint32_t));
 }
 
 TEST(ModelNameTest, ReadsLikeAStringAndSharesCopies) {
