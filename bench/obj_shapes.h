@@ -26,15 +26,17 @@ struct Shape {
   // Each triangle's corners get vertices, texture coordinates and normals of
   // their own instead of the grid's shared ones.
   bool shared = true;
-  // "o", "g", "s" and "usemtl" statements: this many runs of faces.
-  int runs = 8;
+  // Many small spheres, each an object as exporters write them ("o", its
+  // vertices, "g", "s", then its faces under two "usemtl" runs) instead of
+  // one sphere whose faces run through eight materials.
+  bool objects = false;
   // A comment line after every fourth statement, a blank line after every
   // seventh.
   bool comments = false;
   bool crlf = false;
 };
 
-// The set the benchmark measures, each a sphere of segments x rings cells.
+// The set the benchmark measures, each of segments x rings cells in all.
 inline const std::vector<Shape>& shapes() {
   static const std::vector<Shape> all = {
       {.name = "sphere_v_vt_vn"},
@@ -44,7 +46,7 @@ inline const std::vector<Shape>& shapes() {
       {.name = "quads_v_vt_vn", .polygon = 4},
       {.name = "polygons_v_vt_vn", .polygon = 0},
       {.name = "unshared_v_vt_vn", .shared = false},
-      {.name = "objects_v_vt_vn", .runs = 1000},
+      {.name = "objects_v_vt_vn", .objects = true},
       {.name = "comments_v_vt_vn", .comments = true},
       {.name = "crlf_v_vt_vn", .crlf = true},
   };
@@ -60,17 +62,45 @@ class ShapeWriter {
   const std::string& text() const { return text_; }
   std::size_t bytes() const { return written_ + text_.size(); }
 
+  // The objects of the object shape are spheres of a 40th of the segments
+  // and a 25th of the rings (at least 2 x 2): a thousand of 1000 x 500 cells.
   void write(const Shape& shape, int segments, int rings) {
     shape_ = shape;
     statements_ = 0;
+    written_vertices_ = 0;
     line("# generated sphere " + std::to_string(segments) + " x " + std::to_string(rings));
-    const bool texcoords = shape.corners == Corners::kAll || shape.corners == Corners::kTexCoords;
-    const bool normals = shape.corners == Corners::kAll || shape.corners == Corners::kNormals;
-    const std::vector<Cell> cells = faces(shape, segments, rings);
+    if (!shape.objects) {
+      part(segments, rings, 0);
+    } else {
+      const int s = std::max(2, segments / 40), r = std::max(2, rings / 25);
+      const int count = segments * rings / (s * r);
+      for (int k = 1; k <= count; ++k) part(s, r, k);
+    }
+    flush();
+  }
+
+ private:
+  struct Point {
+    int i, j;
+  };
+  using Cell = std::vector<Point>;
+
+  // One sphere: object 0 alone in the file, else object k of many.
+  void part(int segments, int rings, int object) {
+    const bool texcoords = shape_.corners == Corners::kAll || shape_.corners == Corners::kTexCoords;
+    const bool normals = shape_.corners == Corners::kAll || shape_.corners == Corners::kNormals;
+    // Objects side by side, ten to a row and a hundred to a layer.
+    offset_[0] = 3.0 * (object % 10);
+    offset_[1] = 3.0 * (object / 10 % 10);
+    offset_[2] = 3.0 * (object / 100);
+    const std::string n = std::to_string(object);
+    if (object > 0) line("o part_" + n);
+    // Indices count on from the vertices of the objects before.
+    const long long base = written_vertices_;
+    const std::vector<Cell> cells = faces(segments, rings);
     std::size_t triangles = 0;
     for (const Cell& c : cells) triangles += c.size() - 2;
-    const std::size_t run = (triangles + shape.runs - 1) / shape.runs;
-    if (shape.shared) {
+    if (shape_.shared) {
       for (int j = 0; j <= rings; ++j)
         for (int i = 0; i <= segments; ++i) vertex(i, j, segments, rings);
       if (texcoords)
@@ -89,46 +119,45 @@ class ShapeWriter {
         for (const Cell& c : cells)
           for (const Point& p : c) normal(p.i, p.j, segments, rings);
     }
-    std::size_t done = 0;
-    long long own = 0;
-    std::size_t next_run = 0;
+    if (object > 0) {
+      line("g group_" + n);
+      line(object % 2 ? "s off" : "s 1");
+    }
+    // Eight materials over one sphere, two over each object.
+    const std::size_t runs = object > 0 ? 2 : 8;
+    const std::size_t run = (triangles + runs - 1) / runs;
+    long long own = base;
+    std::size_t done = 0, next_run = 0;
     for (const Cell& c : cells) {
       if (done >= next_run * run) {
-        names(next_run);
+        line("usemtl material_" + std::to_string((runs * object + next_run) % 50));
         ++next_run;
       }
       done += c.size() - 2;
       std::string f = "f";
       for (const Point& p : c) {
-        const long long index = shape.shared ? 1 + p.j * (segments + 1LL) + p.i : ++own;
-        const std::string n = std::to_string(index);
+        const long long index = shape_.shared ? base + 1 + p.j * (segments + 1LL) + p.i : ++own;
+        const std::string k = std::to_string(index);
         f += ' ';
-        f += n;
-        if (shape.corners == Corners::kAll) f += "/" + n + "/" + n;
-        if (shape.corners == Corners::kNormals) f += "//" + n;
-        if (shape.corners == Corners::kTexCoords) f += "/" + n;
+        f += k;
+        if (shape_.corners == Corners::kAll) f += "/" + k + "/" + k;
+        if (shape_.corners == Corners::kNormals) f += "//" + k;
+        if (shape_.corners == Corners::kTexCoords) f += "/" + k;
       }
       line(f);
     }
-    flush();
   }
-
- private:
-  struct Point {
-    int i, j;
-  };
-  using Cell = std::vector<Point>;
 
   // The faces over the grid of (segments + 1) x (rings + 1) points, row by
   // row, counter-clockwise seen from outside.
-  static std::vector<Cell> faces(const Shape& shape, int segments, int rings) {
+  std::vector<Cell> faces(int segments, int rings) const {
     std::vector<Cell> out;
     for (int j = 0; j < rings; ++j) {
       int strip = 0;
       for (int i = 0; i < segments;) {
-        if (shape.polygon == 3 || shape.polygon == 4) {
+        if (shape_.polygon == 3 || shape_.polygon == 4) {
           const Point a{i, j}, b{i + 1, j}, c{i + 1, j + 1}, d{i, j + 1};
-          if (shape.polygon == 4) {
+          if (shape_.polygon == 4) {
             out.push_back({a, d, c, b});
           } else {
             out.push_back({a, c, b});
@@ -154,20 +183,13 @@ class ShapeWriter {
     return out;
   }
 
-  void names(std::size_t run) {
-    const std::string n = std::to_string(run);
-    if (shape_.runs > 8) {
-      line("o part_" + n);
-      line("g group_" + n);
-      line(run % 2 ? "s off" : "s 1");
-    }
-    line("usemtl material_" + std::to_string(run % 50));
-  }
-
   void vertex(int i, int j, int segments, int rings) {
     const double theta = M_PI * j / rings, phi = 2 * M_PI * i / segments;
     numbers("v",
-            {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)}, 6);
+            {offset_[0] + std::sin(theta) * std::cos(phi), offset_[1] + std::cos(theta),
+             offset_[2] + std::sin(theta) * std::sin(phi)},
+            6);
+    ++written_vertices_;
   }
   void normal(int i, int j, int segments, int rings) {
     const double theta = M_PI * j / rings, phi = 2 * M_PI * i / segments;
@@ -214,6 +236,8 @@ class ShapeWriter {
   std::size_t written_ = 0;
   Shape shape_{.name = ""};
   unsigned long long statements_ = 0;
+  long long written_vertices_ = 0;
+  double offset_[3] = {};
 };
 
 // The text of a shape on a sphere of segments x rings cells.
