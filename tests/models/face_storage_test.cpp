@@ -3,6 +3,7 @@
 // ModelName's sharing, comparisons and reuse of texts across threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <random>
@@ -175,4 +176,43 @@ TEST(ModelNameTest, TextsStayRightWhileThreadsMakeCopyAndFreeNames) {
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong, std::vector<int>(4, 0));
   EXPECT_EQ(shared, "shared");
+}
+
+// A reader's copies counted in batches and a model's names given back in
+// runs keep the count of the shared entry right: texts stay while any name
+// holds them, though names made and freed meanwhile would take a freed entry.
+TEST(ModelNameTest, CopiesAndReleasesInBatchesKeepTheTextAlive) {
+  const auto churn = [] {
+    for (int i = 0; i < 100; ++i) ModelName other("other" + std::to_string(i));
+  };
+  std::vector<ModelName> copies;
+  {
+    const ModelName wood("Wood");
+    ModelName::Copier copier;
+    copier.use(wood);
+    // Across several batches, and through a change of name and back.
+    for (int i = 0; i < 10000; ++i) {
+      if (i == 5000) copier.use(ModelName("Felt"));
+      if (i == 5001) copier.use(wood);
+      if (i != 5000) copies.push_back(copier.copy());
+    }
+    EXPECT_TRUE(copies.back().shares(wood));
+    ModelName::Copier none;
+    EXPECT_TRUE(none.copy().empty());
+  }
+  churn();
+  EXPECT_EQ(std::count(copies.begin(), copies.end(), "Wood"), 9999);
+  {
+    ModelName::Releaser releaser;
+    ModelName felt("Felt"), empty;
+    for (std::size_t i = 0; i + 1 < copies.size(); ++i) {
+      releaser.release(copies[i]);
+      if (i == 10) releaser.release(felt);
+      if (i == 11) releaser.release(empty);
+    }
+    EXPECT_TRUE(copies.front().empty());
+    EXPECT_TRUE(felt.empty());
+  }
+  churn();
+  EXPECT_EQ(copies.back(), "Wood");
 }
