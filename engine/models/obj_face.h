@@ -21,8 +21,9 @@ enum AttributeType { ATTRIB_VERTEX = 0, ATTRIB_NORMAL = 1, ATTRIB_TEXCOORD = 2 }
 // (the model's builders drop such faces; see vertices_in_range). Faces of
 // fewer than three corners have no triangles.
 //
-// The index lists are IndexLists (a triangle's indices need no allocation)
-// and the names ModelNames (copies share the text), so that a model of
+// The index lists are IndexLists (a triangle's or a quad's indices need no
+// allocation; indices are read as values and written through operator[] or
+// set) and the names ModelNames (copies share the text), so that a model of
 // millions of faces stays small and quick to copy and free; both read like
 // the vector and string they stand for.
 class OBJFace {

@@ -513,17 +513,18 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
   // The names in force, handed to the faces read here.
   ModelName::Copier copies[4];
   auto read_common = [&](const char* p) -> const char* {
+    // Empty lines and comments; past a first character that is not the
+    // line end, p[1] is inside the line, and past a letter p[2] too.
+    if (p[0] == '\n') return p + 1;
+    if (p[0] == '#') return after_line(p);
+    if (p[0] == '\r') return p[1] == '\n' ? p + 2 : nullptr;
     const bool blank1 = p[1] == ' ' || p[1] == '\t';
     if (p[0] == 'v') {
-      int keyword = -1;
-      if (blank1) {
-        keyword = kV;
-      } else {
-        // p[2] is inside the line once p[1] is a letter.
+      int keyword = kV;
+      if (!blank1) {
         keyword = p[1] == 't' ? kVt : p[1] == 'n' ? kVn : p[1] == 'p' ? kVp : -1;
-        if (p[2] != ' ' && p[2] != '\t') keyword = -1;
+        if (keyword < 0 || (p[2] != ' ' && p[2] != '\t')) return nullptr;
       }
-      if (keyword < 0) return nullptr;
       float values[3];
       int count, not_finite;
       const char* next = read_numbers(p + (keyword == kV ? 2 : 3), values, count, not_finite);
@@ -536,31 +537,25 @@ int OBJRenderer::load(std::istream& in, OBJTransform* transform, bool verbose) {
       ++*counts[keyword];
       return next;
     }
-    if (p[0] == 'f' && blank1) {
-      const char* next = read_corners(p + 2, corners);
-      if (!next) return nullptr;
-      line_kept();
-      if (corners.nv < 3) {
-        ++dropped.short_faces;
-        return next;
-      }
-      copies[0].use(names.material_name);
-      copies[1].use(names.object_name);
-      copies[2].use(names.group_name);
-      copies[3].use(names.smoothing_group);
-      OBJFace& face = faces_.emplace_back(copies[0].copy(), copies[1].copy(), copies[2].copy(),
-                                          copies[3].copy());
-      face.v.assign(corners.v, static_cast<std::size_t>(corners.nv));
-      face.vt.assign(corners.vt, static_cast<std::size_t>(corners.nvt));
-      face.vn.assign(corners.vn, static_cast<std::size_t>(corners.nvn));
-      note_vertices(face);
+    if (p[0] != 'f' || !blank1) return nullptr;
+    const char* next = read_corners(p + 2, corners);
+    if (!next) return nullptr;
+    line_kept();
+    if (corners.nv < 3) {
+      ++dropped.short_faces;
       return next;
     }
-    // Comments and empty lines.
-    if (p[0] == '#') return after_line(p);
-    if (p[0] == '\n') return p + 1;
-    if (p[0] == '\r' && p[1] == '\n') return p + 2;
-    return nullptr;
+    copies[0].use(names.material_name);
+    copies[1].use(names.object_name);
+    copies[2].use(names.group_name);
+    copies[3].use(names.smoothing_group);
+    OBJFace& face =
+        faces_.emplace_back(copies[0].copy(), copies[1].copy(), copies[2].copy(), copies[3].copy());
+    face.v.assign(corners.v, static_cast<std::size_t>(corners.nv));
+    face.vt.assign(corners.vt, static_cast<std::size_t>(corners.nvt));
+    face.vn.assign(corners.vn, static_cast<std::size_t>(corners.nvn));
+    note_vertices(face);
+    return next;
   };
 
   TextBlocks text(in);
