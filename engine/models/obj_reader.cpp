@@ -1,7 +1,4 @@
 // The Wavefront OBJ reader of OBJRenderer and the loading of its MTL files.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -282,47 +279,20 @@ inline const char* read_corners(const char* p, FaceCorners& c) {
   return c.nv == 0 ? nullptr : p + 1;
 }
 
-constexpr std::size_t kHugePage = std::size_t{1} << 21;
-
-// Asks the kernel to back the memory pages of a block with huge pages
-// wherever they cover whole 2 MiB pages: a list of millions of numbers then
-// costs a few first touches of memory instead of thousands. Only advice: the
-// contents stay as they are.
-void advise_huge_pages(const void* data, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto first = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t start = first & ~(page - 1);
-  const std::uintptr_t end = (first + bytes + page - 1) & ~(page - 1);
-  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
-
 // Appends x, y, z to list `which` of the four. A full list doubles its
 // room, or takes at once the room that the longest of the other lists
 // fills: exporters write as many texture coordinates and normals as
 // positions, one list after the other, and room taken but never filled
-// costs no memory. From 2 MiB on the room is whole huge pages less a little
-// for the allocator's bookkeeping, so that the block can start on a huge
-// page, and it is advised before the entries move into it.
+// costs no memory. (Huge pages would cost fewer first touches, but asking
+// for them stalls on the kernel's compaction often enough to cost more.)
 void append3(std::vector<float>* const (&lists)[4], int which, const float* xyz) {
   std::vector<float>& list = *lists[which];
   if (list.capacity() - list.size() < 3) {
     std::size_t floats = std::max<std::size_t>(2 * list.capacity(), 3 << 10);
     for (int k = 0; k < 4; ++k)
       if (k != which) floats = std::max(floats, lists[k]->size());
-    const std::size_t bytes = floats * sizeof(float);
     std::vector<float> larger;
-    if (bytes < kHugePage) {
-      larger.reserve(floats);
-    } else {
-      const std::size_t pages = (bytes + kHugePage - 1) / kHugePage;
-      larger.reserve((pages * kHugePage - 2048) / sizeof(float));
-      advise_huge_pages(larger.data(), larger.capacity() * sizeof(float));
-    }
+    larger.reserve(floats);
     larger.assign(list.begin(), list.end());
     list.swap(larger);
   }
