@@ -560,10 +560,10 @@ class PoolEngine : public BasicEngine {
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"), never below
   // turn_first_step (leaving "Shoot" calls off a stroke the Shoot button
-  // asked for); the choices of the steps undone are made again (the best
-  // pocket for the ball; back at the ball, the suggestion of a new turn)
-  // and the dialog of the step is shown alone. Nothing while a prompt stays
-  // open or once the game is won. -1.
+  // asked for); the choices of the steps undone are cleared (back at the
+  // pocket, the pocket; back at the ball, both) and the dialog of the step
+  // is shown alone. Nothing while a prompt stays open, on a computer's turn
+  // or once the game is won. -1.
   int undo_shot_step();
   // ---- VR hand controllers (pool_engine_controllers.cpp)
 

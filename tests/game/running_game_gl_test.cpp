@@ -20,7 +20,7 @@ using running_program::kFrame;
 // its drawing within half a second; it is laid out when first drawn).
 constexpr double kKeyPause = 0.6;
 // freeglut's special keys.
-constexpr int kDownArrow = 103;
+constexpr int kRightArrow = 102, kDownArrow = 103;
 constexpr unsigned char kEnter = 13, kEsc = 27, kDelete = 127;
 
 // The dialog's child whose text is `text`; null when none.
@@ -222,7 +222,7 @@ TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWor
     int enters;         // Enter presses from the turn's first step
     const char* after;  // the step after Delete
     const char* panel;  // its panel
-    const char* next;   // the step after Enter on that panel
+    const char* next;   // the step after an arrow and Enter on that panel
   } cases[] = {
       // The turn began at "Choose ball": Delete goes no lower.
       {0, "Choose ball", "ball", "Choose pocket"},
@@ -233,13 +233,22 @@ TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWor
     SCOPED_TRACE(c.enters);
     PoolEngine& e = *engine_;
     e.begin_turn_at("Choose ball");
+    e.choose_computer_shot();
     e.select_ball(0);
     for (int i = 0; i < c.enters; ++i) press_and_wait(kEnter);
     press(kDelete);
     EXPECT_EQ(step(), c.after);
     EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    // The step's choice is cleared (at the ball, the pocket's too).
+    EXPECT_EQ(e.selected_pocket, -1);
+    EXPECT_EQ(e.selected_ball >= 0, c.after == std::string("Choose pocket"));
     frames(0.2);
     EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    // Enter confirms nothing until an arrow has chosen.
+    press_and_wait(kEnter);
+    EXPECT_EQ(step(), c.after);
+    EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    press_special_and_wait(kRightArrow);
     press_and_wait(kEnter);
     EXPECT_EQ(step(), c.next);
   }
@@ -262,6 +271,45 @@ TEST_F(RunningGame, TheShootPanelStaysHiddenFromItsButtonThroughTheShot) {
   }
   ASSERT_TRUE(e.rules->shot_in_progress);
   frames(0.5);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
+TEST_F(RunningGame, DeleteDuringAComputersGlideLeavesItsTurnAlone) {
+  past_intro();
+  PoolEngine& e = *engine_;
+  // The computers' game behind the intro: a computer's cue gliding into
+  // its aim, from the glide's start.
+  bool was_running = true;
+  for (int i = 0; i < 1800 && !(e.cue_animation_running() && !was_running); ++i) {
+    was_running = e.cue_animation_running();
+    frames(kFrame);
+  }
+  ASSERT_TRUE(e.cue_animation_running());
+  ASSERT_TRUE(e.rules->current_player().computer);
+  ASSERT_FALSE(e.rules->shot_in_progress);
+  frames(0.5);
+  ASSERT_TRUE(e.cue_animation_running());
+  const auto glide = [&e] {
+    std::vector<const Event*> events;
+    for (const Event* ev : e.gametime_queue().events())
+      if (ev && ev->name() == PoolEngine::kGlideEvents[0]) events.push_back(ev);
+    return events;
+  };
+  const std::vector<const Event*> before = glide();
+  const Vec3 aim_a = e.target_a, aim_b = e.target_b;
+  const int ball = e.selected_ball, pocket = e.selected_pocket;
+  const std::string at = step();
+  ASSERT_EQ(shown_panels(), std::vector<std::string>{});
+
+  press(kDelete);
+  EXPECT_EQ(glide(), before);
+  EXPECT_EQ(e.target_a, aim_a);
+  EXPECT_EQ(e.target_b, aim_b);
+  EXPECT_EQ(e.selected_ball, ball);
+  EXPECT_EQ(e.selected_pocket, pocket);
+  EXPECT_EQ(step(), at);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+  frames(kKeyPause);
   EXPECT_EQ(shown_panels(), std::vector<std::string>{});
 }
 
