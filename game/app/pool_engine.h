@@ -527,9 +527,9 @@ class PoolEngine : public BasicEngine {
   // The periodic work of the scenes (on the real-time queue): each ball's
   // selected flag, the cue pointer pose, the pose that points at dialogs,
   // the key pictures beside the dialog that takes input (placed while the
-  // game is paused or a human's shot waits, not while a stroke the Shoot
-  // button asked for is on its way, and no VR hand controller is
-  // connected) and the aim guide's tick.
+  // game is paused or a human's shot waits and no VR hand controller is
+  // connected; all hidden while a stroke the Shoot button asked for is on
+  // its way, when no dialog takes input) and the aim guide's tick.
   void update_ball_highlights();
   void update_cue_pointer();
   void update_pointer_source();

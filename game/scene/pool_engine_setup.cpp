@@ -271,10 +271,8 @@ void PoolEngine::update_key_hints() {
   // Left as they are otherwise: the overlay pass draws them only while a
   // menu is up or a human's shot waits.
   if (!awaiting_human_input() || positional_control(1)) return;
-  // Placing them shows the dialog of the wizard's step; while a stroke the
-  // Shoot button asked for is on its way, no dialog takes input and the
-  // one it hid stays hidden.
-  if (stroke_coming() && !paused()) return;
+  // While a stroke the Shoot button asked for is on its way no dialog takes
+  // input (the one it hid stays hidden): the placement hides every picture.
   menus.place_control_hints();
 }
 

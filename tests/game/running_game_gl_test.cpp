@@ -274,6 +274,29 @@ TEST_F(RunningGame, TheShootPanelStaysHiddenFromItsButtonThroughTheShot) {
   EXPECT_EQ(shown_panels(), std::vector<std::string>{});
 }
 
+TEST_F(RunningGame, NoKeyPictureStaysWhileAStrokeTheShootButtonAskedForIsOnItsWay) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  const Decal& enter = e.menus.hint("keyboard_Enter");
+  const Decal& esc = e.menus.hint("keyboard_Esc");
+  press_and_wait(kEnter);
+  press_and_wait(kEnter);
+  ASSERT_EQ(step(), "Shoot");
+  Dialog* shoot = e.menus.wizard_dialogs.at("shoot");
+  expect_beside(enter, shoot, child_named(shoot, "Shoot"));
+  // Enter on "Shoot": its panel hides, and so do the pictures beside it,
+  // from the glide to the strike.
+  press(kEnter);
+  for (int i = 0; i < 300 && !e.rules->shot_in_progress; ++i) {
+    frames(kFrame);
+    ASSERT_TRUE(e.stroke_coming() || e.rules->shot_in_progress) << i;
+    ASSERT_FALSE(enter.visible) << i;
+    ASSERT_FALSE(esc.visible) << i;
+  }
+  ASSERT_TRUE(e.rules->shot_in_progress);
+}
+
 TEST_F(RunningGame, DeleteDuringAComputersGlideLeavesItsTurnAlone) {
   past_intro();
   PoolEngine& e = *engine_;
