@@ -134,10 +134,10 @@ void PoolEngine::init_controls() {
     controls["look_inversion"] = inverted;
   else if (controls.read("look_inversion", &inverted))
     mouse().set_inversion(inverted);
+  // An int as atoi reads it: a word is 0, the tips off.
   if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-  bool hints = true;
-  controls.read("show_control_hints", &hints);
-  if (ControllerTutorial* tutorial = controller_tutorial()) tutorial->enable(hints);
+  if (ControllerTutorial* tutorial = controller_tutorial())
+    tutorial->enable(static_cast<int>(controls["show_control_hints"]) != 0);
   cfg.save_section(kControls, true);
 }
 

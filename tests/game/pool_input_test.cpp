@@ -433,8 +433,9 @@ TEST(PoolScene, TheLookSettingsAreReadAndMissingOnesWrittenBack) {
   EXPECT_EQ(second.mouse().inverted(), (std::array<bool, 3>{true, false, true}));
 }
 
-// Values that do not read leave the look as it is and the tips shown; what
-// the player wrote is saved back as it stands.
+// Values that do not read leave the look as it is; the tips' switch reads
+// as an int, so a word turns them off. What the player wrote is saved back
+// as it stands.
 TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
   testing_support::TempDataRoot root;
   root.write("cfg/controls.ini",
@@ -442,9 +443,11 @@ TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
   PoolEngine engine;
   engine.mouse().set_inversion(false, true, false);
   const std::array<float, 3> speed = engine.mouse_look().get_rot_speed();
+  engine.controller_tutorial()->enable(true);
   engine.init_controls();
   EXPECT_EQ(engine.mouse_look().get_rot_speed(), speed);
   EXPECT_EQ(engine.mouse().inverted(), (std::array<bool, 3>{false, true, false}));
+  EXPECT_FALSE(engine.controller_tutorial()->enabled());
   ProgramCfg saved;
   ASSERT_EQ(saved.load((root.path() / "cfg/controls.ini").string()), 0);
   EXPECT_EQ(saved["look_sensitivity"].str(), "abc");

@@ -257,11 +257,22 @@ TEST_F(PoolMenusTest, TheAudioSwitchesStartFromTheStoredSection) {
   // Building reports no change: nothing was written.
   EXPECT_FALSE(engine.settings()["audio_settings"].contains("effects_on"));
 
-  testing_support::TempDataRoot other;
-  other.write("cfg/audio_settings.ini", "effects_on = 0\nbg_on = 1\n");
-  PoolEngine second;
-  EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Effects:"))->index(), 0);
-  EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Music:"))->index(), 1);
+  // Ints as atoi reads them: a word is 0, off.
+  const struct {
+    const char* file;
+    int effects, music;  // the switches' indices: 1 on
+  } cases[] = {{"effects_on = 0\nbg_on = 1\n", 0, 1},
+               {"effects_on = off\nbg_on = 1\n", 0, 1},
+               {"effects_on = 1\nbg_on = yes\n", 1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    testing_support::TempDataRoot other;
+    other.write("cfg/audio_settings.ini", c.file);
+    PoolEngine second;
+    EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Effects:"))->index(),
+              c.effects);
+    EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Music:"))->index(), c.music);
+  }
 }
 
 TEST_F(PoolMenusTest, InvertingOneAxisKeepsTheOthersAndSavesAllThree) {
@@ -301,7 +312,9 @@ TEST_F(PoolMenusTest, ControlTipsFollowTheStoredSettingAndStartOnWithoutIt) {
   } cases[] = {{nullptr, true},
                {"walk_accel = 3\n", true},
                {"show_control_hints = 0\n", false},
-               {"show_control_hints = 1\n", true}};
+               {"show_control_hints = 1\n", true},
+               // An int as atoi reads it: a word is 0.
+               {"show_control_hints = yes\n", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file ? c.file : "no section");
     testing_support::TempDataRoot data;
