@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "core/vector_math.h"
+#include "core/wrapper.h"
 #include "engine/basic_engine.h"
 #include "engine/owned_dialogs.h"
 #include "game/app/aim_guide.h"
@@ -535,11 +536,6 @@ class PoolEngine : public BasicEngine {
   void update_pointer_source();
   void update_key_hints();
   void update_aim_guide();
-  // The control hints of the engine's controller tutorial (nothing without
-  // one): the sets for the device in charge, the selection hints while a
-  // human's shot waits (or the game is paused), the choice hints only then
-  // and not paused, laid out 0.75 wide while the tutorial is enabled.
-  void update_control_hints();
 
   // ---- Input
 
@@ -608,6 +604,9 @@ class PoolEngine : public BasicEngine {
   PoolMenus menus{this};
 
   Ball* cue_ball = nullptr;
+  // Borrows the cue ball, balls[0], once a rack is built; until then it
+  // owns a default ball.
+  Wrapper<Ball> cue_ball_holder;
   double spin_force_coefficient = 0.04;
   float shot_speed = 0.0f;  // the cue's speed at the last strike
   float min_strike_speed = 0.1f;

@@ -103,6 +103,7 @@ void PoolEngine::new_rack() {
   balls.assign(static_cast<std::size_t>(n) + 1, Ball(&geometry()));
   clear_sink_events();
   cue_ball = &balls[0];
+  cue_ball_holder.set(cue_ball);
   aim_guide.aim_at(cue_ball);
   for (std::size_t i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];

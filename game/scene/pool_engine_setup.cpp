@@ -109,7 +109,12 @@ int PoolEngine::init_post_glew() {
   pause_allowed(false);
   intro_when_loaded(*this, 0);
 
-  enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
+  enqueue_periodic(
+      [this] {
+        if (auto* hints = dynamic_cast<ControllerTutorialPool*>(controller_tutorial()))
+          hints->update_hints();
+      },
+      0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 
@@ -279,21 +284,4 @@ void PoolEngine::update_key_hints() {
 void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
   aim_guide.tick(!computer_shot);
-}
-
-void PoolEngine::update_control_hints() {
-  ControllerTutorial* tutorial = controller_tutorial();
-  if (!tutorial) return;
-  tutorial->update_control_hints(false);
-  const bool on = tutorial->enabled();
-  const bool gamepad = on && tutorial->gamepad_active();
-  const bool keyboard = on && tutorial->keyboard_active();
-  const bool human_turn = rules && !rules->shot_in_progress && !rules->current_player().computer &&
-                          shot_wizard.active();
-  const bool waiting = paused() || human_turn;
-  tutorial->keyboard_select_hints(keyboard && waiting);
-  tutorial->gamepad_select_hints(gamepad && waiting);
-  tutorial->keyboard_choose_hints(keyboard && waiting && !paused());
-  tutorial->gamepad_choose_hints(gamepad && waiting && !paused());
-  if (on) tutorial->distribute_hints(0.75f);
 }

@@ -84,10 +84,14 @@ class Turns : public ::testing::Test {
 // ---- New games and racks
 
 TEST_F(Turns, ANewGameRacksSixteenBallsAtRestInsideTheBox) {
+  // Before any rack the holder keeps a ball of its own.
+  EXPECT_TRUE(engine.cue_ball_holder.owned());
   engine.table.pockets[3].balls = {4, 9};
   new_game(1, 1);
   const Vec3& h = engine.table.half_extents;
   EXPECT_EQ(engine.cue_ball, &engine.balls[0]);
+  EXPECT_EQ(engine.cue_ball_holder.data(), &engine.balls[0]);
+  EXPECT_FALSE(engine.cue_ball_holder.owned());
   EXPECT_EQ(engine.aim_guide.ball, engine.cue_ball);
   const Vec3 cue = engine.cue_ball->position;
   EXPECT_EQ(cue, engine.cue_start);
