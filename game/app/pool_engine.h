@@ -230,8 +230,9 @@ class PoolEngine : public BasicEngine {
   // hand controllers or for a duration that is not positive.
   void fade_aim_to_controllers(EventQueue* queue, float duration);
 
-  // The score board's three lines (each only when its frame exists), then
-  // the board on the wall facing the viewer at height 0.
+  // The score board's three lines (each only when its frame exists), each
+  // written with set_frame_text (so it shows from the real-time queue's next
+  // step), then the board on the wall facing the viewer at height 0.
   void update_status_text();
   // "<name>'s turn (<team>)." for the current player; after a foul or with
   // ball in hand, between shots, "<previous player> table scratched!" (a
