@@ -417,4 +417,34 @@ TEST_F(RunningGame, AWonGamesPlayAgainQuestionTakesEscAndDeleteAsItsNo) {
   EXPECT_EQ(shown_panels(), std::vector<std::string>{});
 }
 
+TEST_F(RunningGame, AComputersWinAnsweredNoLeavesTheTableStill) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  // The human's cue has glided into the suggested aim.
+  for (int i = 0; i < 300 && e.cue_animation_running(); ++i) frames(kFrame);
+  ASSERT_FALSE(e.cue_animation_running());
+  // The computer has just won: its winning stroke left the shot's panels
+  // hidden and nothing chosen.
+  e.menus.hide_wizard_dialogs();
+  e.selected_ball = e.selected_pocket = -1;
+  e.eight_ball.current = 1;
+  e.eight_ball.winner = 1;
+  e.next_turn();
+  frames(kKeyPause);
+  Dialog* question = e.menus.menu("play_again");
+  ASSERT_TRUE(question->enabled());
+  press_and_wait(kEsc);  // "No"
+  ASSERT_FALSE(question->enabled());
+  ASSERT_FALSE(e.paused());
+  // The won game stays as it ended: the computer aims and strikes no more.
+  for (int i = 0; i < 10; ++i) {
+    frames(0.5);
+    ASSERT_FALSE(e.cue_animation_running()) << i;
+    ASSERT_FALSE(e.stroke_pending()) << i;
+    ASSERT_FALSE(e.rules->shot_in_progress) << i;
+  }
+  EXPECT_FALSE(question->enabled());
+}
+
 }  // namespace
