@@ -224,10 +224,14 @@ class PoolEngine : public BasicEngine {
   // The computer's choice for the current player (path test on, cuts up to
   // 45 degrees) becomes the selected ball and pocket.
   void choose_computer_shot();
-  // Two "Fade" events on queue (null: the game-time queue) from its time
-  // over duration: the cue's end_a glides to the first VR hand controller,
-  // end_b to the second (each end whose controller exists). Nothing without
-  // hand controllers or for a duration that is not positive.
+  // Two "Fade" events (BezierFader) on queue (null: the game-time queue)
+  // from its time over duration: the cue's end_a glides from where it is
+  // to the first VR hand controller, end_b to the second (each end whose
+  // controller exists), reading the hands' positions as each headset frame
+  // moves them (hand_positions), so the cue ends in the hands where they
+  // are then. A fade still running on that queue is taken out first.
+  // Nothing without hand controllers or for a duration that is not
+  // positive. The queue must not outlive the engine.
   void fade_aim_to_controllers(EventQueue* queue, float duration);
 
   // The score board's three lines (each only when its frame exists), each
@@ -341,11 +345,13 @@ class PoolEngine : public BasicEngine {
   static constexpr const char* kStrokeEvent = "shoot_cue";
   static constexpr const char* kAlignMarkEvent = "set align shot";
   static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
+  // The cue's glide into the hands (fade_aim_to_controllers).
+  static constexpr const char* kFadeEvent = "Fade";
 
-  // Called each frame by the pre-idle hook and when a turn begins. During a
-  // shot: allows menus (allow_pausing; or realigns when the shot does not
-  // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
-  // step goes to a free spot. A computer's turn, while its aim is not
+  // Called each frame by the pre-idle hook and when a turn begins. Once the
+  // game is won: allows menus, nothing else. During a shot: allows menus (allow_pausing; or
+  // realigns when the shot does not block strikes). A human's turn: allows menus; a cue ball lying
+  // in a pocket at the first step goes to a free spot. A computer's turn, while its aim is not
   // settling (aim_settling) and no stroke runs: a cue ball in a pocket goes
   // to a free spot, the computer chooses ball and pocket and the cue
   // aligns; once that glide has ended and marked the aim for this shot,
@@ -570,12 +576,12 @@ class PoolEngine : public BasicEngine {
   // this far (m) along the hand's model's z axis.
   static constexpr float kHeldCueReach = 0.5f;
   // The engine's controller-pose hook, once a headset frame after the
-  // controller records took their poses and triggers. Each trigger that
-  // crossed kTriggerThreshold since the last update queues a click of
-  // button 0 for the dialogs (state 1 pressed, 0 let go). Then, while
-  // paused, without rules or on a human's turn, the cue follows the hands:
-  // one hand holds it from the hand through the target (paused or without
-  // balls: kHeldCueReach along its model's z axis, nothing without a
+  // controller records took their poses and triggers. The first two hands'
+  // positions go to hand_positions. Each trigger that crossed
+  // kTriggerThreshold since the last update queues a click of button 0 for
+  // the dialogs (state 1 pressed, 0 let go). Then, while paused, without
+  // rules or on a human's turn, the cue follows the hands: one hand holds it from the hand through
+  // the target (paused or without balls: kHeldCueReach along its model's z axis, nothing without a
   // model); with two, the hand nearer the target (the first of equally
   // near ones; the first without balls) holds the front end, where it
   // stays while that hand's trigger is held, and the other the back end,
@@ -636,6 +642,11 @@ class PoolEngine : public BasicEngine {
   // the contact that sends the selected ball into the selected pocket.
   Vec3 target_a{0.0f, 0.0f, 0.0f};
   Vec3 target_b{0.0f, 0.0f, 0.0f};
+  // The first two VR hand controllers' positions as the last headset frame
+  // left them, and where the cue's ends began the fade into them: the
+  // targets and starts that fade_aim_to_controllers' faders read.
+  std::array<Vec3, 2> hand_positions{};
+  std::array<Vec3, 2> fade_starts{};
   Vec3 ghost_point{0.0f, 0.0f, 0.0f};
   float ghost_factor = 1.0f;
   double align_duration = 3.0;
