@@ -51,6 +51,21 @@ std::string missing_model(const std::string& root, const EngineSettings& setting
   return "";
 }
 
+// What one key of pool_objects.ini lacks: its description or that
+// description's model.
+std::string missing_under(const std::string& root, const EngineSettings& settings,
+                          const std::string& objects_path, const ProgramCfg& objects,
+                          const std::string& key) {
+  const std::string description = objects[key].str();
+  if (description.empty())
+    return kIncomplete + objects_path + " names no model description under \"" + key + "\"";
+  return missing_model(root, settings, key, description);
+}
+
+std::string objects_path(const std::string& root, const EngineSettings& settings) {
+  return root + settings.cfg_folder() + "/" + PoolEngine::kPoolObjects + ".ini";
+}
+
 }  // namespace
 
 std::string missing_data(const EngineSettings& settings) {
@@ -67,21 +82,25 @@ std::string missing_data(const EngineSettings& settings) {
              settings.env_var() + " names, holds cfg, models, textures and sounds)";
   }
 
-  const std::string objects_path =
-      root + settings.cfg_folder() + "/" + PoolEngine::kPoolObjects + ".ini";
+  const std::string path = objects_path(root, settings);
   ProgramCfg objects;
-  if (!file_exists(objects_path) || objects.load(objects_path) != 0)
-    return kIncomplete + objects_path + " is missing";
-  std::vector<std::string> keys(PoolEngine::kSceneModelKeys.begin(),
-                                PoolEngine::kSceneModelKeys.end());
-  for (const auto& [key, value] : objects.fields())
-    if (PoolEngine::furniture_key(key)) keys.push_back(key);
-  for (const std::string& key : keys) {
-    const std::string description = static_cast<const ProgramCfg&>(objects)[key].str();
-    if (description.empty())
-      return kIncomplete + objects_path + " names no model description under \"" + key + "\"";
-    if (std::string lack = missing_model(root, settings, key, description); !lack.empty())
+  if (!file_exists(path) || objects.load(path) != 0) return kIncomplete + path + " is missing";
+  for (const char* key : PoolEngine::kSceneModelKeys)
+    if (std::string lack = missing_under(root, settings, path, objects, key); !lack.empty())
       return lack;
-  }
   return "";
+}
+
+std::vector<std::string> missing_furniture(const EngineSettings& settings) {
+  const std::string root = absolute_root(settings);
+  const std::string path = objects_path(root, settings);
+  ProgramCfg objects;
+  std::vector<std::string> lacks;
+  if (!file_exists(path) || objects.load(path) != 0) return lacks;
+  for (const auto& [key, value] : objects.fields()) {
+    if (!PoolEngine::furniture_key(key)) continue;
+    if (std::string lack = missing_under(root, settings, path, objects, key); !lack.empty())
+      lacks.push_back(lack + "; the game goes on without it");
+  }
+  return lacks;
 }

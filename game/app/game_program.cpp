@@ -146,6 +146,9 @@ int GameProgram::start_up(bool allow_vr) {
     platform::message_box(lack, "Error", platform::MessageIcon::error);
     return kDataMissing;
   }
+  // The room is drawn without furniture that is not there.
+  for (const std::string& lack : missing_furniture(engine_.settings()))
+    std::cerr << lack << std::endl;
 
   // The sound system's result does not stop the game: it runs silent.
   engine_.init_sounds("");

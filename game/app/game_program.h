@@ -61,10 +61,11 @@ class GameProgram {
   // code of the first failing step.
   int tlv_main(bool allow_vr);
   // The start-up steps, from the update check to the game's post-OpenGL
-  // set-up, with the data folder's check (missing_data, kDataMissing) right
-  // after the update check: 0 when the main loop may run; the failing step's code (after
-  // its message box); 0 with upgrade_chosen() set when the player chose to
-  // upgrade (the game then does not start).
+  // set-up, with the data folder's check (missing_data, kDataMissing; the
+  // missing furniture only named on the error stream) right after the
+  // update check: 0 when the main loop may run; the failing step's code
+  // (after its message box); 0 with upgrade_chosen() set when the player
+  // chose to upgrade (the game then does not start).
   int start_up(bool allow_vr);
   // One pass of freeglut's event processing until the engine's quit code is
   // not 0.

@@ -3,6 +3,7 @@
 #include "game/app/pool_engine.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -37,9 +38,13 @@ PoolEngine::PoolEngine()
   // The view starts dark; the intro fades it in.
   overlay_color() = {0.0f, 0.0f, 0.0f, 1.0f};
 
+  // The flag as atoi reads it: a word is 0, a window.
   bool fullscreen = true;
   EngineSettings& cfg = settings();
-  if (cfg.load_section(kVideoSection) == 0) cfg[kVideoSection].read("fullscreen", &fullscreen);
+  if (cfg.load_section(kVideoSection) == 0) {
+    const ProgramCfg& video = std::as_const(cfg)[kVideoSection];
+    if (video.contains("fullscreen")) fullscreen = static_cast<int>(video["fullscreen"]) != 0;
+  }
   window().fullscreen_flag(fullscreen);
 }
 

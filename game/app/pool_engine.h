@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "core/vector_math.h"
+#include "core/wrapper.h"
 #include "engine/basic_engine.h"
 #include "engine/owned_dialogs.h"
 #include "game/app/aim_guide.h"
@@ -223,14 +224,19 @@ class PoolEngine : public BasicEngine {
   // The computer's choice for the current player (path test on, cuts up to
   // 45 degrees) becomes the selected ball and pocket.
   void choose_computer_shot();
-  // Two "Fade" events on queue (null: the game-time queue) from its time
-  // over duration: the cue's end_a glides to the first VR hand controller,
-  // end_b to the second (each end whose controller exists). Nothing without
-  // hand controllers or for a duration that is not positive.
+  // Two "Fade" events (BezierFader) on queue (null: the game-time queue)
+  // from its time over duration: the cue's end_a glides from where it is
+  // to the first VR hand controller, end_b to the second (each end whose
+  // controller exists), reading the hands' positions as each headset frame
+  // moves them (hand_positions), so the cue ends in the hands where they
+  // are then. A fade still running on that queue is taken out first.
+  // Nothing without hand controllers or for a duration that is not
+  // positive. The queue must not outlive the engine.
   void fade_aim_to_controllers(EventQueue* queue, float duration);
 
-  // The score board's three lines (each only when its frame exists), then
-  // the board on the wall facing the viewer at height 0.
+  // The score board's three lines (each only when its frame exists), each
+  // written with set_frame_text (so it shows from the real-time queue's next
+  // step), then the board on the wall facing the viewer at height 0.
   void update_status_text();
   // "<name>'s turn (<team>)." for the current player; after a foul or with
   // ball in hand, between shots, "<previous player> table scratched!" (a
@@ -339,11 +345,13 @@ class PoolEngine : public BasicEngine {
   static constexpr const char* kStrokeEvent = "shoot_cue";
   static constexpr const char* kAlignMarkEvent = "set align shot";
   static constexpr const char* kShootRequestEvent = "shoot_after_cue_animation2";
+  // The cue's glide into the hands (fade_aim_to_controllers).
+  static constexpr const char* kFadeEvent = "Fade";
 
-  // Called each frame by the pre-idle hook and when a turn begins. During a
-  // shot: allows menus (allow_pausing; or realigns when the shot does not
-  // block strikes). A human's turn: allows menus; a cue ball lying in a pocket at the first
-  // step goes to a free spot. A computer's turn, while its aim is not
+  // Called each frame by the pre-idle hook and when a turn begins. Once the
+  // game is won: allows menus, nothing else. During a shot: allows menus (allow_pausing; or
+  // realigns when the shot does not block strikes). A human's turn: allows menus; a cue ball lying
+  // in a pocket at the first step goes to a free spot. A computer's turn, while its aim is not
   // settling (aim_settling) and no stroke runs: a cue ball in a pocket goes
   // to a free spot, the computer chooses ball and pocket and the cue
   // aligns; once that glide has ended and marked the aim for this shot,
@@ -527,19 +535,14 @@ class PoolEngine : public BasicEngine {
   // The periodic work of the scenes (on the real-time queue): each ball's
   // selected flag, the cue pointer pose, the pose that points at dialogs,
   // the key pictures beside the dialog that takes input (placed while the
-  // game is paused or a human's shot waits, not while a stroke the Shoot
-  // button asked for is on its way, and no VR hand controller is
-  // connected) and the aim guide's tick.
+  // game is paused or a human's shot waits and no VR hand controller is
+  // connected; all hidden while a stroke the Shoot button asked for is on
+  // its way, when no dialog takes input) and the aim guide's tick.
   void update_ball_highlights();
   void update_cue_pointer();
   void update_pointer_source();
   void update_key_hints();
   void update_aim_guide();
-  // The control hints of the engine's controller tutorial (nothing without
-  // one): the sets for the device in charge, the selection hints while a
-  // human's shot waits (or the game is paused), the choice hints only then
-  // and not paused, laid out 0.75 wide while the tutorial is enabled.
-  void update_control_hints();
 
   // ---- Input
 
@@ -560,10 +563,10 @@ class PoolEngine : public BasicEngine {
   void install_input_callbacks();
   // One step of the shot wizard back ("backspace_key_up"), never below
   // turn_first_step (leaving "Shoot" calls off a stroke the Shoot button
-  // asked for); the choices of the steps undone are made again (the best
-  // pocket for the ball; back at the ball, the suggestion of a new turn)
-  // and the dialog of the step is shown alone. Nothing while a prompt stays
-  // open or once the game is won. -1.
+  // asked for); the choices of the steps undone are cleared (back at the
+  // pocket, the pocket; back at the ball, both) and the dialog of the step
+  // is shown alone. Nothing while a prompt stays open, on a computer's turn
+  // or once the game is won. -1.
   int undo_shot_step();
   // ---- VR hand controllers (pool_engine_controllers.cpp)
 
@@ -573,12 +576,12 @@ class PoolEngine : public BasicEngine {
   // this far (m) along the hand's model's z axis.
   static constexpr float kHeldCueReach = 0.5f;
   // The engine's controller-pose hook, once a headset frame after the
-  // controller records took their poses and triggers. Each trigger that
-  // crossed kTriggerThreshold since the last update queues a click of
-  // button 0 for the dialogs (state 1 pressed, 0 let go). Then, while
-  // paused, without rules or on a human's turn, the cue follows the hands:
-  // one hand holds it from the hand through the target (paused or without
-  // balls: kHeldCueReach along its model's z axis, nothing without a
+  // controller records took their poses and triggers. The first two hands'
+  // positions go to hand_positions. Each trigger that crossed
+  // kTriggerThreshold since the last update queues a click of button 0 for
+  // the dialogs (state 1 pressed, 0 let go). Then, while paused, without
+  // rules or on a human's turn, the cue follows the hands: one hand holds it from the hand through
+  // the target (paused or without balls: kHeldCueReach along its model's z axis, nothing without a
   // model); with two, the hand nearer the target (the first of equally
   // near ones; the first without balls) holds the front end, where it
   // stays while that hand's trigger is held, and the other the back end,
@@ -608,6 +611,9 @@ class PoolEngine : public BasicEngine {
   PoolMenus menus{this};
 
   Ball* cue_ball = nullptr;
+  // Borrows the cue ball, balls[0], once a rack is built; until then it
+  // owns a default ball.
+  Wrapper<Ball> cue_ball_holder;
   double spin_force_coefficient = 0.04;
   float shot_speed = 0.0f;  // the cue's speed at the last strike
   float min_strike_speed = 0.1f;
@@ -636,6 +642,11 @@ class PoolEngine : public BasicEngine {
   // the contact that sends the selected ball into the selected pocket.
   Vec3 target_a{0.0f, 0.0f, 0.0f};
   Vec3 target_b{0.0f, 0.0f, 0.0f};
+  // The first two VR hand controllers' positions as the last headset frame
+  // left them, and where the cue's ends began the fade into them: the
+  // targets and starts that fade_aim_to_controllers' faders read.
+  std::array<Vec3, 2> hand_positions{};
+  std::array<Vec3, 2> fade_starts{};
   Vec3 ghost_point{0.0f, 0.0f, 0.0f};
   float ghost_factor = 1.0f;
   double align_duration = 3.0;

@@ -28,6 +28,8 @@ Vec3 PoolEngine::controller_target() {
 void PoolEngine::update_controller_input() {
   const std::vector<Controller>& hands = controllers();
   const std::size_t n = hands.size();
+  for (std::size_t i = 0; i < n && i < hand_positions.size(); ++i)
+    hand_positions[i] = to_vec3(hands[i].pos().x_data());
   const Vec3 target = controller_target();
 
   // The hand nearer the target; the first of equally near ones.

@@ -64,9 +64,11 @@ Dialog* PoolEngine::menus_back() {
 
 int PoolEngine::undo_shot_step() {
   if (menus.menus_active && !menus_back() && menu_hook()) menu_hook()(false);
-  // A prompt still open takes the key alone, and a finished game has no
-  // step to take back: nothing behind them changes.
+  // A prompt still open takes the key alone, a finished game has no step to
+  // take back, and a computer's turn is not the player's to take back (its
+  // glide and aim stay): nothing behind them changes.
   if (menus.first_open_menu() || (rules && rules->has_winner())) return -1;
+  if (rules && rules->current_player().computer) return -1;
   // The gate of a strike without its step conditions: can_shoot() holds only
   // in "Shoot" (on a monitor), which would leave nothing to undo in the
   // steps before it.
@@ -80,22 +82,16 @@ int PoolEngine::undo_shot_step() {
     // called off with the step.
     if (from == kShoot) gametime_queue().erase(kShootRequestEvent);
   }
-  // The choices of the steps undone are made again as a new turn makes
-  // them, so that the step shown always has one to confirm: back at the
-  // pocket, the best pocket for the ball; back at the ball, the suggested
-  // ball and pocket. A key of 0 then shows the dialog of the step alone and
-  // refreshes the status lines.
+  // The choices of the steps undone are cleared: the arrows choose again,
+  // and until they do the step's button confirms nothing. A key of 0 then
+  // shows the dialog of the step alone and refreshes the status lines.
   const int step = shot_wizard.current_step_index();
   if (step < kShoot) {
     selected_pocket = -1;
-    if (rules && selected_ball_object())
-      selected_pocket = rules->suitable_pockets(balls, table.pockets, selected_ball);
     select_pocket(0);
   }
   if (step < kChoosePocket) {
     selected_ball = -1;
-    selected_pocket = -1;
-    if (!positional_control(1)) choose_computer_shot();
     select_ball(0);
   }
   return -1;

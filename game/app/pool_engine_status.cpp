@@ -19,7 +19,7 @@ bool after_foul_or_scratch(const GameRules& game) {
 }  // namespace
 
 void PoolEngine::update_status_text() {
-  if (turn_text_frame) turn_text_frame->set_text(turn_text());
+  if (turn_text_frame) set_frame_text(turn_text_frame, turn_text());
   update_aim_text();
   update_sunk_text();
   const auto board = info_dialogs.find(kScoreBoard);
@@ -48,7 +48,7 @@ void PoolEngine::update_aim_text() {
   } else if (const Ball* ball = selected_ball_object(); ball && selected_pocket_object()) {
     text = std::string(" ") + "Aiming for the " + std::to_string(ball->number) + " ball.";
   }
-  aim_text_frame->set_text(text);
+  set_frame_text(aim_text_frame, text);
 }
 
 void PoolEngine::update_sunk_text() {
@@ -58,19 +58,19 @@ void PoolEngine::update_sunk_text() {
   // verdict of this shot speaks of it.
   if (!game.shot_in_progress && game.foul) {
     std::cout << "Table scratched" << std::endl;
-    sunk_text_frame->set_text(" ");
+    set_frame_text(sunk_text_frame, " ");
     return;
   }
   if (!game.shot_in_progress && game.ball_in_hand) {
     std::cout << "Scratched" << std::endl;
-    sunk_text_frame->set_text(" ");
+    set_frame_text(sunk_text_frame, " ");
     return;
   }
   std::vector<std::int32_t> sunk;
   for (const ShotEvent& e : game.events)
     if (e.first == kPocketed && e.second > 0) sunk.push_back(e.second);
-  sunk_text_frame->set_text(sunk.empty() ? " "
-                                         : "Sunk " + list_text(sunk, "ball", "balls", "the") + ".");
+  set_frame_text(sunk_text_frame,
+                 sunk.empty() ? " " : "Sunk " + list_text(sunk, "ball", "balls", "the") + ".");
 }
 
 Dialog* PoolEngine::new_score_board() {

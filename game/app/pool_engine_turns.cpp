@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
-#include "core/bezier_fader.h"
 #include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
+#include "game/scene/bezier_fader.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -103,6 +103,7 @@ void PoolEngine::new_rack() {
   balls.assign(static_cast<std::size_t>(n) + 1, Ball(&geometry()));
   clear_sink_events();
   cue_ball = &balls[0];
+  cue_ball_holder.set(cue_ball);
   aim_guide.aim_at(cue_ball);
   for (std::size_t i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
@@ -252,11 +253,17 @@ void PoolEngine::choose_computer_shot() {
 void PoolEngine::fade_aim_to_controllers(EventQueue* queue, float duration) {
   if (!positional_control(1) || !(duration > 0.0f)) return;
   EventQueue& q = queue ? *queue : gametime_queue();
+  // A fade under way would read the starts written here.
+  while (q.contains(kFadeEvent)) q.erase(kFadeEvent);
   Vec3* ends[2] = {&cue.end_a, &cue.end_b};
-  const std::size_t n = std::min<std::size_t>(2, controllers().size());
+  const std::vector<Controller>& hands = controllers();
+  const std::size_t n = std::min<std::size_t>(2, hands.size());
   for (std::size_t k = 0; k < n; ++k) {
-    const float* target = controllers()[k].pos().x_data();
-    q.adopt(std::make_unique<BezierFaderBuffered<float>>(3, ends[k]->data(), ends[k]->data(),
-                                                         target, q.time(), duration, "Fade"));
+    // The hand where it is now, until the next headset frame moves it.
+    hand_positions[k] = to_vec3(hands[k].pos().x_data());
+    fade_starts[k] = *ends[k];
+    q.adopt(std::make_unique<BezierFader>(ends[k]->data(), fade_starts[k].data(),
+                                          hand_positions[k].data(), nullptr, nullptr, q.time(),
+                                          duration, kFadeEvent));
   }
 }

@@ -91,9 +91,8 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
   std::array<std::vector<std::string>, 5> files;
   for (std::size_t i = 0; i < kFileKeys.size(); ++i)
     files[i] = split(section[kFileKeys[i]].str(), "");
-  // The stored default is "0": a value that does not read keeps it.
-  bg_repeat = false;
-  section.read("bg_repeat", &bg_repeat);
+  // The switches are integers as atoi reads them: a word is 0, off.
+  bg_repeat = static_cast<int>(section["bg_repeat"]) != 0;
   say("init_audio() finished splitting filenames");
   for (std::size_t i = 0; i < kFileKeys.size(); ++i) {
     say(std::string("init_audio() finding ") + kFileKeys[i]);
@@ -124,8 +123,8 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
   bg_source().gain(music_gain);
   listener.gain(master_gain);
 
-  section.read("bg_on", &bg_on);
-  if (bool effects_on = true; section.read("effects_on", &effects_on) && !effects_on) {
+  if (section.contains("bg_on")) bg_on = static_cast<int>(section["bg_on"]) != 0;
+  if (section.contains("effects_on") && static_cast<int>(section["effects_on"]) == 0) {
     menu_bank.mute(true);
     game_bank.mute(true);
   }

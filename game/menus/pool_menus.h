@@ -222,10 +222,18 @@ class PoolMenus {
   // The text of one button's label (controller -1: both); an empty text
   // hides the label.
   void set_vr_label_text(int controller, const std::string& text, const std::string& button);
-  // The label of one button, made when missing: null without an engine or
-  // when the engine has no location for the button.
+  // The label of one button, made with create_vr_label when missing (at the
+  // button's location plus offset): null without an engine or when the
+  // engine has no location for the button.
   Dialog* add_vr_label(int controller, const std::string& button, const std::string& text,
                        const Vec3& offset);
+  // A new label named `name` (none of that name may exist yet) showing one
+  // line of text: small, without background, not selectable, registered
+  // with the engine and kept in vr_labels; while it is enabled an endless
+  // real-time event keeps it at `at` in the frame of the controller's model.
+  // Null without an engine.
+  Dialog* create_vr_label(const std::string& name, int controller, const Vec3& at,
+                          const std::string& text);
   // The dialog the hints stand by and Enter goes to: the open menu while in
   // menu mode, else, while a human's shot waits and no stroke is on its way,
   // the shot wizard's dialog of the current step, shown alone.

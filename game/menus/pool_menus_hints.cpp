@@ -141,6 +141,12 @@ Dialog* PoolMenus::add_vr_label(int controller, const std::string& button, const
 
   const std::string name = label_name(controller, button);
   if (const auto found = vr_labels.find(name); found != vr_labels.end()) return found->second;
+  return create_vr_label(name, controller, to_vec3(location->second.data()) + offset, text);
+}
+
+Dialog* PoolMenus::create_vr_label(const std::string& name, int controller, const Vec3& at,
+                                   const std::string& text) {
+  if (!engine) return nullptr;
   Dialog* label = new_dialog(name);
   TextFrame& frame = label->frame();
   frame.text_size(kLabelTextSize, true);
@@ -152,7 +158,6 @@ Dialog* PoolMenus::add_vr_label(int controller, const std::string& button, const
   frame.bg_color()[3] = 0.0f;
   label->follow_player(0);
 
-  const Vec3 at = to_vec3(location->second.data()) + offset;
   const auto index = static_cast<std::size_t>(controller);
   engine->realtime_queue().run_periodically(
       [this, label, index, at] {

@@ -22,10 +22,10 @@ void add_image(Dialog& d, const EngineSettings* settings, const std::string& fil
   image->selectable(0);
 }
 
-// The key as a flag when the section holds one that reads, else `otherwise`.
+// The key as an int (atoi: a word is 0) when the section holds it, else
+// `otherwise`.
 bool stored_flag(const ProgramCfg& section, const std::string& key, bool otherwise) {
-  section.read(key, &otherwise);
-  return otherwise;
+  return section.contains(key) ? static_cast<int>(section[key]) != 0 : otherwise;
 }
 
 }  // namespace

@@ -87,10 +87,8 @@ void PoolEngine::intro() {
         product_logo_dialog()->enable(false);
         if (ControllerTutorial* tutorial = controller_tutorial()) {
           const ProgramCfg& controls = std::as_const(settings())["controls"];
-          // A stored value that does not read keeps the default, shown.
-          bool hints = controls.contains("show_control_hints");
-          controls.read("show_control_hints", &hints);
-          tutorial->enable(hints);
+          tutorial->enable(controls.contains("show_control_hints") &&
+                           static_cast<int>(controls["show_control_hints"]) != 0);
         }
         if (start_game_hook()) start_game_hook()(0, 2);
       },

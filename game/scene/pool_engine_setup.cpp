@@ -109,7 +109,12 @@ int PoolEngine::init_post_glew() {
   pause_allowed(false);
   intro_when_loaded(*this, 0);
 
-  enqueue_periodic([this] { update_control_hints(); }, 0.5, 0.0, -1.0, nullptr);
+  enqueue_periodic(
+      [this] {
+        if (auto* hints = dynamic_cast<ControllerTutorialPool*>(controller_tutorial()))
+          hints->update_hints();
+      },
+      0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 
@@ -134,10 +139,10 @@ void PoolEngine::init_controls() {
     controls["look_inversion"] = inverted;
   else if (controls.read("look_inversion", &inverted))
     mouse().set_inversion(inverted);
+  // An int as atoi reads it: a word is 0, the tips off.
   if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
-  bool hints = true;
-  controls.read("show_control_hints", &hints);
-  if (ControllerTutorial* tutorial = controller_tutorial()) tutorial->enable(hints);
+  if (ControllerTutorial* tutorial = controller_tutorial())
+    tutorial->enable(static_cast<int>(controls["show_control_hints"]) != 0);
   cfg.save_section(kControls, true);
 }
 
@@ -271,31 +276,12 @@ void PoolEngine::update_key_hints() {
   // Left as they are otherwise: the overlay pass draws them only while a
   // menu is up or a human's shot waits.
   if (!awaiting_human_input() || positional_control(1)) return;
-  // Placing them shows the dialog of the wizard's step; while a stroke the
-  // Shoot button asked for is on its way, no dialog takes input and the
-  // one it hid stays hidden.
-  if (stroke_coming() && !paused()) return;
+  // While a stroke the Shoot button asked for is on its way no dialog takes
+  // input (the one it hid stays hidden): the placement hides every picture.
   menus.place_control_hints();
 }
 
 void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
   aim_guide.tick(!computer_shot);
-}
-
-void PoolEngine::update_control_hints() {
-  ControllerTutorial* tutorial = controller_tutorial();
-  if (!tutorial) return;
-  tutorial->update_control_hints(false);
-  const bool on = tutorial->enabled();
-  const bool gamepad = on && tutorial->gamepad_active();
-  const bool keyboard = on && tutorial->keyboard_active();
-  const bool human_turn = rules && !rules->shot_in_progress && !rules->current_player().computer &&
-                          shot_wizard.active();
-  const bool waiting = paused() || human_turn;
-  tutorial->keyboard_select_hints(keyboard && waiting);
-  tutorial->gamepad_select_hints(gamepad && waiting);
-  tutorial->keyboard_choose_hints(keyboard && waiting && !paused());
-  tutorial->gamepad_choose_hints(gamepad && waiting && !paused());
-  if (on) tutorial->distribute_hints(0.75f);
 }

@@ -75,6 +75,13 @@ bool PoolEngine::aim_settling() const {
 void PoolEngine::start_turn() {
   if (!rules) return;
   GameRules& game = *rules;
+  // A won game has no turn to play, only the menus: after "No" to "Play
+  // again?" a computer that won would otherwise aim and strike on, and ask
+  // again.
+  if (game.has_winner()) {
+    allow_pausing();
+    return;
+  }
   if (game.shot_in_progress) {
     if (game.block_strike_while_running) {
       allow_pausing();

@@ -182,7 +182,7 @@ TEST_F(IntroGL, TheControlHintsFollowTheirSettingAtTenSeconds) {
   const struct {
     const char* value;  // nullptr: no key
     bool enabled;
-  } cases[] = {{nullptr, false}, {"0", false}, {"1", true}};
+  } cases[] = {{nullptr, false}, {"0", false}, {"1", true}, {"yes", false}};  // atoi: a word is 0
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value ? c.value : "missing");
     ProgramCfg& controls = engine.settings()["controls"];

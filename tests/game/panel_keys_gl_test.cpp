@@ -25,7 +25,7 @@
 namespace {
 
 constexpr double kFrame = 1.0 / 60.0;
-constexpr int kEnter = 13, kEsc = 27, kDelete = 127, kDown = 103;
+constexpr int kEnter = 13, kEsc = 27, kDelete = 127, kRight = 102, kDown = 103;
 
 // The text of the item under the dialog's cursor ("" for none).
 std::string highlighted(const Dialog* d) {
@@ -68,10 +68,11 @@ class PanelKeys : public datagen_test::DataFolderFixture<testing_support::GLTest
     engine.keyboard_callback(k, 1, 0, 0, 0);
     engine.keyboard_callback(k, 0, 0, 0, 0);
   }
-  void down() {
-    engine.special_key(kDown, 1, 0, 0, 0);
-    engine.special_key_up(kDown, 0, 0, 0);
+  void arrow(int k) {
+    engine.special_key(k, 1, 0, 0, 0);
+    engine.special_key_up(k, 0, 0, 0);
   }
+  void down() { arrow(kDown); }
 
   std::string step() const { return engine.shot_wizard.current_step().name(); }
   Dialog* wizard(const std::string& name) { return engine.menus.wizard_dialogs.at(name); }
@@ -164,7 +165,8 @@ TEST_F(PanelKeys, AfterDeleteTheStepsPanelIsHighlightedAndTakesTheFirstEnter) {
   run(0.5);
   ASSERT_EQ(step(), "Shoot");
   // Back one step, then two, from "Shoot": the step's panel alone, its
-  // button highlighted and taking the arrow keys, and Enter runs it.
+  // button highlighted and taking the arrow keys. Its choice is cleared:
+  // Enter confirms nothing until an arrow has chosen, then runs it.
   const struct {
     int deletes;
     const char *step, *panel, *button, *next;
@@ -172,10 +174,12 @@ TEST_F(PanelKeys, AfterDeleteTheStepsPanelIsHighlightedAndTakesTheFirstEnter) {
                {2, "Choose ball", "ball", "Choose ball", "Choose pocket"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.step);
-    while (step() != "Shoot") {
+    for (int i = 0; i < 4 && step() != "Shoot"; ++i) {
+      if (!engine.selected_pocket_object()) arrow(kRight);
       key(kEnter);
       frame();
     }
+    ASSERT_EQ(step(), "Shoot");
     for (int i = 0; i < c.deletes; ++i) {
       key(kDelete);
       frame();
@@ -186,6 +190,11 @@ TEST_F(PanelKeys, AfterDeleteTheStepsPanelIsHighlightedAndTakesTheFirstEnter) {
       EXPECT_EQ(d->enabled(), d == panel) << name;
     EXPECT_EQ(highlighted(panel), c.button);
     EXPECT_EQ(engine.selected_dialog(), panel);
+    key(kEnter);
+    EXPECT_EQ(step(), c.step);
+    arrow(kRight);
+    frame();
+    EXPECT_EQ(highlighted(panel), c.button);
     key(kEnter);
     EXPECT_EQ(step(), c.next);
     frame();

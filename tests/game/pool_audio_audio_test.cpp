@@ -153,17 +153,21 @@ TEST_F(PoolAudioTest, WithEverySourceBusyTheFirstIsTaken) {
 }
 
 TEST_F(PoolAudioTest, EffectsOffAtStartMuteUntilTurnedOn) {
-  write_settings("effects_on = 0\n");
-  PoolAudio audio;
-  ASSERT_EQ(start(audio), 0);
-  EXPECT_TRUE(audio.game_bank.muted());
-  EXPECT_TRUE(audio.menu_bank.muted());
-  EXPECT_FALSE(audio.bg_bank.muted());
-  audio.play_impact(ImpactKind::kCueHit, nullptr, 1.0f);
-  EXPECT_EQ(playing_sources(audio.game_bank), 0);
-  audio.game_bank.mute(false);
-  audio.play_impact(ImpactKind::kCueHit, nullptr, 1.0f);
-  EXPECT_EQ(playing_sources(audio.game_bank), 1);
+  // An int as atoi reads it: a word is 0, off.
+  for (const char* lines : {"effects_on = 0\n", "effects_on = on\n"}) {
+    SCOPED_TRACE(lines);
+    write_settings(lines);
+    PoolAudio audio;
+    ASSERT_EQ(start(audio), 0);
+    EXPECT_TRUE(audio.game_bank.muted());
+    EXPECT_TRUE(audio.menu_bank.muted());
+    EXPECT_FALSE(audio.bg_bank.muted());
+    audio.play_impact(ImpactKind::kCueHit, nullptr, 1.0f);
+    EXPECT_EQ(playing_sources(audio.game_bank), 0);
+    audio.game_bank.mute(false);
+    audio.play_impact(ImpactKind::kCueHit, nullptr, 1.0f);
+    EXPECT_EQ(playing_sources(audio.game_bank), 1);
+  }
 }
 
 TEST_F(PoolAudioTest, VolumesReachTheEffectSourcesButNotTheMusic) {
@@ -210,12 +214,16 @@ TEST_F(PoolAudioTest, TheMusicStepPlaysOnceUnlessRepeated) {
 }
 
 TEST_F(PoolAudioTest, MusicOffInTheSettings) {
-  write_settings("bg_on = 0\n");
-  PoolAudio audio;
-  ASSERT_EQ(start(audio), 0);
-  EXPECT_FALSE(audio.bg_on);
-  queue_.update(0.0);
-  EXPECT_FALSE(audio.bg_source().playing());
+  // An int as atoi reads it: a word is 0, off.
+  for (const char* lines : {"bg_on = 0\n", "bg_on = yes\n"}) {
+    SCOPED_TRACE(lines);
+    write_settings(lines);
+    PoolAudio audio;
+    ASSERT_EQ(start(audio), 0);
+    EXPECT_FALSE(audio.bg_on);
+    queue_.update(0.0);
+    EXPECT_FALSE(audio.bg_source().playing());
+  }
 }
 
 TEST_F(PoolAudioTest, TheMusicEventOutlivingTheSoundsDoesNothing) {

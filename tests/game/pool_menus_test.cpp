@@ -257,11 +257,22 @@ TEST_F(PoolMenusTest, TheAudioSwitchesStartFromTheStoredSection) {
   // Building reports no change: nothing was written.
   EXPECT_FALSE(engine.settings()["audio_settings"].contains("effects_on"));
 
-  testing_support::TempDataRoot other;
-  other.write("cfg/audio_settings.ini", "effects_on = 0\nbg_on = 1\n");
-  PoolEngine second;
-  EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Effects:"))->index(), 0);
-  EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Music:"))->index(), 1);
+  // Ints as atoi reads them: a word is 0, off.
+  const struct {
+    const char* file;
+    int effects, music;  // the switches' indices: 1 on
+  } cases[] = {{"effects_on = 0\nbg_on = 1\n", 0, 1},
+               {"effects_on = off\nbg_on = 1\n", 0, 1},
+               {"effects_on = 1\nbg_on = yes\n", 1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    testing_support::TempDataRoot other;
+    other.write("cfg/audio_settings.ini", c.file);
+    PoolEngine second;
+    EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Effects:"))->index(),
+              c.effects);
+    EXPECT_EQ(static_cast<ListSelection*>(item(second.menus.audio(), "Music:"))->index(), c.music);
+  }
 }
 
 TEST_F(PoolMenusTest, InvertingOneAxisKeepsTheOthersAndSavesAllThree) {
@@ -301,7 +312,9 @@ TEST_F(PoolMenusTest, ControlTipsFollowTheStoredSettingAndStartOnWithoutIt) {
   } cases[] = {{nullptr, true},
                {"walk_accel = 3\n", true},
                {"show_control_hints = 0\n", false},
-               {"show_control_hints = 1\n", true}};
+               {"show_control_hints = 1\n", true},
+               // An int as atoi reads it: a word is 0.
+               {"show_control_hints = yes\n", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file ? c.file : "no section");
     testing_support::TempDataRoot data;
@@ -358,15 +371,26 @@ TEST_F(PoolMenusTest, VrLabelsStandAtTheButtonsTheTablesList) {
   EXPECT_EQ(trigger->frame().text_size(), 0.01f);
   EXPECT_EQ(trigger->frame().bg_color()[3], 0.0f);
   EXPECT_EQ(trigger->follow_player(), 0);
+  // One made directly, at a point of its controller's frame.
+  Dialog* menu = menus.create_vr_label("help_1_menu", 1, {0.0f, 0.05f, 0.0f}, "Menu");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menus.vr_labels.at("help_1_menu"), menu);
+  EXPECT_EQ(texts(menu), std::vector<std::string>{"Menu"});
+  EXPECT_EQ(menu->frame().text_size(), 0.01f);
 
-  // The label follows its controller's model.
-  VBO model;
+  // The labels follow their controllers' models.
+  VBO model, other;
   model.coord_sys().position() = {1.0f, 2.0f, 3.0f};
+  other.coord_sys().position() = {-1.0f, 0.0f, 0.0f};
   engine.controller_vbos().add(&model);
+  engine.controller_vbos().add(&other);
   engine.realtime_queue().update(1.0);
-  const Vec3 at = trigger->frame().coord_sys().position();
-  const Vec3 expected{1.0f, 2.0f - 0.02f - 0.008f, 3.03f};
-  for (int k = 0; k < 3; ++k) EXPECT_NEAR(at[k], expected[k], 1e-6f);
+  const auto expect_at = [](const Dialog* label, const Vec3& expected) {
+    const Vec3 at = label->frame().coord_sys().position();
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(at[k], expected[k], 1e-6f);
+  };
+  expect_at(trigger, {1.0f, 2.0f - 0.02f - 0.008f, 3.03f});
+  expect_at(menu, {-1.0f, 0.05f, 0.0f});
 }
 
 TEST_F(PoolMenusTest, VrLabelTextsFollowTheGameAndOnlyTheTipsSwitchShowsThemAgain) {

@@ -263,7 +263,7 @@ TEST_F(PoolSceneGL, FurnitureStandsInAllFourQuadrantsAndCopiesOutOfViewAreSkippe
 
 TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
   PoolEngine& e = *engine_;
-  ControllerTutorial tutorial(&e);
+  ControllerTutorialPool tutorial(&e);
   ASSERT_EQ(tutorial.init(false), 0);
   e.controller_tutorial() = &tutorial;
   e.eight_ball.init_players(1, 0);
@@ -275,18 +275,18 @@ TEST_F(PoolSceneGL, ControlHintsShowTheSelectionKeysWhileAHumansShotWaits) {
     return tutorial.keyboard_hints().at(key)->enabled();
   };
 
-  e.update_control_hints();
+  tutorial.update_hints();
   EXPECT_TRUE(shown("arrows_select"));
   EXPECT_TRUE(shown("enter_choose"));
   e.eight_ball.shot_in_progress = true;
-  e.update_control_hints();
+  tutorial.update_hints();
   EXPECT_FALSE(shown("arrows_select"));
   EXPECT_FALSE(shown("enter_choose"));
   // Paused, the selection keys show (for the menus) but not the choice.
   // (The intro refuses pausing until its end.)
   e.pause_allowed(true);
   e.pause(true);
-  e.update_control_hints();
+  tutorial.update_hints();
   EXPECT_TRUE(shown("arrows_select"));
   EXPECT_FALSE(shown("enter_choose"));
 

@@ -217,11 +217,13 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
 
 TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
   FolderCopy data(root());
-  // A felt picture cut short, an empty cue model, a settings line that
-  // means nothing, a look speed that is no number, a walk speed that is a
-  // word and a volume beyond the slider's end.
+  // A felt picture cut short, an empty cue model, a bench that is not
+  // there, a settings line that means nothing, a look speed that is no
+  // number, a walk speed that is a word and a volume beyond the slider's
+  // end.
   data.write("textures/solid_felt_4.png", data.read("textures/solid_felt_4.png").substr(0, 2000));
   data.write("models/cue.obj", "");
+  fs::remove(data.path() + "/models/bench.obj");
   // The last line of a key holds.
   const std::string audio = data.read("cfg/audio_settings.ini");
   data.write("cfg/audio_settings.ini", audio + "music_volume = 1e30\n");
@@ -251,6 +253,10 @@ TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
   EXPECT_NE(felt.find(") for " + data.path() + "/textures/solid_felt_4.png\n"), std::string::npos)
       << felt;
   EXPECT_EQ(count_of(err, cue), 1u);
+  EXPECT_EQ(program_output::lines_with(err, {"bench"}),
+            "Data folder incomplete: " + data.path() +
+                "/models/bench.obj is missing (named by \"obj_file\" in cfg/bench.ini); the game "
+                "goes on without it\n");
   const std::string controls = "Settings file " + data.path() + "/cfg/controls.ini, line ";
   // The sounds are set up before the walker.
   EXPECT_EQ(program_output::lines_with(err, {"Settings file"}),

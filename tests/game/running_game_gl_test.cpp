@@ -20,7 +20,7 @@ using running_program::kFrame;
 // its drawing within half a second; it is laid out when first drawn).
 constexpr double kKeyPause = 0.6;
 // freeglut's special keys.
-constexpr int kDownArrow = 103;
+constexpr int kRightArrow = 102, kDownArrow = 103;
 constexpr unsigned char kEnter = 13, kEsc = 27, kDelete = 127;
 
 // The dialog's child whose text is `text`; null when none.
@@ -222,7 +222,7 @@ TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWor
     int enters;         // Enter presses from the turn's first step
     const char* after;  // the step after Delete
     const char* panel;  // its panel
-    const char* next;   // the step after Enter on that panel
+    const char* next;   // the step after an arrow and Enter on that panel
   } cases[] = {
       // The turn began at "Choose ball": Delete goes no lower.
       {0, "Choose ball", "ball", "Choose pocket"},
@@ -233,13 +233,22 @@ TEST_F(RunningGame, DeleteAtEveryStepOfAHumansShotLeavesTheStepsPanelAloneAndWor
     SCOPED_TRACE(c.enters);
     PoolEngine& e = *engine_;
     e.begin_turn_at("Choose ball");
+    e.choose_computer_shot();
     e.select_ball(0);
     for (int i = 0; i < c.enters; ++i) press_and_wait(kEnter);
     press(kDelete);
     EXPECT_EQ(step(), c.after);
     EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    // The step's choice is cleared (at the ball, the pocket's too).
+    EXPECT_EQ(e.selected_pocket, -1);
+    EXPECT_EQ(e.selected_ball >= 0, c.after == std::string("Choose pocket"));
     frames(0.2);
     EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    // Enter confirms nothing until an arrow has chosen.
+    press_and_wait(kEnter);
+    EXPECT_EQ(step(), c.after);
+    EXPECT_EQ(shown_panels(), std::vector<std::string>{c.panel});
+    press_special_and_wait(kRightArrow);
     press_and_wait(kEnter);
     EXPECT_EQ(step(), c.next);
   }
@@ -262,6 +271,68 @@ TEST_F(RunningGame, TheShootPanelStaysHiddenFromItsButtonThroughTheShot) {
   }
   ASSERT_TRUE(e.rules->shot_in_progress);
   frames(0.5);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
+TEST_F(RunningGame, NoKeyPictureStaysWhileAStrokeTheShootButtonAskedForIsOnItsWay) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  const Decal& enter = e.menus.hint("keyboard_Enter");
+  const Decal& esc = e.menus.hint("keyboard_Esc");
+  press_and_wait(kEnter);
+  press_and_wait(kEnter);
+  ASSERT_EQ(step(), "Shoot");
+  Dialog* shoot = e.menus.wizard_dialogs.at("shoot");
+  expect_beside(enter, shoot, child_named(shoot, "Shoot"));
+  // Enter on "Shoot": its panel hides, and so do the pictures beside it,
+  // from the glide to the strike.
+  press(kEnter);
+  for (int i = 0; i < 300 && !e.rules->shot_in_progress; ++i) {
+    frames(kFrame);
+    ASSERT_TRUE(e.stroke_coming() || e.rules->shot_in_progress) << i;
+    ASSERT_FALSE(enter.visible) << i;
+    ASSERT_FALSE(esc.visible) << i;
+  }
+  ASSERT_TRUE(e.rules->shot_in_progress);
+}
+
+TEST_F(RunningGame, DeleteDuringAComputersGlideLeavesItsTurnAlone) {
+  past_intro();
+  PoolEngine& e = *engine_;
+  // The computers' game behind the intro: a computer's cue gliding into
+  // its aim, from the glide's start.
+  bool was_running = true;
+  for (int i = 0; i < 1800 && !(e.cue_animation_running() && !was_running); ++i) {
+    was_running = e.cue_animation_running();
+    frames(kFrame);
+  }
+  ASSERT_TRUE(e.cue_animation_running());
+  ASSERT_TRUE(e.rules->current_player().computer);
+  ASSERT_FALSE(e.rules->shot_in_progress);
+  frames(0.5);
+  ASSERT_TRUE(e.cue_animation_running());
+  const auto glide = [&e] {
+    std::vector<const Event*> events;
+    for (const Event* ev : e.gametime_queue().events())
+      if (ev && ev->name() == PoolEngine::kGlideEvents[0]) events.push_back(ev);
+    return events;
+  };
+  const std::vector<const Event*> before = glide();
+  const Vec3 aim_a = e.target_a, aim_b = e.target_b;
+  const int ball = e.selected_ball, pocket = e.selected_pocket;
+  const std::string at = step();
+  ASSERT_EQ(shown_panels(), std::vector<std::string>{});
+
+  press(kDelete);
+  EXPECT_EQ(glide(), before);
+  EXPECT_EQ(e.target_a, aim_a);
+  EXPECT_EQ(e.target_b, aim_b);
+  EXPECT_EQ(e.selected_ball, ball);
+  EXPECT_EQ(e.selected_pocket, pocket);
+  EXPECT_EQ(step(), at);
+  EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+  frames(kKeyPause);
   EXPECT_EQ(shown_panels(), std::vector<std::string>{});
 }
 
@@ -344,6 +415,36 @@ TEST_F(RunningGame, AWonGamesPlayAgainQuestionTakesEscAndDeleteAsItsNo) {
   press_and_wait(kDelete);
   EXPECT_TRUE(e.menus.choose_team()->enabled());
   EXPECT_EQ(shown_panels(), std::vector<std::string>{});
+}
+
+TEST_F(RunningGame, AComputersWinAnsweredNoLeavesTheTableStill) {
+  past_intro();
+  start_game(0);  // Human vs. Computer
+  PoolEngine& e = *engine_;
+  // The human's cue has glided into the suggested aim.
+  for (int i = 0; i < 300 && e.cue_animation_running(); ++i) frames(kFrame);
+  ASSERT_FALSE(e.cue_animation_running());
+  // The computer has just won: its winning stroke left the shot's panels
+  // hidden and nothing chosen.
+  e.menus.hide_wizard_dialogs();
+  e.selected_ball = e.selected_pocket = -1;
+  e.eight_ball.current = 1;
+  e.eight_ball.winner = 1;
+  e.next_turn();
+  frames(kKeyPause);
+  Dialog* question = e.menus.menu("play_again");
+  ASSERT_TRUE(question->enabled());
+  press_and_wait(kEsc);  // "No"
+  ASSERT_FALSE(question->enabled());
+  ASSERT_FALSE(e.paused());
+  // The won game stays as it ended: the computer aims and strikes no more.
+  for (int i = 0; i < 10; ++i) {
+    frames(0.5);
+    ASSERT_FALSE(e.cue_animation_running()) << i;
+    ASSERT_FALSE(e.stroke_pending()) << i;
+    ASSERT_FALSE(e.rules->shot_in_progress) << i;
+  }
+  EXPECT_FALSE(question->enabled());
 }
 
 }  // namespace

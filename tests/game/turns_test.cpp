@@ -76,6 +76,12 @@ class Turns : public ::testing::Test {
     engine.realtime_queue().update(now);
   }
   std::string step() const { return engine.shot_wizard.current_step().name(); }
+  // A score line as the next real-time step, which writes the lines, leaves
+  // it.
+  std::string shown(const TextFrame* line) {
+    realtime_frame();
+    return line->text();
+  }
 
   PoolEngine engine;
   double now = 0.0;
@@ -84,10 +90,14 @@ class Turns : public ::testing::Test {
 // ---- New games and racks
 
 TEST_F(Turns, ANewGameRacksSixteenBallsAtRestInsideTheBox) {
+  // Before any rack the holder keeps a ball of its own.
+  EXPECT_TRUE(engine.cue_ball_holder.owned());
   engine.table.pockets[3].balls = {4, 9};
   new_game(1, 1);
   const Vec3& h = engine.table.half_extents;
   EXPECT_EQ(engine.cue_ball, &engine.balls[0]);
+  EXPECT_EQ(engine.cue_ball_holder.data(), &engine.balls[0]);
+  EXPECT_FALSE(engine.cue_ball_holder.owned());
   EXPECT_EQ(engine.aim_guide.ball, engine.cue_ball);
   const Vec3 cue = engine.cue_ball->position;
   EXPECT_EQ(cue, engine.cue_start);
@@ -127,10 +137,10 @@ TEST_F(Turns, ANewGameRacksSixteenBallsAtRestInsideTheBox) {
   EXPECT_FALSE(engine.paused());
   ASSERT_NE(engine.info_dialogs.count("new_score_board"), 0u);
   EXPECT_TRUE(engine.new_score_board()->enabled());
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player's turn (no teams).");
-  EXPECT_EQ(engine.aim_text_frame->text(),
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player's turn (no teams).");
+  EXPECT_EQ(shown(engine.aim_text_frame),
             " Aiming for the " + std::to_string(engine.selected_ball) + " ball.");
-  EXPECT_EQ(engine.sunk_text_frame->text(), " ");
+  EXPECT_EQ(shown(engine.sunk_text_frame), " ");
 }
 
 TEST_F(Turns, ANewGameCallsOffTheCueAnimationsAndHidesTheWizardDialogs) {
@@ -197,8 +207,8 @@ TEST_F(Turns, AHumanBreakThatDropsBothTeamsAsksForATeamBeforeTheVerdict) {
   EXPECT_EQ(game.shot_count, 1u);
   EXPECT_EQ(game.current, 0);
   EXPECT_EQ(step(), "Choose ball");
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player's turn (stripes).");
-  EXPECT_EQ(engine.sunk_text_frame->text(), "Sunk balls 3 and 10.");
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player's turn (stripes).");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "Sunk balls 3 and 10.");
 }
 
 TEST_F(Turns, TeamChoiceTextsCountTheSunkBallsOfEachTeam) {
@@ -245,7 +255,7 @@ TEST_F(Turns, AHumanWhoScratchesOnTheBreakIsAskedToBreakAgain) {
   EXPECT_FALSE(engine.menu_enabled());
   EXPECT_EQ(engine.rules->current, 1);
   EXPECT_EQ(step(), "Ball in hand");
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player 1 scratched!");
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player 1 scratched!");
 
   // "Yes": a new game with the same seats.
   new_game(2, 0);
@@ -282,13 +292,16 @@ TEST_F(Turns, StatusLinesAfterAFoulAScratchAndAGoodShot) {
   game.shot_count = 3;
   testing_support::OutputCapture capture;
 
-  // A foul: no ball touched, too few cushions; the turn passes.
+  // A foul: no ball touched, too few cushions; the turn passes. The lines
+  // change with the next real-time step.
+  const std::string before = engine.turn_text_frame->text();
   shot({}, false);
   engine.end_shot();
   EXPECT_TRUE(game.foul);
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player 1 table scratched!");
-  EXPECT_EQ(engine.aim_text_frame->text(), "Ball-in-hand for Player 2 (stripes).");
-  EXPECT_EQ(engine.sunk_text_frame->text(), " ");
+  EXPECT_EQ(engine.turn_text_frame->text(), before);
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player 1 table scratched!");
+  EXPECT_EQ(shown(engine.aim_text_frame), "Ball-in-hand for Player 2 (stripes).");
+  EXPECT_EQ(shown(engine.sunk_text_frame), " ");
   EXPECT_NE(capture.out().find("Table scratched\n"), std::string::npos);
   EXPECT_EQ(step(), "Ball in hand");
 
@@ -297,22 +310,22 @@ TEST_F(Turns, StatusLinesAfterAFoulAScratchAndAGoodShot) {
   shot({0});
   engine.end_shot();
   EXPECT_FALSE(game.foul);
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player 2 scratched!");
-  EXPECT_EQ(engine.aim_text_frame->text(), "Ball-in-hand for Player 1 (solids).");
-  EXPECT_EQ(engine.sunk_text_frame->text(), " ");
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player 2 scratched!");
+  EXPECT_EQ(shown(engine.aim_text_frame), "Ball-in-hand for Player 1 (solids).");
+  EXPECT_EQ(shown(engine.sunk_text_frame), " ");
   EXPECT_NE(capture.out().find("Scratched\n"), std::string::npos);
 
   // Own balls dropped: the shooter stays, the line lists them in order.
   shot({5, 2});
   engine.end_shot();
-  EXPECT_EQ(engine.turn_text_frame->text(), "Player 1's turn (solids).");
-  EXPECT_EQ(engine.sunk_text_frame->text(), "Sunk balls 5 and 2.");
+  EXPECT_EQ(shown(engine.turn_text_frame), "Player 1's turn (solids).");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "Sunk balls 5 and 2.");
   shot({7});
   engine.end_shot();
-  EXPECT_EQ(engine.sunk_text_frame->text(), "Sunk the 7 ball.");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "Sunk the 7 ball.");
   shot({1, 9, 3});
   engine.update_sunk_text();
-  EXPECT_EQ(engine.sunk_text_frame->text(), "Sunk balls 1, 9, and 3.");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "Sunk balls 1, 9, and 3.");
 }
 
 TEST_F(Turns, DuringAShotAfterAFoulTheSunkLineStillListsTheDrops) {
@@ -322,7 +335,7 @@ TEST_F(Turns, DuringAShotAfterAFoulTheSunkLineStillListsTheDrops) {
   testing_support::OutputCapture capture;
   shot({4});
   engine.update_sunk_text();
-  EXPECT_EQ(engine.sunk_text_frame->text(), "Sunk the 4 ball.");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "Sunk the 4 ball.");
   EXPECT_EQ(capture.out(), "");
 }
 
@@ -365,9 +378,9 @@ TEST_F(Turns, TheScoreBoardWelcomesWithTheKeyThatOpensTheMenu) {
   EXPECT_EQ(board->frame().selectable(), 0);
   EXPECT_EQ(board->follow_player(), 0);
   EXPECT_EQ(board->frame().bg_color()[3], 0.0f);
-  EXPECT_EQ(engine.turn_text_frame->text(), "Welcome to Talvorin.");
-  EXPECT_EQ(engine.aim_text_frame->text(), "Select New Game from the");
-  EXPECT_EQ(engine.sunk_text_frame->text(), "main menu [Esc] to start.");
+  EXPECT_EQ(shown(engine.turn_text_frame), "Welcome to Talvorin.");
+  EXPECT_EQ(shown(engine.aim_text_frame), "Select New Game from the");
+  EXPECT_EQ(shown(engine.sunk_text_frame), "main menu [Esc] to start.");
   EXPECT_EQ(std::count(engine.dialogs().begin(), engine.dialogs().end(), board), 1);
 }
 

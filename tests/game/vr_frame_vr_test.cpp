@@ -8,10 +8,14 @@
 
 #include "game/app/pool_engine.h"
 #include "game/app/vr_frame.h"
+#include "input/frame_clock.h"
 #include "input/vr_interface.h"
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
+#include "support/pool_balls.h"
+#include "support/pool_play.h"
 #include "support/vr_headset.h"
+#include "ui/dialog.h"
 
 using testing_support::GLTest;
 using testing_support::HeadsetTest;
@@ -138,4 +142,62 @@ TEST_F(VRFrameTest, BaseStationsAreFoundAndPlacedOnceAtTheWalker) {
   EXPECT_EQ(station.coord_sys().position(), (Vec3{1.0f, 0.5f, 3.0f}));
   frame_.update_base_station_poses();
   EXPECT_EQ(station.coord_sys().position(), (Vec3{4.0f, 0.5f, 3.0f}));
+}
+
+// After "No" to "Play again?" the cue glides over 2 s of game time from
+// where it is into the hands, where the headset has them as it arrives: the
+// engine's step, then the headset frame's controller update, frame by frame.
+TEST_F(VRFrameTest, AfterNoToPlayAgainTheCueGlidesIntoTheHandsWhereTheyAreThen) {
+  double now = 100.0;
+  FrameClock clock{[&now] { return now; }};
+  testing_support::ready_for_play(engine_, clock);
+  engine_.bind_keys();
+  testing_support::place_balls(engine_, {{0, {0.0f, 0.0f, 0.0f}}, {1, {0.5f, 0.0f, 0.0f}}});
+  headset_.add_render_model("ctl", square_model(-1));
+  controller(3, {0.3f, 1.2f, 0.0f});
+  controller(4, {0.6f, 1.2f, 0.0f});
+  start();
+  const auto headset_frame = [&] {
+    now += 1.0 / 30.0;
+    engine_.idle();
+    controller_frame();
+  };
+  for (int i = 0; i < 10; ++i) headset_frame();
+  ASSERT_EQ(engine_.controllers().size(), 2u);
+
+  // The computer has won against the human, who answers "No".
+  engine_.eight_ball.init_players(2, 1);
+  engine_.eight_ball.current = 1;
+  engine_.eight_ball.winner = 1;
+  engine_.next_turn();
+  Dialog* question = engine_.menus.menu("play_again");
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(question->enabled());
+  engine_.cue.end_a = {0.0f, 0.5f, 0.0f};
+  engine_.cue.end_b = {0.0f, 0.5f, 1.0f};
+  Frame* no = nullptr;
+  for (Frame* child : question->children())
+    if (auto* line = dynamic_cast<TextFrame*>(child); line && line->text() == "No") no = child;
+  ASSERT_NE(no, nullptr);
+  no->callback()();
+  EXPECT_FALSE(question->enabled());
+  ASSERT_FALSE(engine_.paused());
+
+  // The hands move on while the cue glides, then stay.
+  headset_.set_pose(3,
+                    vr::SimulatedHeadset::matrix({1, 0, 0, 0, 1, 0, 0, 0, 1}, {-0.2f, 1.4f, 0.1f}));
+  headset_.set_pose(4,
+                    vr::SimulatedHeadset::matrix({1, 0, 0, 0, 1, 0, 0, 0, 1}, {-0.5f, 1.3f, 0.2f}));
+  for (int i = 0; i < 75; ++i) headset_frame();
+  const Vec3 walker = engine_.walking().position();
+  for (std::size_t k = 0; k < 2; ++k) {
+    SCOPED_TRACE(k);
+    const Vec3 hand = to_vec3(engine_.controllers()[k].pos().x_data());
+    const Vec3 end = k == 0 ? engine_.cue.end_a : engine_.cue.end_b;
+    const Vec3 expected = (k == 0 ? Vec3{-0.2f, 1.4f, 0.1f} : Vec3{-0.5f, 1.3f, 0.2f}) + walker;
+    for (int a = 0; a < 3; ++a) {
+      EXPECT_NEAR(hand[a], expected[a], 1e-5f);
+      EXPECT_NEAR(end[a], hand[a], 1e-5f);
+    }
+  }
 }
