@@ -41,6 +41,7 @@ PoolEngine::PoolEngine()
   EngineSettings& cfg = settings();
   if (cfg.load_section(kVideoSection) == 0) cfg[kVideoSection].read("fullscreen", &fullscreen);
   window().fullscreen_flag(fullscreen);
+  fullscreen_setting = fullscreen;
 }
 
 PoolEngine::~PoolEngine() {

@@ -71,7 +71,9 @@ Dialog* PoolMenus::wizard_dialog(const std::string& name, Build build) {
 void PoolMenus::show_at(Dialog* dialog, const float* position) {
   dialog->enable(true);
   if (engine) engine->selected_dialog() = dialog;
-  if (position) dialog->frame().coord_sys().position() = to_vec3(position);
+  if (position)
+    dialog->frame().coord_sys().position() =
+        engine ? engine->panel_in_sight(to_vec3(position)) : to_vec3(position);
 }
 
 Dialog* PoolMenus::ball_in_hand() {
