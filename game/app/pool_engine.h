@@ -308,18 +308,22 @@ class PoolEngine : public BasicEngine {
   // puts the ball into play and goes to "Choose ball". The "ball in hand"
   // dialog is laid out and keeps its highlighted item (its first one when
   // it has none); while the ball stays, its open dialog stands over the ball
-  // as panel_in_sight places it, so that it never leaves the picture.
+  // as panel_in_sight places it, so that it never leaves the picture, and
+  // no nearer than at_reading_distance allows.
   void human_control_step();
   // Whether p lies well inside the picture (within three quarters of both
   // half fields of view, ahead of the viewer at the walker's position).
   bool in_sight(const Vec3& p) const;
   // Where a panel of the shot's steps stands that its step puts at `spot`:
-  // there when the viewer can see it (in_sight), else over the spot in
-  // front of the view where the ball in hand is held; pushed out along the
-  // line of sight to at least the distance at which a menu stands in front
-  // of the viewer (Dialog::kPlacedDistance), so that it reads as the menus
-  // do. In a headset, `spot` itself.
+  // there when the viewer can see it (in_sight), else in front of the view,
+  // over the spot where the ball in hand is held as at_reading_distance
+  // moves it. In a headset, `spot` itself.
   Vec3 panel_in_sight(const Vec3& spot) const;
+  // p, or, when it is nearer to the viewer than a menu stands in front of
+  // the viewer (Dialog::kPlacedDistance), the point at that distance on the
+  // line of sight through p: a panel there reads as the menus do. In a
+  // headset, p itself.
+  Vec3 at_reading_distance(const Vec3& p) const;
   // The per-frame aiming: records the cue's pose (on a monitor and on a
   // computer's turn) and strikes when the tip moves forward along the cue
   // and a stroke may strike. 1 when it returned early, else the strike's

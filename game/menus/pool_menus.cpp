@@ -84,7 +84,9 @@ Dialog* PoolMenus::ball_in_hand() {
   const bool active = ball_in_hand_active();
   dialog->enable(active);
   if (active && engine->cue_ball) {
-    const Vec3 p = over_ball_in_hand(engine->cue_ball->position);
+    // The ball may be held right in front of the view: the panel over it
+    // then stands farther out on the same line of sight.
+    const Vec3 p = engine->at_reading_distance(over_ball_in_hand(engine->cue_ball->position));
     show_at(dialog, p.data());
   }
   return dialog;

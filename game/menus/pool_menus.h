@@ -53,7 +53,9 @@ class PoolMenus {
   // front of the view (PoolEngine::panel_in_sight).
 
   // Buttons "Place here" and "Randomize"; shown only while
-  // ball_in_hand_active(), 0.1 m above the cue ball (over_ball_in_hand).
+  // ball_in_hand_active(), 0.1 m above the cue ball (over_ball_in_hand), at
+  // least as far from the viewer as a menu stands
+  // (PoolEngine::at_reading_distance).
   Dialog* ball_in_hand();
   // Where the "ball in hand" dialog stands for a cue ball at `ball`.
   static Vec3 over_ball_in_hand(const Vec3& ball) { return ball + Vec3{0.0f, 0.1f, 0.0f}; }

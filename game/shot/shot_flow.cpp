@@ -78,15 +78,17 @@ bool PoolEngine::in_sight(const Vec3& p) const {
 }
 
 Vec3 PoolEngine::panel_in_sight(const Vec3& spot) const {
-  if (hmd_control()) return spot;
-  const CoordinateSystem view = view_pose();
-  Vec3 at =
-      in_sight(spot) ? spot : PoolMenus::over_ball_in_hand(view.local2global(placement_offset));
-  const Vec3 eye = view.position();
-  const float distance = norm(at - eye);
-  if (distance > 0.0f && distance < Dialog::kPlacedDistance)
-    at = eye + (at - eye) * (Dialog::kPlacedDistance / distance);
-  return at;
+  if (hmd_control() || in_sight(spot)) return spot;
+  return at_reading_distance(
+      PoolMenus::over_ball_in_hand(view_pose().local2global(placement_offset)));
+}
+
+Vec3 PoolEngine::at_reading_distance(const Vec3& p) const {
+  if (hmd_control()) return p;
+  const Vec3 eye = walking().position();
+  const float distance = norm(p - eye);
+  if (!(distance > 0.0f) || distance >= Dialog::kPlacedDistance) return p;
+  return eye + (p - eye) * (Dialog::kPlacedDistance / distance);
 }
 
 int PoolEngine::pocket_holding(const Vec3& p) const {
@@ -274,7 +276,7 @@ void PoolEngine::human_control_step() {
     // viewer up under a view tilted down by a computer's shot camera.
     if (!free && !hand && dialog->second->enabled())
       dialog->second->frame().coord_sys().position() =
-          panel_in_sight(PoolMenus::over_ball_in_hand(cue.position));
+          panel_in_sight(at_reading_distance(PoolMenus::over_ball_in_hand(cue.position)));
     dialog->second->arrange_children();
     if (dialog->second->cursor_data().index < 0) dialog->second->select_default_child();
   }

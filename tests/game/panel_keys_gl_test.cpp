@@ -108,9 +108,6 @@ class PanelKeys : public datagen_test::DataFolderFixture<testing_support::GLTest
 };
 
 TEST_F(PanelKeys, EnterRunsEachStepOfTheShotAndTheFirstEnterOnShootStrikes) {
-  // The view start-up gives: the table ahead.
-  engine.walking().position() = {0.0f, 0.3f, 2.0f};
-  engine.mouse_look().coord_sys().look_at(engine.walking().position(), Vec3{0.0f, 0.0f, 0.0f});
   engine.new_game(1, 1);
   frame();
   ASSERT_EQ(step(), "Choose ball");
