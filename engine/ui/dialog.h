@@ -222,7 +222,8 @@ class Dialog : public Named, public PointerTree<Frame>, public Frame, public Fra
   std::array<float, 3>& position_buffer() { return position_buffer_; }
 
   // Distance in front of the viewer of a placed dialog.
-  float distance = 0.8f;
+  static constexpr float kPlacedDistance = 0.8f;
+  float distance = kPlacedDistance;
   // Placement gates of the orientation function.
   float follow_limit_1 = 0.5f;
   float follow_limit_2 = 2.0f;

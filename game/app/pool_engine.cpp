@@ -46,6 +46,7 @@ PoolEngine::PoolEngine()
     if (video.contains("fullscreen")) fullscreen = static_cast<int>(video["fullscreen"]) != 0;
   }
   window().fullscreen_flag(fullscreen);
+  fullscreen_setting = fullscreen;
 }
 
 PoolEngine::~PoolEngine() {

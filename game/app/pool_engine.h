@@ -314,12 +314,22 @@ class PoolEngine : public BasicEngine {
   // puts the ball into play and goes to "Choose ball". The "ball in hand"
   // dialog is laid out and keeps its highlighted item (its first one when
   // it has none); while the ball stays, its open dialog stands over the ball
-  // when the viewer can see it there (in_sight), else over the spot in
-  // front of the view, so that it never leaves the picture.
+  // as panel_in_sight places it, so that it never leaves the picture, and
+  // no nearer than at_reading_distance allows.
   void human_control_step();
   // Whether p lies well inside the picture (within three quarters of both
   // half fields of view, ahead of the viewer at the walker's position).
   bool in_sight(const Vec3& p) const;
+  // Where a panel of the shot's steps stands that its step puts at `spot`:
+  // there when the viewer can see it (in_sight), else in front of the view,
+  // over the spot where the ball in hand is held as at_reading_distance
+  // moves it. In a headset, `spot` itself.
+  Vec3 panel_in_sight(const Vec3& spot) const;
+  // p, or, when it is nearer to the viewer than a menu stands in front of
+  // the viewer (Dialog::kPlacedDistance), the point at that distance on the
+  // line of sight through p: a panel there reads as the menus do. In a
+  // headset, p itself.
+  Vec3 at_reading_distance(const Vec3& p) const;
   // The per-frame aiming: records the cue's pose (on a monitor and on a
   // computer's turn) and strikes when the tip moves forward along the cue
   // and a stroke may strike. 1 when it returned early, else the strike's
@@ -499,15 +509,17 @@ class PoolEngine : public BasicEngine {
   // "chair" or "stool", loaded asynchronously into furniture[key].
   void load_furniture();
   // The icosphere model of a level of detail: "icosphere/icosphere-" + the
-  // level with at least two digits + ".obj", found in the models folder
-  // (empty when there is no such file).
+  // level with at least two digits + ".obj" (ball_model_file), found in the
+  // models folder (empty when there is no such file).
+  static std::string ball_model_file(unsigned int level);
   std::string ball_model_name(unsigned int level) const;
   // The sixteen ball textures (asynchronous), the felt and the blank texture.
   int load_ball_textures();
   // The engine's shapes (construct: the walls' quads at one level, the
   // pockets' spheres from detail 16 down to 3), the cue, then the shared
   // sphere renderer of the balls: six levels of the icosphere models scaled
-  // to the ball radius.
+  // to the ball radius. A level whose model is missing is named on standard
+  // error by its path and left out.
   int build_ball_renderer();
   // The screen atom: a quad 3 high with the render size's aspect, standing
   // at (-5, 2, 0) facing (0, 0.5, 0), in global coordinates.
@@ -683,6 +695,10 @@ class PoolEngine : public BasicEngine {
                                                 "Align camera rotation",
                                                 "Align camera shot rotation"};
   std::map<std::string, Dialog*> info_dialogs;
+  // The "fullscreen" of section "video_settings" as start-up read it, and as
+  // the Video menu's switch then stores it: what the next start asks for,
+  // also when this one fell back to a window.
+  bool fullscreen_setting = true;
   SkySphere sky_sphere;
   SkyBox sky_box;
   Starfield starfield;

@@ -71,7 +71,9 @@ Dialog* PoolMenus::wizard_dialog(const std::string& name, Build build) {
 void PoolMenus::show_at(Dialog* dialog, const float* position) {
   dialog->enable(true);
   if (engine) engine->selected_dialog() = dialog;
-  if (position) dialog->frame().coord_sys().position() = to_vec3(position);
+  if (position)
+    dialog->frame().coord_sys().position() =
+        engine ? engine->panel_in_sight(to_vec3(position)) : to_vec3(position);
 }
 
 Dialog* PoolMenus::ball_in_hand() {
@@ -82,7 +84,9 @@ Dialog* PoolMenus::ball_in_hand() {
   const bool active = ball_in_hand_active();
   dialog->enable(active);
   if (active && engine->cue_ball) {
-    const Vec3 p = over_ball_in_hand(engine->cue_ball->position);
+    // The ball may be held right in front of the view: the panel over it
+    // then stands farther out on the same line of sight.
+    const Vec3 p = engine->at_reading_distance(over_ball_in_hand(engine->cue_ball->position));
     show_at(dialog, p.data());
   }
   return dialog;

@@ -48,10 +48,14 @@ class PoolMenus {
 
   // ---- The shot wizard's dialogs. Each call shows its dialog and places
   // it (left where it was when what it concerns is missing), and a placed
-  // dialog becomes the engine's selected dialog.
+  // dialog becomes the engine's selected dialog. The places below are where
+  // each stands while the viewer can see it there; otherwise it stands in
+  // front of the view (PoolEngine::panel_in_sight).
 
   // Buttons "Place here" and "Randomize"; shown only while
-  // ball_in_hand_active(), 0.1 m above the cue ball (over_ball_in_hand).
+  // ball_in_hand_active(), 0.1 m above the cue ball (over_ball_in_hand), at
+  // least as far from the viewer as a menu stands
+  // (PoolEngine::at_reading_distance).
   Dialog* ball_in_hand();
   // Where the "ball in hand" dialog stands for a cue ball at `ball`.
   static Vec3 over_ball_in_hand(const Vec3& ball) { return ball + Vec3{0.0f, 0.1f, 0.0f}; }
@@ -159,8 +163,9 @@ class PoolMenus {
   // "difficulty": Easy, Medium, Hard (the level in force marked "*"), Back;
   // built hidden.
   Dialog* difficulty_menu();
-  // "video": the full-screen switch, the resolution list and Back; a change
-  // is saved and puts the restart notice on the back stack.
+  // "video": the full-screen switch (at the stored choice), the resolution
+  // list and Back; a change is saved and puts the restart notice on the back
+  // stack.
   Dialog* video_menu();
   // "confirm_restart": the notice that the changes wait for a restart.
   Dialog* confirm_restart_menu();
@@ -236,7 +241,8 @@ class PoolMenus {
                           const std::string& text);
   // The dialog the hints stand by and Enter goes to: the open menu while in
   // menu mode, else, while a human's shot waits and no stroke is on its way,
-  // the shot wizard's dialog of the current step, shown alone.
+  // the shot wizard's dialog of the current step, shown alone (and placed
+  // again: after ball in hand, its builder runs).
   Dialog* current_dialog();
 
   // The menus Back returns to; the last is the top.
@@ -275,9 +281,9 @@ class PoolMenus {
   template <typename Build>
   Dialog* wizard_dialog(const std::string& name, Build build);
   // Shows the dialog as the engine's selected dialog (it takes the arrow
-  // keys and places the menu sounds); with a position, places it there
-  // (without one, as after Delete cleared the choice, it stays where it
-  // was).
+  // keys and places the menu sounds); with a position, places it there or
+  // in front of the view as PoolEngine::panel_in_sight says (without one,
+  // as after Delete cleared the choice, it stays where it was).
   void show_at(Dialog* dialog, const float* position);
 
   // The wizard-dialog buttons' actions. "Choose ball" and "Choose pocket":

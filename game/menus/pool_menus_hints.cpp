@@ -113,7 +113,14 @@ Dialog* PoolMenus::current_dialog() {
   if (!engine->paused() && engine->stroke_coming()) return nullptr;
   const int step = engine->shot_wizard.current_step_index();
   static constexpr const char* kStepDialogs[4] = {"ball in hand", "ball", "pocket", "shoot"};
-  if (step == 3) shoot();
+  // Shown again where its step puts it, or in front of the view while the
+  // viewer cannot see that place.
+  if (step == 1)
+    choose_ball();
+  else if (step == 2)
+    choose_pocket();
+  else if (step == 3)
+    shoot();
   Dialog* last = nullptr;
   for (auto& [name, dialog] : wizard_dialogs) {
     const bool mine = step >= 0 && step < 4 && name == kStepDialogs[step];

@@ -96,9 +96,12 @@ void PoolMenus::mark_difficulty(Dialog* menu, int level) {
 
 Dialog* PoolMenus::video_menu() {
   return menu("video", "Video options", [this](Dialog& d) {
+    // The stored choice, not the window's state: a stored full screen that
+    // the display could not give opened a window, and the next start asks
+    // for full screen again.
     add_switch(
         d, "Fullscreen:", [this](bool on) { set_fullscreen(on); },
-        platform::glut_guard::game_mode_active());
+        engine ? engine->fullscreen_setting : platform::glut_guard::game_mode_active());
     // Only the sizes that fit on the screen the program runs on: a larger
     // window would open partly off the screen.
     std::vector<std::string> modes;
@@ -137,6 +140,7 @@ Dialog* PoolMenus::confirm_restart_menu() {
 
 void PoolMenus::set_fullscreen(bool on) {
   if (!engine) return;
+  engine->fullscreen_setting = on;
   engine->settings()["video_settings"]["fullscreen"] = on ? "1" : "0";
   engine->settings().save_section("video_settings", true);
   push_menu(confirm_restart_menu());

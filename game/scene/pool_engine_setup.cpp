@@ -175,10 +175,14 @@ void PoolEngine::load_furniture() {
   for (const std::string& key : keys) load_obj_async(furniture[key], key, kPoolObjects, true, {});
 }
 
-std::string PoolEngine::ball_model_name(unsigned int level) const {
+std::string PoolEngine::ball_model_file(unsigned int level) {
   char name[48];
   std::snprintf(name, sizeof name, "icosphere/icosphere-%02u.obj", level);
-  return settings().find_model(name);
+  return name;
+}
+
+std::string PoolEngine::ball_model_name(unsigned int level) const {
+  return settings().find_model(ball_model_file(level));
 }
 
 int PoolEngine::load_ball_textures() {
@@ -195,8 +199,17 @@ int PoolEngine::build_ball_renderer() {
   cue.init();
   const float radius = Ball().radius;
   ball_renderer.set_render_detail(6, 0.45f, 1);
-  for (unsigned int level = 1; level <= 6; ++level)
-    ball_geometry.files[level] = ball_model_name(level);
+  for (unsigned int level = 1; level <= 6; ++level) {
+    // A missing level is named here, once, by where it was looked for; the
+    // balls and the pockets (Table::build_pocket_renderer) go without it.
+    const std::string file = ball_model_name(level);
+    if (file.empty())
+      std::cerr << "PoolEngine::build_ball_renderer(): file '"
+                << settings().path_in(settings().models_folder(), ball_model_file(level))
+                << "' not found" << std::endl;
+    else
+      ball_geometry.files[level] = file;
+  }
   ball_geometry.transform.scale = {radius, radius, radius};
   ball_renderer.distance_function(&DetailRenderer::log2_distance2detail);
   ball_renderer.generator(ball_geometry);

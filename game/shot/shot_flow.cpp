@@ -77,6 +77,20 @@ bool PoolEngine::in_sight(const Vec3& p) const {
          std::abs(local[1]) < kMargin * ahead * std::tan(fov[1] * kDegToRad / 2.0f);
 }
 
+Vec3 PoolEngine::panel_in_sight(const Vec3& spot) const {
+  if (hmd_control() || in_sight(spot)) return spot;
+  return at_reading_distance(
+      PoolMenus::over_ball_in_hand(view_pose().local2global(placement_offset)));
+}
+
+Vec3 PoolEngine::at_reading_distance(const Vec3& p) const {
+  if (hmd_control()) return p;
+  const Vec3 eye = walking().position();
+  const float distance = norm(p - eye);
+  if (!(distance > 0.0f) || distance >= Dialog::kPlacedDistance) return p;
+  return eye + (p - eye) * (Dialog::kPlacedDistance / distance);
+}
+
 int PoolEngine::pocket_holding(const Vec3& p) const {
   for (std::size_t k = 0; k < table.pockets.size(); ++k)
     if (norm(p - table.pockets[k].position) < table.pockets[k].radius) return static_cast<int>(k);
@@ -260,11 +274,9 @@ void PoolEngine::human_control_step() {
     // The ball left where it is may be out of the picture: after
     // "Randomize", a view turned off the table, or the keys standing the
     // viewer up under a view tilted down by a computer's shot camera.
-    if (!free && !hand && dialog->second->enabled()) {
-      const Vec3 over_ball = PoolMenus::over_ball_in_hand(cue.position);
+    if (!free && !hand && dialog->second->enabled())
       dialog->second->frame().coord_sys().position() =
-          in_sight(over_ball) ? over_ball : PoolMenus::over_ball_in_hand(p);
-    }
+          panel_in_sight(at_reading_distance(PoolMenus::over_ball_in_hand(cue.position)));
     dialog->second->arrange_children();
     if (dialog->second->cursor_data().index < 0) dialog->second->select_default_child();
   }

@@ -2,6 +2,7 @@
 #include "game/table/table.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -82,7 +83,9 @@ void Table::build_geometry() {
 void Table::build_pocket_renderer(DetailVertexDataVAO& renderer, AttribSelector& selector, int,
                                   float radius) {
   renderer.set_render_detail(6, 0.175f, 1);
-  for (unsigned int level = 1; level <= 6; ++level) selector.files[level] = model_name(level);
+  // A level without a model file is left out; the game names the file.
+  for (unsigned int level = 1; level <= 6; ++level)
+    if (std::string file = model_name(level); !file.empty()) selector.files[level] = file;
   selector.transform.scale = {radius, radius, radius};
   renderer.distance_function(&DetailRenderer::log2_distance2detail);
   renderer.generator(selector);

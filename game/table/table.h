@@ -38,7 +38,8 @@ class Table : public GeomObj {
   // half_extents, and the sink directions normalised. Replaces what was built.
   void build_geometry();
   // Builds a pocket renderer's six levels from model_name with the geometry
-  // scaled to the radius. flag: 0 for the edge pockets, 1 for the corners.
+  // scaled to the radius; a level whose name is empty (no such file) stays
+  // empty. flag: 0 for the edge pockets, 1 for the corners.
   void build_pocket_renderer(DetailVertexDataVAO& renderer, AttribSelector& geometry, int flag,
                              float radius);
 

@@ -184,8 +184,12 @@ TEST_F(PoolMenusTest, AVideoChangeIsSavedAndTheRestartNoticeShowsOnceOnTheWayBac
   const std::string chosen = modes[static_cast<std::size_t>((first + 2) % modes.size())];
   EXPECT_EQ(static_cast<std::string>(*list), chosen);
   EXPECT_EQ(saved("video_settings", "resolution").str(), chosen);
-  item(video, "Fullscreen:")->next();
-  EXPECT_EQ(saved("video_settings", "fullscreen").str(), "1");
+  // No stored choice is full screen: the switch opens ON, a push stores 0.
+  auto* fullscreen = dynamic_cast<ListSelection*>(item(video, "Fullscreen:"));
+  ASSERT_NE(fullscreen, nullptr);
+  EXPECT_EQ(static_cast<std::string>(*fullscreen), "ON");
+  fullscreen->next();
+  EXPECT_EQ(saved("video_settings", "fullscreen").str(), "0");
   EXPECT_EQ(menus.back_stack.size(), 2u);  // the notice, once
 
   press(video, "Back");

@@ -185,6 +185,22 @@ TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) 
   EXPECT_EQ(video["fullscreen"].str(), "1");
 }
 
+TEST_F(GameProgram, AMissingBallModelIsNamedOnceByWhereItWasLookedFor) {
+  FolderCopy data(root());
+  const std::string missing = data.path() + "/models/icosphere/icosphere-03.obj";
+  ASSERT_TRUE(fs::remove(missing));
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", data.path()}}));
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game.err();
+  // The balls and the pockets are built before the first frame.
+  ASSERT_TRUE(wait_for_err(game, "not found", kStartSeconds)) << game.err();
+  const std::optional<int> code = close_window(game, window);
+  ASSERT_TRUE(code) << game.err();
+  EXPECT_EQ(*code, 0) << game.err();
+  EXPECT_EQ(program_output::lines_with(game.err(), {"not found"}),
+            "PoolEngine::build_ball_renderer(): file '" + missing + "' not found\n");
+}
+
 TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) {
   FolderCopy empty("");
   FolderCopy no_table(root());

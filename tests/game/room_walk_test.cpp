@@ -1,14 +1,17 @@
 // Walking in the generated room through the engine's frame step: the room
 // model's player volumes keep the walker off the walls, the table and the
-// furniture, and every side of the table stays within reach.
+// furniture, leave no spot of open floor where the walker is held, and
+// every side of the table stays within reach.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/vector_math.h"
 #include "datagen/data_folder.h"
+#include "game/app/pool_engine.h"
 #include "support/engine_frame.h"
 
 namespace {
@@ -102,5 +105,62 @@ TEST_F(RoomWalk, EverySideOfTheTableIsReachedWalkingAroundIt) {
     }
     engine_.keyboard_callback('w', 0, 0, 0, 0);
     ASSERT_TRUE(reached) << w.at[0] << " " << w.at[2];
+  }
+}
+
+TEST_F(RoomWalk, FromEverySpotOfOpenFloorTheWalkerMovesInThreeOfTheFourWalkDirections) {
+  // The view along each of the room's axes in turn; a walk key held a third
+  // of a second from the spot.
+  int spots = 0;
+  for (const Vec3& ahead : {Vec3{1.0f, 0.0f, 0.0f}, Vec3{0.0f, 0.0f, 1.0f}}) {
+    for (float x = -6.6f; x <= 6.6f; x += 0.1f) {
+      for (float z = -5.1f; z <= 5.1f; z += 0.1f) {
+        const Vec3 start{x, kStart[1], z};
+        if (!engine_.in_player_volume(start)) continue;
+        ++spots;
+        std::string moved;
+        for (const char key : {'w', 'a', 's', 'd'}) {
+          engine_.walking().position() = start;
+          engine_.walking().stand_still();
+          engine_.mouse_look().coord_sys().look_at(start, start + ahead);
+          engine_.keyboard_callback(key, 1, 0, 0, 0);
+          for (int f = 0; f < 10; ++f) frame_at(now_ + kFrame);
+          engine_.keyboard_callback(key, 0, 0, 0, 0);
+          frame_at(now_ + kFrame);
+          if (norm(engine_.walking().position() - start) > 0.02f) moved += key;
+        }
+        ASSERT_GE(moved.size(), 3u) << "at " << x << ", " << z << " looking along " << ahead[0]
+                                    << ", " << ahead[2] << " only " << moved << " moved";
+      }
+    }
+  }
+  EXPECT_GT(spots, 10000);
+}
+
+TEST_F(RoomWalk, NoPieceOfFurnitureAndNotTheTableStandsInAPlayerVolume) {
+  std::vector<std::string> keys{"table_model"};
+  const ProgramCfg objects = cfg("pool_objects");
+  for (const auto& [key, value] : objects.fields())
+    if (PoolEngine::furniture_key(key)) keys.push_back(key);
+  ASSERT_EQ(keys.size(), 4u);
+  for (const std::string& key : keys) {
+    const OBJRenderer::Bounds b = load_model(objects[key].str()).lower_upper_bounds();
+    // As the game draws the furniture: in the four quadrants of the floor.
+    for (const float sx : {-1.0f, 1.0f}) {
+      for (const float sz : {-1.0f, 1.0f}) {
+        const Vec3 lo{std::min(sx * b[0][0], sx * b[1][0]), b[0][1],
+                      std::min(sz * b[0][2], sz * b[1][2])};
+        const Vec3 hi{std::max(sx * b[0][0], sx * b[1][0]), b[1][1],
+                      std::max(sz * b[0][2], sz * b[1][2])};
+        for (std::size_t k = 0; k < engine_.player_volumes().size(); ++k) {
+          const auto& v = engine_.player_volumes()[k];
+          bool apart = false;
+          for (int a = 0; a < 3; ++a)
+            apart = apart || hi[a] <= v.position()[a] - v.volume()[a] / 2 ||
+                    lo[a] >= v.position()[a] + v.volume()[a] / 2;
+          EXPECT_TRUE(apart) << key << " at " << sx << ", " << sz << " in volume " << k;
+        }
+      }
+    }
   }
 }

@@ -388,11 +388,17 @@ TEST_F(ShotFlow, BallInHandPlacesTheCueBallOnlyOnAFreeSpot) {
       EXPECT_NEAR(engine.cue_ball->position[a], expected[a], 1e-6f) << c.what;
     EXPECT_EQ(engine.menus.placement_marker.enabled(), !c.free) << c.what;
   }
-  // The "ball in hand" dialog stands above the placed ball.
+  // The "ball in hand" dialog stands above the placed ball as the viewer
+  // sees it: on the line of sight through the point 0.1 m over the ball,
+  // held right in front of the view, as far out as a menu stands.
   Dialog* hand = dialog("ball in hand");
   ASSERT_NE(hand, nullptr);
   EXPECT_TRUE(hand->enabled());
-  EXPECT_NEAR(hand->frame().coord_sys().position()[1], expected[1] + 0.1f, 1e-6f);
+  const Vec3 eye = engine.walking().position();
+  const Vec3 at = hand->frame().coord_sys().position() - eye;
+  const Vec3 over = expected + Vec3{0.0f, 0.1f, 0.0f} - eye;
+  EXPECT_NEAR(norm(at), Dialog::kPlacedDistance, 1e-4f);
+  EXPECT_LT(norm(at / norm(at) - over / norm(over)), 1e-5f);
   // "Place here" goes on to the choice of ball.
   ASSERT_EQ(press(hand), 0);
   EXPECT_EQ(step(), "Choose ball");

@@ -11,6 +11,7 @@
 #include "engine/controller_tutorial.h"
 #include "game/app/pool_engine.h"
 #include "support/capture.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -41,6 +42,7 @@ void press(Dialog* d, const std::string& text) {
 class Turns : public ::testing::Test {
  protected:
   Turns() {
+    testing_support::start_up_view(engine);
     engine.table.build_geometry();
     engine.init_shot_wizard();
     engine.install_callbacks();

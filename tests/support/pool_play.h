@@ -9,10 +9,18 @@
 
 namespace testing_support {
 
-// On the clock (its walker too), the box built, the shot wizard made, the
-// game's hooks installed and the menus closed.
+// The view start-up gives on a monitor: from (0, 0.3, 2) at the table's
+// centre, the walker there.
+inline void start_up_view(PoolEngine& engine) {
+  engine.walking().position() = {0.0f, 0.3f, 2.0f};
+  engine.mouse_look().coord_sys().look_at(engine.walking().position(), Vec3{0.0f, 0.0f, 0.0f});
+}
+
+// On the clock (its walker too), the view start-up gives, the box built,
+// the shot wizard made, the game's hooks installed and the menus closed.
 inline void ready_for_play(PoolEngine& engine, FrameClock& clock) {
   run_on_clock(engine, clock);
+  start_up_view(engine);
   engine.table.build_geometry();
   engine.init_shot_wizard();
   engine.install_callbacks();
