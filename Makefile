@@ -3,13 +3,15 @@
 # folder in build/release/data), `make data` only that folder, `make test`
 # builds with sanitizers, runs the whole suite under a virtual X server and
 # replays the fuzz corpora, `make tsan` runs the tests of the threaded
-# loaders and of the pointer thread under ThreadSanitizer, `make bench` builds and runs the benchmarks,
+# loaders and of the pointer thread, and the whole-game tests whose start-up
+# loads the models, under ThreadSanitizer, `make bench` builds and runs the benchmarks,
 # `make fuzz` fuzzes the readers of outside input, `make play` builds the
 # game with its data folder and starts it, `make screenshot` builds it and
 # takes the README's picture (docs/screenshot.png) under a virtual X server,
 # `make soak` plays it for SOAK_MINUTES under random input (SOAK_SEED,
-# SOAK_SANITIZE=1 for the sanitized build) and fails on a crash, a hang,
-# unclean output or growing memory.
+# SOAK_SANITIZE=1 for the sanitized build, SOAK_SANITIZE=thread for the
+# ThreadSanitizer build) and fails on a crash, a hang, unclean output or
+# growing memory.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -17,8 +19,12 @@ BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 TSAN_DIR := build/tsan
 # The tests of the engine's loader threads and their hand-over, and of the
-# mouse pointer's thread.
+# mouse pointer's thread; and the whole-game tests whose start-up loads the
+# room, table, cue and furniture while the frames run.
 TSAN_FILTER := LoadWorkers*:EngineLoading*:PointerThread*:EnginePointerThread*
+TSAN_GAME_FILTER := ModelHandOver*:ModelMaterials*:PoolSceneGL*:RoomLightGL*:RunningGame*
+# Reports of the driver's own threads, each with its reason.
+TSAN_OPTIONS_ALL := suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1
 FUZZ_SECONDS ?= 60
 FUZZ_TARGET ?=
 XVFB := $(CURDIR)/scripts/with-xvfb.sh
@@ -48,11 +54,16 @@ screenshot: all
 	BUILD=$(RELEASE_DIR) ./scripts/screenshot.sh docs/screenshot.png
 
 # The game under random input for SOAK_MINUTES on an X server of its own:
-# the release build, or with SOAK_SANITIZE=1 the sanitized one of `make test`.
+# the release build, with SOAK_SANITIZE=1 the sanitized one of `make test`,
+# with SOAK_SANITIZE=thread the ThreadSanitizer one of `make tsan`.
 ifeq ($(SOAK_SANITIZE),1)
 SOAK_DIR := $(TEST_DIR)
 SOAK_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DVARNOX_SANITIZE=ON
 SOAK_FLAGS := --sanitized
+else ifeq ($(SOAK_SANITIZE),thread)
+SOAK_DIR := $(TSAN_DIR)
+SOAK_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DVARNOX_TSAN=ON
+SOAK_FLAGS := --sanitized thread
 else
 SOAK_DIR := $(RELEASE_DIR)
 SOAK_CONFIG := -DCMAKE_BUILD_TYPE=Release -DVARNOX_TESTS=OFF
@@ -77,10 +88,11 @@ test: deps
 
 tsan: deps
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DVARNOX_TSAN=ON
-	cmake --build $(TSAN_DIR) -j $(JOBS) --target engine_cpu_tests engine_gl_tests
-	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" $(XVFB) sh -c \
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target engine_cpu_tests engine_gl_tests game_gl_tests
+	cd $(TSAN_DIR) && TSAN_OPTIONS="$(TSAN_OPTIONS_ALL)" ALSOFT_DRIVERS=null $(XVFB) sh -c \
 	  './bin/engine_cpu_tests --gtest_filter="$(TSAN_FILTER)" && \
-	   ./bin/engine_gl_tests --gtest_filter="$(TSAN_FILTER)"'
+	   ./bin/engine_gl_tests --gtest_filter="$(TSAN_FILTER)" && \
+	   ./bin/game_gl_tests --gtest_filter="$(TSAN_GAME_FILTER)"'
 
 # The readers of outside input under libFuzzer (clang): `make fuzz` runs each
 # target FUZZ_SECONDS (or only FUZZ_TARGET); `make test` replays the corpora.

@@ -14,8 +14,9 @@ no clean run prints (tests/game/unclean_output.txt), or when its resident
 memory grows by more than 10% over the second half of the run. Frames are
 counted by libswap_counter.so, preloaded into the program.
 
-Usage: soak.py --build DIR [--minutes N] [--seed S] [--sanitized]
-(`make soak`, with SOAK_MINUTES, SOAK_SEED and SOAK_SANITIZE=1).
+Usage: soak.py --build DIR [--minutes N] [--seed S] [--sanitized [address|thread]]
+(`make soak`, with SOAK_MINUTES, SOAK_SEED and SOAK_SANITIZE=1 for the build
+with AddressSanitizer and UBSan, SOAK_SANITIZE=thread for ThreadSanitizer's).
 """
 
 import argparse
@@ -37,6 +38,7 @@ from pathlib import Path
 SOURCE = Path(__file__).resolve().parent.parent
 UNCLEAN_OUTPUT = SOURCE / "tests" / "game" / "unclean_output.txt"
 LEAK_SUPPRESSIONS = SOURCE / "tests" / "lsan.supp"
+THREAD_SUPPRESSIONS = SOURCE / "tests" / "tsan.supp"
 
 TITLE = "Talvorin 1.1.1"
 SCREEN = (1300, 740)  # the window's 1280x720 and a margin
@@ -556,17 +558,23 @@ class Soak:
                    PATH=f"{bin_dir}:{os.environ.get('PATH', '')}")
         if self.args.sanitized:
             # The sanitizers' runtime comes first among the preloaded.
-            runtime = subprocess.run(["gcc", "-print-file-name=libasan.so"], capture_output=True,
+            library = "libtsan.so" if self.args.sanitized == "thread" else "libasan.so"
+            runtime = subprocess.run(["gcc", f"-print-file-name={library}"], capture_output=True,
                                      text=True).stdout.strip()
             preload.insert(0, runtime)
+        if self.args.sanitized == "address":
             env["ASAN_OPTIONS"] = "detect_leaks=1:quarantine_size_mb=64"
             env["LSAN_OPTIONS"] = f"suppressions={LEAK_SUPPRESSIONS}:print_suppressions=0"
             env["UBSAN_OPTIONS"] = "print_stacktrace=1"
+        elif self.args.sanitized == "thread":
+            # Every report goes to the output, where it makes the run unclean.
+            env["TSAN_OPTIONS"] = (f"suppressions={THREAD_SUPPRESSIONS}:print_suppressions=0:"
+                                   "halt_on_error=0:second_deadlock_stack=1")
         env["LD_PRELOAD"] = " ".join(preload)
         self.frames = Frames(self.folder / "swaps")
 
         log(f"seed {self.args.seed} (replay with SOAK_SEED={self.args.seed})")
-        log(f"{'sanitized' if self.args.sanitized else 'release'} program {program}, "
+        log(f"{self.build_kind()} program {program}, "
             f"{self.args.minutes:g} minutes on display {self.display.name}, "
             f"files in {self.folder}")
         self.started = time.monotonic()
@@ -586,6 +594,10 @@ class Soak:
 
     def seconds(self):
         return time.monotonic() - self.started
+
+    def build_kind(self):
+        return {"address": "sanitized", "thread": "thread-sanitized"}.get(self.args.sanitized,
+                                                                          "release")
 
     def running(self):
         return self.process.poll() is None
@@ -962,7 +974,7 @@ class Soak:
         evaluated = sum(1 for a, b in zip(aims, aims[1:])
                         if not any(a < g <= b for g, _ in self.games))
         lines = [f"minutes {minutes:.1f}, seed {self.args.seed}, "
-                 f"{'sanitized' if self.args.sanitized else 'release'} build"]
+                 f"{self.build_kind()} build"]
         kinds = ", ".join(f"{k} {n}" for k, n in sorted(self.kinds.items()))
         lines.append(f"inputs sent {self.inputs} ({kinds}); Enter or click turned into Down "
                      f"before \"Quit\": {self.guarded}")
@@ -1039,8 +1051,9 @@ def main():
     parser.add_argument("--build", required=True, help="the build folder (bin, lib, data)")
     parser.add_argument("--minutes", type=float, default=30.0)
     parser.add_argument("--seed", type=int, default=None)
-    parser.add_argument("--sanitized", action="store_true",
-                        help="the program is built with AddressSanitizer and UBSan")
+    parser.add_argument("--sanitized", nargs="?", const="address", choices=["address", "thread"],
+                        help="the program is built with AddressSanitizer and UBSan (address, "
+                        "the default) or with ThreadSanitizer (thread)")
     args = parser.parse_args()
     if args.seed is None:
         args.seed = int.from_bytes(os.urandom(4), "little")

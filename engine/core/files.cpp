@@ -117,6 +117,15 @@ int create_beside(const fs::path& target, std::string* name) {
   return -1;
 }
 
+// The text written over what the file holds: 0, 1 when it does not open for
+// writing, 2 when writing fails.
+int write_into(const fs::path& file, const std::string& text) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) return 1;
+  const bool written = write_all(fd, text);
+  return ::close(fd) == 0 && written ? 0 : 2;
+}
+
 }  // namespace
 
 int replace_file(const std::string& path, const std::string& text) {
@@ -124,20 +133,17 @@ int replace_file(const std::string& path, const std::string& text) {
   std::error_code ec;
   const fs::file_status status = fs::status(target, ec);
   const bool exists = fs::exists(status);
-  if (exists && !fs::is_regular_file(status)) {
-    // A device holds nothing to keep, and renaming over it would replace it.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return 1;
-    const bool written = write_all(fd, text);
-    return ::close(fd) == 0 && written ? 0 : 2;
-  }
+  // A device holds nothing to keep, and renaming over it would replace it.
+  if (exists && !fs::is_regular_file(status)) return write_into(target, text);
   // The rename needs only the folder's permission: a file made read-only
   // stays refused.
   if (exists && ::access(target.c_str(), W_OK) != 0) return 1;
   remove_stale_temporaries(target);
   std::string temporary;
   const int fd = create_beside(target, &temporary);
-  if (fd < 0) return 1;
+  // A folder that takes no new file still lets a writable file in it be
+  // written where it is, without the safety of the temporary.
+  if (fd < 0) return exists ? write_into(target, text) : 1;
   const auto mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
   bool written = write_all(fd, text) && (!exists || ::fchmod(fd, mode) == 0) && ::fsync(fd) == 0;
   written = ::close(fd) == 0 && written;

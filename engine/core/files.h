@@ -16,11 +16,13 @@ std::string read_all_str(std::string path, int* status = nullptr);
 // stops, the file holds either its old content or the whole new one: the text
 // goes to a temporary file beside it, reaches the disk, and is renamed over it.
 // A symbolic link is followed to the file it names and stays a link; the
-// file's permission bits are kept. What is no regular file (a device) is
-// written into directly. 0 when written; 1 when the file cannot be written
-// (it is not writable, or nothing can be made beside it); 2 when writing
-// fails. On failure the file is untouched and no temporary is left; one that
-// a stopped process left beside the file is removed by the next write.
+// file's permission bits are kept. What is no regular file (a device), and a
+// writable file in a folder where no temporary can be made, is written into
+// where it is (a stop while writing may then leave it cut). 0 when written;
+// 1 when the file cannot be written (it is not writable, or a new file
+// cannot be made in its folder); 2 when writing fails. On failure through a
+// temporary the file is untouched and no temporary is left; one that a
+// stopped process left beside the file is removed by the next write.
 int replace_file(const std::string& path, const std::string& text);
 
 // Size in bytes; -1 when the path cannot be opened as a file (folders included).

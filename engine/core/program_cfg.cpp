@@ -1,8 +1,6 @@
 // Settings tables: the settings text format, merging, selection and command lines.
 #include "core/program_cfg.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -55,31 +53,14 @@ void ProgramCfg::set_format(CfgFormat format) {
 
 namespace {
 
-// A value made only of numbers of which one is not finite: no setting can
-// use it as a number, and as text it stands for none.
-bool non_finite_numbers(const std::string& value) {
-  std::istringstream words(value);
-  bool any = false, non_finite = false;
-  for (std::string word; words >> word;) {
-    char* end = nullptr;
-    const double number = std::strtod(word.c_str(), &end);
-    if (end != word.c_str() + word.size()) return false;
-    any = true;
-    non_finite = non_finite || !std::isfinite(number);
-  }
-  return any && non_finite;
-}
-
 // The UTF-8 byte-order mark some editors write before the first line.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // One entry of the text, up to the separator (taken, not kept) or the end of
-// the text: at most kMaxEntryBytes of it are kept, and no more than `left`
-// bytes are taken from the stream.
+// the text; no more than `left` bytes are taken from the stream.
 struct Entry {
   std::string text;
   bool any = false;        // a byte was taken
-  bool too_long = false;   // bytes were dropped past kMaxEntryBytes
   bool separated = false;  // it ended at the separator
   bool cut = false;        // `left` ran out with more to read
 };
@@ -98,10 +79,7 @@ Entry next_entry(std::istream& in, char separator, std::size_t& left) {
       entry.separated = true;
       return entry;
     }
-    if (entry.text.size() < ProgramCfg::kMaxEntryBytes)
-      entry.text += c;
-    else
-      entry.too_long = true;
+    entry.text += c;
   }
 }
 
@@ -124,12 +102,6 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread, const s
       break;
     }
     if (!read.any) break;
-    if (read.too_long) {
-      if (unread)
-        unread->push_back(
-            {number, read.text, "longer than " + std::to_string(kMaxEntryBytes) + " bytes"});
-      continue;
-    }
     if (number == 1 && read.text.starts_with(kByteOrderMark))
       read.text.erase(0, kByteOrderMark.size());
     std::string entry = strip_comments(read.text, "//");
@@ -145,11 +117,6 @@ int ProgramCfg::load(std::istream& in, std::vector<UnreadEntry>* unread, const s
     trim(key, " \t\r\n", false);
     trim(value, " \t\r\n", false);
     std::string shown = key + " " + key_separator_ + " " + value;
-    if (non_finite_numbers(value)) {
-      if (unread)
-        unread->push_back({number, std::move(shown), "not a finite number; the default is used"});
-      continue;
-    }
     CfgField& field = (*this)[key];
     field = std::move(value);
     field.came_from(path, number, std::move(shown));

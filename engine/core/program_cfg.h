@@ -42,17 +42,14 @@ class ProgramCfg {
 
   // Reader: entries end at the entry separator; text from "//" on is a comment;
   // the key is what stands before the first key separator, the value what follows
-  // it, both trimmed of blanks, tabs, CR and LF. Entries without a key separator
-  // are left out, and so is a value that reads as numbers of which one is not
-  // finite ("nan", "inf", "1e999"), so that the key keeps its value or
-  // default; each such entry that is not blank is listed in *unread when
-  // given. So that no text holds memory without bound, an entry longer than
-  // kMaxEntryBytes is left out (listed with its first kMaxEntryBytes), and
-  // reading stops after kMaxTextBytes: the entries before keep their values,
-  // the entry the limit cuts is listed and left out. A UTF-8 byte-order mark
-  // before the first entry is skipped. Each field read keeps its line for the
-  // reports of CfgField::read. Always 0.
-  static constexpr std::size_t kMaxEntryBytes = 4096;
+  // it, both trimmed of blanks, tabs, CR and LF. Every entry with a key
+  // separator is taken, whatever its value or length (a value that is no
+  // number is refused where it is read as one, by CfgField::read); an entry
+  // without one that is not blank is listed in *unread when given. So that no
+  // text holds memory without bound, reading stops after kMaxTextBytes: the
+  // entries before keep their values, the entry the limit cuts is listed and
+  // left out. A UTF-8 byte-order mark before the first entry is skipped. Each
+  // field read keeps its line for the reports of CfgField::read. Always 0.
   static constexpr std::size_t kMaxTextBytes = 1 << 20;
   int load(std::istream& in, std::vector<UnreadEntry>* unread = nullptr);
   // -1 when the file cannot be opened (silently), else 0. The entries left

@@ -1,6 +1,7 @@
 // BasicEngine: textures and Wavefront models read (and parsed) on the engine's
 // worker threads and finished on the main thread, where the OpenGL context is.
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -124,25 +125,30 @@ int BasicEngine::load_obj_async(OBJRenderer& obj, std::string key, std::string s
   const std::string textures = settings_.root() + settings_.textures_folder();
   LoadWorkers* workers = &load_workers_;
   OBJRenderer* model = &obj;
+  // The worker reads into a model of its own, and the caller's model takes
+  // it in the completion, on the main thread: the frame may draw the
+  // caller's model meanwhile (an empty one until then).
+  auto parsed = std::make_shared<OBJRenderer>();
   const std::string path = settings_.root() + name;
-  auto on_text = [workers, model, values, free_vertices, done = std::move(done), models, textures,
-                  path](const std::string& text) {
+  auto on_text = [workers, model, parsed, values, free_vertices, done = std::move(done), models,
+                  textures, path](const std::string& text) {
     if (workers->stopping()) return;
-    model->transform().init(values);
+    parsed->transform().init(values);
     std::istringstream in(text);
     // The application goes on without a model that does not read; the
     // reader's own warnings do not name the file, this line does.
-    if (const int code = model->load(in, &model->transform(), false); code != 0) {
+    if (const int code = parsed->load(in, &parsed->transform(), false); code != 0) {
       std::cerr << "Error loading model " << path << ": the model reader's code " << code
                 << std::endl;
     } else {
-      if (model->faces().empty())
+      if (parsed->faces().empty())
         std::cerr << "Error loading model " << path << ": no face read" << std::endl;
-      model->construct_materials_attributes(true);
-      model->construct_materials_attributes(false);
+      parsed->construct_materials_attributes(true);
+      parsed->construct_materials_attributes(false);
     }
     // Also after a failed parse: the caller waits for done.
-    workers->hand_over([model, free_vertices, done, models, textures] {
+    workers->hand_over([model, parsed, free_vertices, done, models, textures] {
+      *model = std::move(*parsed);
       model->material_attribute_vaos(true);
       model->material_attribute_vaos(false);
       load_material_textures(*model, models, textures);
@@ -156,5 +162,7 @@ int BasicEngine::load_obj_async(OBJRenderer& obj, std::string key, std::string s
   // A read that does not start would never reach done: say so.
   if (status != 0) return status;
   obj.load_path(file_directory(settings_.find_file(name)));
+  // What the caller's model holds is read on: the reader appends to it.
+  *parsed = obj;
   return load_workers_.start(std::move(read)) ? 0 : kShuttingDown;
 }

@@ -627,23 +627,26 @@ int OBJRenderer::load_mtl() {
     }
     materials_.insert(materials_.end(), found.begin(), found.end());
   }
-  // A file that is missing has been named above, with its stand-in.
-  if (all_read && failed == 0) report_missing_materials();
+  // Only names that files read whole lack are left out: a file that is
+  // missing has been named above, with its stand-in, and its faces draw in
+  // that default material, as those of a model without material files do.
+  missing_materials_.clear();
+  if (all_read && failed == 0 && !mtl_files_.empty()) {
+    for (const std::string& name : unique_materials({}))
+      if (!name.empty() && !have_material(name)) missing_materials_.push_back(name);
+    report_missing_materials();
+  }
   return failed;
 }
 
 void OBJRenderer::report_missing_materials() const {
-  if (mtl_files_.empty()) return;
-  std::vector<std::string> missing;
-  for (const std::string& name : unique_materials({}))
-    if (!name.empty() && !have_material(name)) missing.push_back(name);
-  if (missing.empty()) return;
+  if (missing_materials_.empty()) return;
   std::cerr << "OBJRenderer::load_mtl(): materials missing from";
   for (const std::string& name : mtl_files_) {
     const std::string path = find_mtl(name);
     std::cerr << " " << (path.empty() ? name : path);
   }
   std::cerr << ":";
-  for (const std::string& name : missing) std::cerr << " " << name;
+  for (const std::string& name : missing_materials_) std::cerr << " " << name;
   std::cerr << "; their faces are not drawn" << std::endl;
 }

@@ -31,6 +31,7 @@ void OBJRenderer::assign_fields(Self& to, Other&& from) {
   to.collision_data_ = std::forward<Other>(from).collision_data_;
   to.materials_ = std::forward<Other>(from).materials_;
   to.mtl_files_ = std::forward<Other>(from).mtl_files_;
+  to.missing_materials_ = std::forward<Other>(from).missing_materials_;
   to.opaque_attributes_ = std::forward<Other>(from).opaque_attributes_;
   to.transparent_attributes_ = std::forward<Other>(from).transparent_attributes_;
   to.loaded_ = from.loaded_;

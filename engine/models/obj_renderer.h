@@ -74,10 +74,15 @@ class OBJRenderer : public VertexData, public SimpleOption {
   int load(std::string path, OBJTransform* transform = nullptr);
   // The materials of every name in mtl_files(), found as given or inside the
   // load path; a default material stands in for a missing file. The number
-  // of files that gave no material.
+  // of files that gave no material. When every file was read, the names the
+  // faces use that the files lack are named once (missing_materials()).
   int load_mtl();
-  // Names, once, the materials the faces use that the material files lack.
-  void report_missing_materials() const;
+  // The material names the faces used that the material files lacked, all of
+  // them read, when the materials were last loaded: their faces are not
+  // drawn (a damaged file's invisible volume would cover the scene). Faces of
+  // any other name without a material (a model without material files, or
+  // with one that is missing) draw in the default material.
+  const std::vector<std::string>& missing_materials() const { return missing_materials_; }
   int loaded() const { return loaded_; }
 
   // ---- Writing (obj_writer.cpp)
@@ -382,6 +387,12 @@ class OBJRenderer : public VertexData, public SimpleOption {
   // Drops the entries of array that no face's selected list names.
   void clear_unused(std::vector<float>& array, AttributeType type);
   std::vector<std::string> materials_by_opacity(FaceList faces, bool opaque) const;
+  // The material of that name, else the default one, without a word: a name
+  // without a material was named when the materials were loaded, or has
+  // none to be named for (a model without material files).
+  const WavefrontMTL& material_or_default(const std::string& name) const;
+  // Names missing_materials() on the error stream with the files.
+  void report_missing_materials() const;
   // Prints "opaque materials: " or "transparent materials: " and the names.
   static void report_materials(const std::vector<std::string>& names, bool opaque);
 
@@ -397,6 +408,7 @@ class OBJRenderer : public VertexData, public SimpleOption {
   CollisionDataLoader collision_data_;
   std::vector<WavefrontMTL> materials_;
   std::vector<std::string> mtl_files_;
+  std::vector<std::string> missing_materials_;
   AttributeMap opaque_attributes_;
   AttributeMap transparent_attributes_;
   int loaded_ = 0;

@@ -94,15 +94,17 @@ void OBJRenderer::construct_materials_attributes(bool opaque) {
   construct_materials_attributes(std::vector<std::string>(names), opaque);
 }
 
+const WavefrontMTL& OBJRenderer::material_or_default(const std::string& name) const {
+  static const WavefrontMTL fallback;
+  return have_material(name) ? material(name) : fallback;
+}
+
 std::vector<std::string> OBJRenderer::materials_by_opacity(FaceList faces, bool opaque) const {
   std::vector<std::string> out;
-  // A name the material files lack was reported when they were read; it
-  // sorts with the default material, which is opaque, without a word here.
-  static const WavefrontMTL fallback;
-  for (const std::string& name : unique_materials(std::move(faces))) {
-    const WavefrontMTL& m = have_material(name) ? material(name) : fallback;
-    if (m.opaque() == opaque) out.push_back(name);
-  }
+  // A name without a material sorts with the default material, which is
+  // opaque.
+  for (const std::string& name : unique_materials(std::move(faces)))
+    if (material_or_default(name).opaque() == opaque) out.push_back(name);
   return out;
 }
 
@@ -257,8 +259,11 @@ int OBJRenderer::render_vaos(const std::vector<VAO>& vaos, std::vector<std::stri
     // Faces whose material the material files lack (reported once, when they
     // were read) are left out: drawn in the default material an invisible
     // box, such as a room's walkable volume, would hide everything behind it.
-    if (!have_material(names[i])) continue;
-    const WavefrontMTL& m = material(names[i]);
+    // Other faces without a material draw in the default one.
+    if (!have_material(names[i]) && std::find(missing_materials_.begin(), missing_materials_.end(),
+                                              names[i]) != missing_materials_.end())
+      continue;
+    const WavefrontMTL& m = material_or_default(names[i]);
     m.apply_gl(GL_FRONT_AND_BACK, textured);
     // A surface that cannot show (an invisible volume of alpha 0 blended
     // over the scene) costs the renderer every pixel it covers: skipped.

@@ -37,6 +37,21 @@ class ByteAlignment {
   GLint unpack_ = 4, pack_ = 4;
 };
 
+// gluBuild2DMipmaps of tightly packed pixels of `components` bytes each.
+// GLU's scaling of a picture whose sides are not powers of two reads one
+// pixel past the last (a 512 x 192 one, say), which past the end of an
+// allocation may be a page that is not mapped: for the call the pixels are
+// followed by a zeroed row of their own.
+GLint build_mipmaps(GLenum target, GLint format, GLsizei width, GLsizei height, GLenum pixel_format,
+                    std::size_t components, std::vector<unsigned char>& pixels) {
+  const std::size_t size = pixels.size();
+  pixels.resize(size + (static_cast<std::size_t>(std::max(0, width)) + 1) * components, 0);
+  const GLint result = gluBuild2DMipmaps(target, format, width, height, pixel_format,
+                                         GL_UNSIGNED_BYTE, pixels.data());
+  pixels.resize(size);
+  return result;
+}
+
 // Deflate expands at most 1032 to 1: a PNG whose pixels could not fit in its
 // bytes is refused before anything is allocated for them.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
@@ -447,8 +462,8 @@ int Texture::generate(int format) {
   GLint result;
   {
     ByteAlignment packed;
-    result = gluBuild2DMipmaps(target, format, TextureGL::width, TextureGL::height, pixel_format,
-                               GL_UNSIGNED_BYTE, pixels_.data());
+    result = build_mipmaps(target, format, TextureGL::width, TextureGL::height, pixel_format,
+                           components, pixels_);
   }
   glBindTexture(target, 0);
   if (result != 0) {
@@ -472,8 +487,7 @@ unsigned int Texture::create(unsigned int w, unsigned int h, unsigned int channe
     if (e == GL_NO_ERROR) break;
     std::cerr << "glTexImage2D error " << e << ", " << gl_error_string(e) << std::endl;
   }
-  gluBuild2DMipmaps(target, GL_RGBA, TextureGL::width, TextureGL::height, GL_RGBA, GL_UNSIGNED_BYTE,
-                    pixels_.data());
+  build_mipmaps(target, GL_RGBA, TextureGL::width, TextureGL::height, GL_RGBA, 4, pixels_);
   return id_;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/package.h"
 #include "support/capture.h"
 #include "support/data_root.h"
+#include "support/unprivileged.h"
 
 using testing_support::OutputCapture;
 using testing_support::ScopedEnv;
@@ -150,6 +151,9 @@ TEST(EngineSettings, LoadSectionMergesTheFile) {
   EXPECT_EQ(capture.out() + capture.err(), "");
 }
 
+// A value that is no number ("nan") stays in the section as written, and
+// reading it as a number keeps the default; a line without a key is left
+// out. Each is named once.
 TEST(EngineSettings, ASectionLineThatCannotBeReadIsNamedOnceAndTheDefaultStays) {
   TempDataRoot data;
   data.write("cfg/audio_settings.ini",
@@ -158,16 +162,21 @@ TEST(EngineSettings, ASectionLineThatCannotBeReadIsNamedOnceAndTheDefaultStays) 
   s["audio_settings"]["effects_volume"] = "1";
   OutputCapture capture;
   EXPECT_EQ(s.load_section("audio_settings"), 0);
-  EXPECT_EQ(s["audio_settings"]["effects_volume"].str(), "1");
+  EXPECT_EQ(s["audio_settings"]["effects_volume"].str(), "nan");
   EXPECT_EQ(s["audio_settings"]["music_volume"].str(), "0.25");
+  constexpr std::array<float, 2> kVolumes = {0.0f, 1.0f};
+  float volume = 1.0f;
+  EXPECT_FALSE(s["audio_settings"].read("effects_volume", &volume, kVolumes));
+  EXPECT_EQ(volume, 1.0f);
   const std::string report =
-      "Settings file cfg/audio_settings.ini, line 1: \"effects_volume = nan\" left out: not a "
-      "finite number; the default is used\n"
       "Settings file cfg/audio_settings.ini, line 3: \"this is no setting\" left out: not a key = "
-      "value line\n";
+      "value line\n"
+      "Settings file cfg/audio_settings.ini, line 1: \"effects_volume = nan\" left out: not a "
+      "number; the default is used\n";
   EXPECT_EQ(capture.err(), report);
   // Loaded again, and merged from disk by a save, the file is not named again.
   EXPECT_EQ(s.load_section("audio_settings"), 0);
+  EXPECT_FALSE(s["audio_settings"].read("effects_volume", &volume, kVolumes));
   EXPECT_EQ(capture.err(), report);
   capture.reset();
   EXPECT_EQ(s.save_section("audio_settings", true), 0);
@@ -175,7 +184,7 @@ TEST(EngineSettings, ASectionLineThatCannotBeReadIsNamedOnceAndTheDefaultStays) 
             "EngineSettings::save_section(audio_settings): success. File: "
             "cfg/audio_settings.ini\n");
   EXPECT_EQ(data.read("cfg/audio_settings.ini"),
-            "effects_volume \t = \t 1\nmusic_volume \t = \t 0.25\n");
+            "effects_volume \t = \t nan\nmusic_volume \t = \t 0.25\n");
 }
 
 TEST(EngineSettings, SaveSectionMemoryWinsAndDiskOnlyKeysSurvive) {
@@ -225,27 +234,48 @@ TEST(EngineSettings, SaveSectionWithoutACfgFolderChangesNothing) {
   EXPECT_FALSE(s.has_section("absent"));
 }
 
-// Keys read from the file before the failed write must not reach memory either.
-// Root ignores the permissions, so there the test cannot make the folder unwritable.
-TEST(EngineSettings, SaveSectionIntoAReadOnlyFolderKeepsDiskKeysOutOfMemory) {
-  TempDataRoot data;
-  data.write("cfg/controls.ini", "walk_accel = 3\n");
-  std::filesystem::permissions(data.path() / "cfg", std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::remove);
-  std::filesystem::permissions(data.path() / "cfg/controls.ini",
-                               std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::remove);
-  if (std::ofstream("cfg/controls.ini", std::ios::app))
-    GTEST_SKIP() << "running with rights that ignore file permissions";
-  EngineSettings s;
-  s["controls"]["look_speed"] = 2;
-  OutputCapture capture;
-  EXPECT_EQ(s.save_section("controls", true), 1);
-  EXPECT_EQ(capture.err(),
-            "Error writing cfg/controls.ini\n"
-            "EngineSettings::save_section(controls): error 1\n");
-  EXPECT_FALSE(s["controls"].contains("walk_accel"));
-  EXPECT_EQ(data.read("cfg/controls.ini"), "walk_accel = 3\n");
+// Saved by a process that file permissions bind (as root, a child that has
+// dropped to "nobody"), into a folder that takes no new file: a read-only
+// file is not saved, and the keys read from it before the failed write do not
+// reach memory either; a writable file is saved where it is, merged.
+TEST(EngineSettings, SaveSectionIntoAReadOnlyFolderSavesOnlyAWritableFileInPlace) {
+  struct Case {
+    bool file_writable;
+    std::string answer;  // the result, then what memory holds, then the messages
+    std::string content;
+  };
+  const Case cases[] = {
+      {false,
+       "1 look_speed\n"
+       "Error writing cfg/controls.ini\n"
+       "EngineSettings::save_section(controls): error 1\n",
+       "walk_accel = 3\n"},
+      {true,
+       "0 look_speed walk_accel\n"
+       "EngineSettings::save_section(controls): success. File: cfg/controls.ini\n",
+       "look_speed \t = \t 2\nwalk_accel \t = \t 3\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file_writable ? "writable file" : "read-only file");
+    TempDataRoot data;
+    data.write("cfg/controls.ini", "walk_accel = 3\n");
+    namespace fs = std::filesystem;
+    const fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(data.path() / "cfg", write, fs::perm_options::remove);
+    if (!c.file_writable)
+      fs::permissions(data.path() / "cfg/controls.ini", write, fs::perm_options::remove);
+    const std::string answer = testing_support::run_unprivileged(data.path(), [] {
+      EngineSettings s;
+      s["controls"]["look_speed"] = 2;
+      OutputCapture capture;
+      std::string held = std::to_string(s.save_section("controls", true));
+      for (const auto& [key, field] : s["controls"].fields()) held += " " + key;
+      return held + "\n" + capture.err();
+    });
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(data.read("cfg/controls.ini"), c.content);
+  }
 }
 
 TEST(EngineSettings, AsyncReadsReportWhetherAWorkerStarted) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "datagen/data_folder.h"
 #include "game/app/game_program.h"
@@ -29,7 +30,7 @@ constexpr double kFrame = 1.0 / 30.0;
 inline void draw_nothing() {}
 
 // The program at width x height; prepare() sees the engine before its
-// start-up.
+// start-up, started() runs after it.
 class RunningProgram : public datagen_test::DataFolderFixture<testing_support::GLTest> {
  protected:
   using Base = datagen_test::DataFolderFixture<testing_support::GLTest>;
@@ -62,8 +63,13 @@ class RunningProgram : public datagen_test::DataFolderFixture<testing_support::G
     ASSERT_EQ(desktop_.create(width_, height_), 0);
     program_ = std::make_unique<GameProgram>(e, vr_, desktop_);
     ASSERT_EQ(e.init_post_glew(), 0);
-    // The models' completions, and what they queue, run in the next frames.
-    e.wait_for_loads();
+    started();
+  }
+
+  // After the start-up: the models' completions, and what they queue, run
+  // in the next frames.
+  virtual void started() {
+    engine_->wait_for_loads();
     frames(0.2);
   }
 
@@ -85,6 +91,17 @@ class RunningProgram : public datagen_test::DataFolderFixture<testing_support::G
       now_ = std::min(now_ + step, end);
       program_->display();
     }
+  }
+
+  // The RGB bytes of the frame last drawn, as the desktop frame buffer
+  // resolved it, the bottom row first.
+  std::vector<unsigned char> shown_frame() const {
+    std::vector<unsigned char> rgb(static_cast<std::size_t>(width_) * height_ * 3);
+    glBindTexture(GL_TEXTURE_2D, desktop_.resolve_texture());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return rgb;
   }
 
   testing_support::OutputCapture quiet_;

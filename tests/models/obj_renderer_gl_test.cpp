@@ -154,6 +154,7 @@ TEST_F(OBJRendererGLTest, MaterialsTheFileLacksAreNamedOnceAndTheirFacesLeftOut)
   model.default_material_vaos(true);
   model.default_material_vaos(false);
   ASSERT_EQ(model.opaque_material_names(), (Names{"red", "brass", "gold"}));
+  EXPECT_EQ(model.missing_materials(), (Names{"brass", "gold"}));
   for (int frame = 0; frame < 50; ++frame)
     EXPECT_TRUE(near(draw([&] { EXPECT_EQ(model.render(true, 0), 0); }), 255, 0, 0));
 
@@ -167,6 +168,41 @@ TEST_F(OBJRendererGLTest, MaterialsTheFileLacksAreNamedOnceAndTheirFacesLeftOut)
   EXPECT_EQ(count("brass"), 1) << err;
   EXPECT_EQ(count("gold"), 1) << err;
   EXPECT_EQ(count("models/m.mtl"), 1) << err;
+}
+
+// A model without material files, and one whose material file is missing,
+// draw in the default material (white under GL's default light, which shines
+// along the square's normal), with no name left out.
+TEST_F(OBJRendererGLTest, AModelWithoutItsMaterialFileDrawsInTheDefaultMaterial) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"no mtllib",
+       square("red").substr(0, square("red").find("usemtl")) + "f 1/1/1 2/2/1 3/3/1 4/4/1\n", ""},
+      {"a missing file", "mtllib gone.mtl\n" + square("red"),
+       "Warning: material file gone.mtl not found. Inserting default material.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    root_.write("models/bare.obj", c.text);
+    owned_.push_back(std::make_unique<OBJRenderer>());
+    OBJRenderer& model = *owned_.back();
+    models_.push_back(&model);
+    OutputCapture capture;
+    ASSERT_EQ(model.load("models/bare.obj"), 0);
+    model.default_material_vaos(true);
+    model.default_material_vaos(false);
+    ASSERT_EQ(model.opaque_material_names().size(), 1u);
+    EXPECT_TRUE(model.missing_materials().empty());
+    glEnable(GL_LIGHT0);
+    for (int frame = 0; frame < 3; ++frame)
+      EXPECT_TRUE(near(draw([&] { EXPECT_EQ(model.render(true, 0), 0); }), 255, 255, 255));
+    glDisable(GL_LIGHT0);
+    EXPECT_EQ(capture.err(), c.warning);
+  }
 }
 
 TEST_F(OBJRendererGLTest, TransparentMaterialsAreBlendedInTheirPasses) {
