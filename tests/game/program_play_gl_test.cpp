@@ -205,10 +205,8 @@ class GamePlay : public datagen_test::DataFolderTest {
   static constexpr double kStartSeconds = 120.0;
 
   void SetUp() override {
-    if (std::system("command -v Xvfb xwd xdotool >/dev/null 2>&1") != 0) {
-      if (std::getenv("CI")) FAIL() << "Xvfb, xwd or xdotool missing";
-      GTEST_SKIP() << "Xvfb, xwd or xdotool missing";
-    }
+    ASSERT_EQ(std::system("command -v Xvfb xwd xdotool >/dev/null 2>&1"), 0)
+        << "Xvfb, xwd or xdotool missing (scripts/deps.sh installs them)";
     // A screen that just holds the window at the size "video_settings"
     // stores, 1280x720, where freeglut puts it: less to dump per
     // screenshot.
