@@ -21,7 +21,9 @@
 #include "game/program_output.h"
 #include "support/capture.h"
 #include "support/child_process.h"
+#include "support/gl/own_display.h"
 #include "support/gl/x_windows.h"
+#include "support/leak_checked_run.h"
 
 namespace {
 
@@ -69,19 +71,22 @@ class GameProgram : public datagen_test::DataFolderTest {
   }
   void TearDown() override { lock_.reset(); }
 
-  // The program on the generated folder with silent audio and the extra
-  // environment.
+  // The program on the generated folder with silent audio, its leaks
+  // checked, and the extra environment.
   static ChildProcess::Environment environment(ChildProcess::Environment extra = {}) {
-    extra.insert(extra.begin(), {{"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}});
-    return extra;
+    ChildProcess::Environment all = testing_support::leak_checked_environment();
+    all.insert(all.end(), {{"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}});
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
   }
 
   static constexpr double kStartSeconds = 90.0;
 
-  // Answers the error box of a run that fails before its window opens, and
-  // its exit code.
-  static std::optional<int> answer_the_error_box(ChildProcess& game) {
-    const unsigned long box = testing_support::wait_for_window("Error", kStartSeconds);
+  // Answers the error box of a run that fails (captioned "Error" unless
+  // given), and its exit code.
+  static std::optional<int> answer_the_error_box(ChildProcess& game,
+                                                 const std::string& caption = "Error") {
+    const unsigned long box = testing_support::wait_for_window(caption, kStartSeconds);
     if (box == 0) return game.wait(0.0);
     std::optional<int> code;
     // A key that comes before the box reads its keys is pressed again.
@@ -113,7 +118,11 @@ class GameProgram : public datagen_test::DataFolderTest {
 };
 
 TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
-  ChildProcess game({TALVORIN_PROGRAM}, environment());
+  // The generator writes the engine's settings as the engine does: without
+  // them in the folder, only the program can have written them.
+  FolderCopy data(root());
+  data.write("cfg/basic_engine.ini", "");
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", data.path()}}));
   const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
   ASSERT_NE(window, 0u) << game.err();
   // Not full screen, at the size "video_settings" stores.
@@ -134,8 +143,13 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   // No OpenGL error in any frame, and the data folder was complete.
   EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
   EXPECT_EQ(program_output::missing_data_lines(game.err()), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   // The engine wrote its settings with their defaults.
-  EXPECT_NE(cfg("basic_engine.ini").fields().count("autostart_newgame"), 0u);
+  ProgramCfg engine;
+  ASSERT_EQ(engine.load(data.path() + "/cfg/basic_engine.ini"), 0);
+  EXPECT_EQ(engine["autostart_newgame"].str(), "1");
+  EXPECT_EQ(engine["autostart_human_players"].str(), "0");
+  EXPECT_EQ(engine["autostart_ai_players"].str(), "2");
 }
 
 TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
@@ -159,6 +173,64 @@ TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
       << game.err();
   // The main loop never ran.
   EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
+}
+
+// The start-up steps that end the program on a player's machine, each with
+// its exit code and its message: no display and a display without OpenGL
+// (freeglut's own lines), and a driver whose shading language is older than
+// the game's programs, so that the scene's set-up after GLEW fails (its box,
+// captioned with its text). An old OpenGL and an incomplete data folder
+// have tests of their own.
+TEST_F(GameProgram, AStartUpStepThatFailsEndsTheProgramWithItsCodeAndMessage) {
+  const std::string post_glew = "Error post-GLEW intialization.\nPlease contact technical support.";
+  const struct {
+    const char* what;
+    ChildProcess::Environment environment;
+    std::optional<std::string> server_arguments;  // an X server of its own
+    std::optional<std::string> box;               // the caption of its box
+    int code;
+    std::string line;  // "%s" for the display's name
+  } cases[] = {
+      {"no display",
+       {{"DISPLAY", ""}},
+       std::nullopt,
+       std::nullopt,
+       1,
+       "freeglut (talvorin32): failed to open display ''\n"},
+      {"no GLX",
+       {},
+       "-extension GLX",
+       std::nullopt,
+       1,
+       "freeglut (talvorin32): OpenGL GLX extension not supported by display '%s'\n"},
+      {"old shading language",
+       {{"MESA_GL_VERSION_OVERRIDE", "4.5COMPAT"}, {"MESA_GLSL_VERSION_OVERRIDE", "110"}},
+       std::nullopt,
+       post_glew,
+       1,
+       post_glew + ": " + post_glew + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::optional<testing_support::OwnDisplay> display;
+    if (c.server_arguments) {
+      display.emplace(1920, 1080, 30.0, *c.server_arguments);
+      ASSERT_NE(display->name(), "") << "no X server";
+    }
+    ChildProcess game({TALVORIN_PROGRAM}, environment(c.environment));
+    const std::optional<int> code =
+        c.box ? answer_the_error_box(game, *c.box) : game.wait(kStartSeconds);
+    ASSERT_TRUE(code) << game.err();
+    EXPECT_EQ(*code, c.code) << game.err();
+    std::string line = c.line;
+    if (const std::size_t at = line.find("%s"); at != std::string::npos)
+      line.replace(at, 2, display ? display->name() : "");
+    EXPECT_NE(game.err().find(line), std::string::npos) << game.err();
+    // The main loop never ran.
+    EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+    EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
+  }
 }
 
 TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) {
@@ -177,6 +249,7 @@ TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) 
   ASSERT_TRUE(code) << game.err();
   EXPECT_EQ(*code, 0) << game.err();
   EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   // A display that can give full screen gets it at a later start.
   ProgramCfg video;
   ASSERT_EQ(video.load(data.path() + "/cfg/video_settings.ini"), 0);
@@ -185,6 +258,8 @@ TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) 
 
 TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) {
   FolderCopy empty("");
+  FolderCopy no_objects(root());
+  fs::remove(no_objects.path() + "/cfg/pool_objects.ini");
   FolderCopy no_table(root());
   fs::remove(no_table.path() + "/models/table.obj");
   const struct {
@@ -194,6 +269,8 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
       {empty.path(), "Error: Data folder incomplete: " + empty.path() +
                          "/cfg is missing (the data folder, which TALVORIN_ROOT names, holds cfg, "
                          "models, textures and sounds)\n"},
+      {no_objects.path(), "Error: Data folder incomplete: " + no_objects.path() +
+                              "/cfg/pool_objects.ini is missing\n"},
       {no_table.path(), "Error: Data folder incomplete: " + no_table.path() +
                             "/models/table.obj is missing (named by \"obj_file\" in "
                             "cfg/table_model.ini)\n"},
@@ -210,6 +287,7 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
     // Nothing else was tried: no window, no sound.
     EXPECT_EQ(program_output::lines_with(game.out(), {"Window::create()", "Loading"}), "");
     EXPECT_EQ(program_output::lines_with(game.err(), {"OpenGL", "freeglut"}), "");
+    EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   }
 }
 
@@ -263,6 +341,7 @@ TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
                 controls +
                 "5: \"walk_accel = fast\" left out: not a number; the default is used\n");
   EXPECT_EQ(program_output::gl_error_lines(err), "");
+  EXPECT_EQ(program_output::sanitizer_lines(err), "");
   // The look speed in use, the default, was saved in place of the one refused.
   ProgramCfg saved;
   ASSERT_EQ(saved.load(data.path() + "/cfg/controls.ini"), 0);
