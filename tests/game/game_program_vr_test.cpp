@@ -165,6 +165,20 @@ TEST_F(GameStartUp, AHeadsetWhoseRuntimeFailsLeavesTheGameOnTheDesktopAtTheHeads
   EXPECT_EQ(desktop_.height(), 600u);
 }
 
+TEST_F(GameStartUp, AFrameBufferTheDriverCannotMakeEndsTheStartUpWithItsBoxAndCode) {
+  // A headset whose runtime fails leaves the game on the desktop at the
+  // headset's size, here wider than any frame buffer the driver makes.
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+  ASSERT_GT(largest, 0);
+  headset_.recommended_size(static_cast<std::uint32_t>(largest) + 1, 600);
+  headset_.remove_interface(vr::IVRRenderModels_Version);
+  const int code = start();
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(boxes_, "Error creating framebuffer.\nPlease contact technical support.\n");
+  EXPECT_FALSE(program_->hmd_in_use());
+}
+
 TEST_F(GameStartUp, AWorkingHeadsetTakesTheFrameAndStandsTheWalkerBelowTheOffset) {
   ASSERT_EQ(start(), 0) << boxes_;
   EXPECT_TRUE(program_->hmd_in_use());

@@ -2,6 +2,7 @@
 // generated data folder, watched from outside: its window, its message
 // boxes answered with real key presses, its output and its exit code.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdint>
@@ -24,6 +25,8 @@
 #include "support/gl/own_display.h"
 #include "support/gl/x_windows.h"
 #include "support/leak_checked_run.h"
+#include "support/loopback_server.h"
+#include "support/private_network.h"
 
 namespace {
 
@@ -230,6 +233,119 @@ TEST_F(GameProgram, AStartUpStepThatFailsEndsTheProgramWithItsCodeAndMessage) {
     // The main loop never ran.
     EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
     EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
+  }
+}
+
+// The update check at start-up against a server of the test's own, reached
+// by the program's own host name and port in a network of the test's own:
+// the program started there, with a stand-in for the browser that notes
+// what it was asked to open.
+class StartUpUpdateCheck : public GameProgram {
+ protected:
+  void SetUp() override {
+    GameProgram::SetUp();
+    if (HasFatalFailure()) return;
+    network_ = std::make_unique<testing_support::PrivateNetwork>("www.talvorin.example");
+    ASSERT_EQ(network_->failure(), "");
+    ::mkdir((folder_.path() + "/bin").c_str(), 0755);
+    folder_.write("bin/xdg-open", "#!/bin/sh\necho \"$@\" >> '" + opened() + "'\n");
+    ::chmod((folder_.path() + "/bin/xdg-open").c_str(), 0755);
+  }
+
+  // The server answers the program's request with the pieces, then ends as
+  // told.
+  std::unique_ptr<testing_support::LoopbackServer> serve(std::vector<std::string> pieces,
+                                                         testing_support::LoopbackServer::End end) {
+    auto server = network_->serve(
+        {testing_support::LoopbackServer::Read::request, std::move(pieces), end, 80});
+    EXPECT_TRUE(server) << network_->failure();
+    return server;
+  }
+
+  std::unique_ptr<ChildProcess> start() {
+    const char* path = std::getenv("PATH");
+    return std::make_unique<ChildProcess>(
+        network_->command(
+            {TALVORIN_PROGRAM},
+            environment({{"PATH", folder_.path() + "/bin:" + (path ? path : "/usr/bin:/bin")}})),
+        ChildProcess::Environment{});
+  }
+
+  std::string opened() const { return folder_.path() + "/opened"; }
+  std::string opened_text() const { return folder_.read("opened"); }
+
+  // The request the update check sends.
+  static constexpr const char* kRequest =
+      "GET /pub/latest_versions/talvorin.txt HTTP/1.1\nHost: www.talvorin.example\n";
+
+  FolderCopy folder_{""};
+  std::unique_ptr<testing_support::PrivateNetwork> network_;
+};
+
+TEST_F(StartUpUpdateCheck, AServerThatDoesNotAnswerLetsTheStartUpGoOnAfterTheTimeOut) {
+  auto server = serve({}, testing_support::LoopbackServer::End::stall);
+  ASSERT_TRUE(server);
+  const auto game = start();
+  EXPECT_EQ(server->request().rfind(kRequest, 0), 0u) << server->request();
+  // Nothing came within the time-out: no version, no question, and the game
+  // starts.
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game->err();
+  EXPECT_EQ(program_output::lines_with(game->out(), {"Local version", "Update version"}), "");
+  const std::optional<int> code = close_window(*game, window);
+  ASSERT_TRUE(code) << game->err();
+  EXPECT_EQ(*code, 0) << game->err();
+  EXPECT_EQ(opened_text(), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game->err()), "");
+}
+
+TEST_F(StartUpUpdateCheck,
+       ANewerVersionAsksWhetherToDownloadYesOpensTheProductPageAndEndsWithZero) {
+  // The player's answer in the box, and whether the game starts then.
+  const struct {
+    const char* key;
+    bool game_starts;
+  } answers[] = {{"Return", false}, {"Escape", true}};
+  for (const auto& answer : answers) {
+    SCOPED_TRACE(answer.key);
+    std::remove(opened().c_str());
+    auto server = serve({"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n1.2.0"},
+                        testing_support::LoopbackServer::End::close);
+    ASSERT_TRUE(server);
+    const auto game = start();
+    EXPECT_EQ(server->request().rfind(kRequest, 0), 0u) << server->request();
+    const unsigned long box = testing_support::wait_for_window("Download update?", kStartSeconds);
+    ASSERT_NE(box, 0u) << game->err();
+    EXPECT_NE(game->err().find("Download update?: An upgrade is available (1.1.1->1.2.0). Would "
+                               "you like to download it?\n"),
+              std::string::npos)
+        << game->err();
+    EXPECT_EQ(program_output::lines_with(game->out(), {"Local version", "Update version"}),
+              "Local version: 1.1.1\nUpdate version: 1.2.0\n");
+    // A key that comes before the box reads its keys is pressed again,
+    // until the box is gone.
+    for (int attempt = 0; attempt < 20 && testing_support::window_size(box)[0] != 0; ++attempt) {
+      testing_support::press_keys(box, answer.key);
+      game->wait(1.5);
+    }
+    if (!answer.game_starts) {
+      // Yes: the product page opens and the game does not start.
+      const std::optional<int> code = game->wait(kStartSeconds);
+      ASSERT_TRUE(code) << game->err();
+      EXPECT_EQ(*code, 0) << game->err();
+      EXPECT_EQ(opened_text(), "http://www.talvorin.example/talvorin\n");
+      EXPECT_EQ(program_output::lines_with(game->out(), {"Window::create()", "Loading"}), "");
+    } else {
+      // No: the game starts as without an update.
+      const unsigned long window =
+          testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+      ASSERT_NE(window, 0u) << game->err();
+      const std::optional<int> code = close_window(*game, window);
+      ASSERT_TRUE(code) << game->err();
+      EXPECT_EQ(*code, 0) << game->err();
+      EXPECT_EQ(opened_text(), "");
+    }
+    EXPECT_EQ(program_output::sanitizer_lines(game->err()), "");
   }
 }
 
