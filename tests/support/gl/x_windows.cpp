@@ -171,11 +171,22 @@ std::string lock_file() {
   return "/tmp/talvorin32-program-tests" + name + ".lock";
 }
 
+// Set once a lock of this process is kept until it ends: later locks of the
+// process hold it already (a second flock on another descriptor would wait
+// for the first for ever).
+bool kept_until_exit = false;
+
 }  // namespace
 
-GameWindowLock::GameWindowLock()
-    : fd_(::open(lock_file().c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666)) {
+GameWindowLock::GameWindowLock() {
+  if (kept_until_exit) return;
+  fd_ = ::open(lock_file().c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
   if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+}
+
+void GameWindowLock::keep_until_exit() {
+  if (fd_ >= 0) kept_until_exit = true;
+  fd_ = -1;
 }
 
 GameWindowLock::~GameWindowLock() {

@@ -49,8 +49,9 @@ class GameWindowLock {
   GameWindowLock(const GameWindowLock&) = delete;
   GameWindowLock& operator=(const GameWindowLock&) = delete;
   // Leaves the lock held until the process ends, and with it the windows of
-  // the process (freeglut takes a closed window down only in its main loop).
-  void keep_until_exit() { fd_ = -1; }
+  // the process (freeglut takes a closed window down only in its main loop);
+  // later locks of the process then take nothing more.
+  void keep_until_exit();
 
  private:
   int fd_ = -1;
