@@ -121,9 +121,6 @@ class PoolEngine : public BasicEngine {
   // queue, and the VR controller labels), the controller-pose hook
   // (update_controller_input) and the input hooks (install_input_callbacks).
   void install_callbacks();
-  // The aim guide's periodic step: strikes are allowed (its hit is worked
-  // out from the cue's line) unless a computer's shot is in progress.
-  void tick_aim_guide();
 
   // ---- Start-up of the game program (pool_engine_init.cpp; a window and
   // OpenGL from init on)
@@ -555,6 +552,9 @@ class PoolEngine : public BasicEngine {
   void update_pointer_source();
   void update_key_hints();
   void update_aim_guide();
+  // Queues update_aim_guide on the real-time queue, at most once every
+  // aim_guide.min_interval, for the rest of the run (init_post_glew).
+  void enqueue_aim_guide_updates();
 
   // ---- Input
 

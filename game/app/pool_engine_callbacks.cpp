@@ -26,8 +26,3 @@ void PoolEngine::install_callbacks() {
   controller_pose_hook() = [this] { update_controller_input(); };
   install_input_callbacks();
 }
-
-void PoolEngine::tick_aim_guide() {
-  const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
-  aim_guide.tick(!computer_shot);
-}

@@ -116,7 +116,7 @@ int PoolEngine::init_post_glew() {
       },
       0.5, 0.0, -1.0, nullptr);
   aim_guide.init_buffers();
-  enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
+  enqueue_aim_guide_updates();
 
   return init_scenes();
 }
@@ -298,3 +298,8 @@ void PoolEngine::update_aim_guide() {
   const bool computer_shot = rules && rules->shot_in_progress && rules->current_player().computer;
   aim_guide.tick(!computer_shot);
 }
+
+void PoolEngine::enqueue_aim_guide_updates() {
+  enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
+}
+

@@ -3,6 +3,9 @@
 #include <AL/al.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "audio/audio_fixture.h"
 #include "audio/menu_audio.h"
 #include "audio/wav_bytes.h"
@@ -18,7 +21,10 @@ class MenuAudioTest : public AudioTest {
  protected:
   void SetUp() override {
     AudioTest::SetUp();
-    const std::string sound = wav_bytes::file(1, 1, 8000, 16, wav_bytes::pcm16({1, 2, 3, 4}));
+    // Ten seconds long: a sound the null device could finish within one mix
+    // would leave "playing" to chance when the test reads the state.
+    const std::string sound =
+        wav_bytes::file(1, 1, 8000, 16, wav_bytes::pcm16(std::vector<std::int16_t>(80000, 1)));
     root_.write("sounds/click.wav", sound);
     root_.write("sounds/select.wav", sound);
   }

@@ -3,7 +3,9 @@
 // heard from the camera.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "audio/audio_fixture.h"
 #include "audio/wav_bytes.h"
@@ -20,7 +22,10 @@ class EngineMenuSound : public AudioTest {
  protected:
   void SetUp() override {
     AudioTest::SetUp();
-    const std::string sound = wav_bytes::file(1, 1, 8000, 16, wav_bytes::pcm16({1, 2, 3, 4}));
+    // Ten seconds long: a sound the null device could finish within one mix
+    // would leave "playing" to chance when the test reads the state.
+    const std::string sound =
+        wav_bytes::file(1, 1, 8000, 16, wav_bytes::pcm16(std::vector<std::int16_t>(80000, 1)));
     root_.write("sounds/arrow.wav", sound);
     root_.write("sounds/select.wav", sound);
     root_.write("cfg/menu_audio_settings.ini",

@@ -13,8 +13,10 @@
 #include <memory>
 #include <string>
 
+#include "core/program_cfg.h"
 #include "datagen/generator.h"
 #include "support/data_root.h"
+#include "support/leak_checked_run.h"
 
 using testing_support::TempDataRoot;
 
@@ -44,11 +46,11 @@ FILE* start_on_own_display(const std::string& root, const std::string& command) 
   return popen(line.c_str(), "r");
 }
 
-// Starts the demo, waits until it says it started, moves the mouse over its
-// window twice, takes a screenshot of it (shot.png) and presses Escape; then
-// prints the demo's output and "exit" with its exit code.
-constexpr const char* kDriveScript = R"(demo="$1"
-"$demo" > demo.out 2>&1 &
+// Starts the demo (the command its arguments make), waits until it says it
+// started, moves the mouse over its window twice, takes a screenshot of it
+// (shot.png) and presses Escape; then prints the demo's output and "exit"
+// with its exit code.
+constexpr const char* kDriveScript = R"("$@" > demo.out 2>&1 &
 pid=$!
 i=0
 until grep -q 'varnox_demo: started' demo.out; do
@@ -98,7 +100,12 @@ class EngineDemo : public ::testing::Test {
   static void TearDownTestSuite() { folder_.reset(); }
 
   static FILE* start(const std::string& args) {
-    return start_on_own_display(folder_->path().string(), std::string(VARNOX_DEMO) + " " + args);
+    return start_on_own_display(folder_->path().string(), demo() + " " + args);
+  }
+  // The demo with its leaks checked (the X server and the tools around it
+  // run as they are).
+  static std::string demo() {
+    return "env " + testing_support::leak_checked_assignments() + VARNOX_DEMO;
   }
 
   static std::unique_ptr<TempDataRoot> folder_;
@@ -109,6 +116,9 @@ std::unique_ptr<TempDataRoot> EngineDemo::folder_;
 }  // namespace
 
 TEST_F(EngineDemo, RunsItsFramesOnTheDesktopAndShutsDownCleanly) {
+  // The generator writes the engine's settings as the engine does: without
+  // them in the folder, only the demo can have written them.
+  folder_->write("cfg/basic_engine.ini", "");
   const DemoRun run = finish(start("--frames 120"));
   EXPECT_EQ(run.exit_code, 0) << run.output;
   EXPECT_NE(run.output.find("varnox_demo: 120 frames, pointer thread not started, 0 loads in "
@@ -117,9 +127,11 @@ TEST_F(EngineDemo, RunsItsFramesOnTheDesktopAndShutsDownCleanly) {
       << run.output;
   EXPECT_EQ(error_lines(run.output), "");
   // The engine's settings, written with their defaults.
-  const std::string cfg = folder_->read("cfg/basic_engine.ini");
-  for (const char* key : {"autostart_newgame", "autostart_human_players", "autostart_ai_players"})
-    EXPECT_NE(cfg.find(key), std::string::npos) << cfg;
+  ProgramCfg cfg;
+  ASSERT_EQ(cfg.load((folder_->path() / "cfg/basic_engine.ini").string()), 0);
+  EXPECT_EQ(cfg["autostart_newgame"].str(), "1");
+  EXPECT_EQ(cfg["autostart_human_players"].str(), "0");
+  EXPECT_EQ(cfg["autostart_ai_players"].str(), "2");
 }
 
 TEST_F(EngineDemo, DrawsBothEyesIntoTheSimulatedHeadset) {
@@ -132,8 +144,8 @@ TEST_F(EngineDemo, DrawsBothEyesIntoTheSimulatedHeadset) {
 
 TEST_F(EngineDemo, ShowsItsDialogFollowsTheMouseAndEndsOnEscape) {
   std::ofstream(folder_->path() / "drive.sh") << kDriveScript;
-  const DemoRun run = finish(
-      start_on_own_display(folder_->path().string(), "sh drive.sh " + std::string(VARNOX_DEMO)));
+  const DemoRun run =
+      finish(start_on_own_display(folder_->path().string(), "sh drive.sh " + demo()));
   EXPECT_EQ(run.exit_code, 0) << run.output;
   EXPECT_NE(run.output.find("varnox_demo: started"), std::string::npos) << run.output;
   // More than the clear colour: the dialog, the hints and the sphere.
@@ -149,12 +161,11 @@ TEST_F(EngineDemo, ShowsItsDialogFollowsTheMouseAndEndsOnEscape) {
 }
 
 TEST_F(EngineDemo, ThePreloadedSwapCounterCountsEachFrameItDraws) {
-  // The sanitizers' runtime first, as a sanitized program needs it.
-  const std::string preload = std::string(SANITIZER_RUNTIME) + " " + SWAP_COUNTER;
+  // Every run has the counter preloaded; this one names its file.
   const std::string counts = (folder_->path() / "swaps").string();
-  const DemoRun run = finish(start_on_own_display(
-      folder_->path().string(), "env LD_PRELOAD='" + preload + "' SWAP_COUNTER_FILE='" + counts +
-                                    "' " + VARNOX_DEMO + " --frames 90"));
+  const DemoRun run =
+      finish(start_on_own_display(folder_->path().string(), "env SWAP_COUNTER_FILE='" + counts +
+                                                                "' " + demo() + " --frames 90"));
   EXPECT_EQ(run.exit_code, 0) << run.output;
   EXPECT_NE(run.output.find("varnox_demo: 90 frames"), std::string::npos) << run.output;
   // The count and the time of the latest swap, on the steady clock.

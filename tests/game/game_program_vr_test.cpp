@@ -53,7 +53,7 @@ class GameStartUp : public datagen_test::DataFolderFixture<
  protected:
   void SetUp() override {
     testing_support::GLTest::SetUp();
-    if (HasFatalFailure() || IsSkipped()) return;
+    if (HasFatalFailure() || !has_context()) return;
     // The game's window, titled as the game, shows on the shared display.
     lock_ = std::make_unique<testing_support::GameWindowLock>();
     // A failure box must not wait for a player.
@@ -163,6 +163,20 @@ TEST_F(GameStartUp, AHeadsetWhoseRuntimeFailsLeavesTheGameOnTheDesktopAtTheHeads
   EXPECT_FALSE(engine_->window().double_buffer());
   EXPECT_EQ(desktop_.width(), 800u);
   EXPECT_EQ(desktop_.height(), 600u);
+}
+
+TEST_F(GameStartUp, AFrameBufferTheDriverCannotMakeEndsTheStartUpWithItsBoxAndCode) {
+  // A headset whose runtime fails leaves the game on the desktop at the
+  // headset's size, here wider than any frame buffer the driver makes.
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+  ASSERT_GT(largest, 0);
+  headset_.recommended_size(static_cast<std::uint32_t>(largest) + 1, 600);
+  headset_.remove_interface(vr::IVRRenderModels_Version);
+  const int code = start();
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(boxes_, "Error creating framebuffer.\nPlease contact technical support.\n");
+  EXPECT_FALSE(program_->hmd_in_use());
 }
 
 TEST_F(GameStartUp, AWorkingHeadsetTakesTheFrameAndStandsTheWalkerBelowTheOffset) {

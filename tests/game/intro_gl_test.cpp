@@ -31,7 +31,7 @@ class IntroGL : public Base {
  protected:
   void SetUp() override {
     Base::SetUp();
-    if (IsSkipped()) return;
+    if (!has_context()) return;
     engine.settings().root(root());
     testing_support::run_on_clock(engine, clock);
     engine.table.build_geometry();

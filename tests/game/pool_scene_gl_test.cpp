@@ -37,7 +37,7 @@ class PoolSceneGL : public Base {
 
   void SetUp() override {
     Base::SetUp();
-    if (IsSkipped() || engine_) return;
+    if (!has_context() || engine_) return;
     engine_ = std::make_unique<PoolEngine>();
     engine_->settings().root(root());
     engine_->frame_clock(&clock_);

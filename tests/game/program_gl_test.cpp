@@ -2,6 +2,7 @@
 // generated data folder, watched from outside: its window, its message
 // boxes answered with real key presses, its output and its exit code.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,7 +21,11 @@
 #include "game/program_output.h"
 #include "support/capture.h"
 #include "support/child_process.h"
+#include "support/gl/own_display.h"
 #include "support/gl/x_windows.h"
+#include "support/leak_checked_run.h"
+#include "support/loopback_server.h"
+#include "support/private_network.h"
 
 namespace {
 
@@ -61,28 +66,29 @@ class FolderCopy {
 class GameProgram : public datagen_test::DataFolderTest {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) {
-      if (std::getenv("CI")) FAIL() << "no display";
-      GTEST_SKIP() << "no display";
-    }
+    // The suite's own X server: without it the test fails, naming why.
+    ASSERT_TRUE(std::getenv("DISPLAY")) << "no display: run under scripts/with-xvfb.sh";
     // The runs find their windows by title on a shared display.
     lock_ = std::make_unique<testing_support::GameWindowLock>();
   }
   void TearDown() override { lock_.reset(); }
 
-  // The program on the generated folder with silent audio and the extra
-  // environment.
+  // The program on the generated folder with silent audio, its leaks
+  // checked, and the extra environment.
   static ChildProcess::Environment environment(ChildProcess::Environment extra = {}) {
-    extra.insert(extra.begin(), {{"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}});
-    return extra;
+    ChildProcess::Environment all = testing_support::leak_checked_environment();
+    all.insert(all.end(), {{"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}});
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
   }
 
   static constexpr double kStartSeconds = 90.0;
 
-  // Answers the error box of a run that fails before its window opens, and
-  // its exit code.
-  static std::optional<int> answer_the_error_box(ChildProcess& game) {
-    const unsigned long box = testing_support::wait_for_window("Error", kStartSeconds);
+  // Answers the error box of a run that fails (captioned "Error" unless
+  // given), and its exit code.
+  static std::optional<int> answer_the_error_box(ChildProcess& game,
+                                                 const std::string& caption = "Error") {
+    const unsigned long box = testing_support::wait_for_window(caption, kStartSeconds);
     if (box == 0) return game.wait(0.0);
     std::optional<int> code;
     // A key that comes before the box reads its keys is pressed again.
@@ -114,7 +120,11 @@ class GameProgram : public datagen_test::DataFolderTest {
 };
 
 TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
-  ChildProcess game({TALVORIN_PROGRAM}, environment());
+  // The generator writes the engine's settings as the engine does: without
+  // them in the folder, only the program can have written them.
+  FolderCopy data(root());
+  data.write("cfg/basic_engine.ini", "");
+  ChildProcess game({TALVORIN_PROGRAM}, environment({{"TALVORIN_ROOT", data.path()}}));
   const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
   ASSERT_NE(window, 0u) << game.err();
   // Not full screen, at the size "video_settings" stores.
@@ -135,8 +145,13 @@ TEST_F(GameProgram, OpensItsWindowRunsFramesAndEndsWhenTheWindowCloses) {
   // No OpenGL error in any frame, and the data folder was complete.
   EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
   EXPECT_EQ(program_output::missing_data_lines(game.err()), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   // The engine wrote its settings with their defaults.
-  EXPECT_NE(cfg("basic_engine.ini").fields().count("autostart_newgame"), 0u);
+  ProgramCfg engine;
+  ASSERT_EQ(engine.load(data.path() + "/cfg/basic_engine.ini"), 0);
+  EXPECT_EQ(engine["autostart_newgame"].str(), "1");
+  EXPECT_EQ(engine["autostart_human_players"].str(), "0");
+  EXPECT_EQ(engine["autostart_ai_players"].str(), "2");
 }
 
 TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
@@ -160,6 +175,177 @@ TEST_F(GameProgram, OldOpenGLEndsWithItsMessageAndCodeOne) {
       << game.err();
   // The main loop never ran.
   EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
+}
+
+// The start-up steps that end the program on a player's machine, each with
+// its exit code and its message: no display and a display without OpenGL
+// (freeglut's own lines), and a driver whose shading language is older than
+// the game's programs, so that the scene's set-up after GLEW fails (its box,
+// captioned with its text). An old OpenGL and an incomplete data folder
+// have tests of their own.
+TEST_F(GameProgram, AStartUpStepThatFailsEndsTheProgramWithItsCodeAndMessage) {
+  const std::string post_glew = "Error post-GLEW intialization.\nPlease contact technical support.";
+  const struct {
+    const char* what;
+    ChildProcess::Environment environment;
+    std::optional<std::string> server_arguments;  // an X server of its own
+    std::optional<std::string> box;               // the caption of its box
+    int code;
+    std::string line;  // "%s" for the display's name
+  } cases[] = {
+      {"no display",
+       {{"DISPLAY", ""}},
+       std::nullopt,
+       std::nullopt,
+       1,
+       "freeglut (talvorin32): failed to open display ''\n"},
+      {"no GLX",
+       {},
+       "-extension GLX",
+       std::nullopt,
+       1,
+       "freeglut (talvorin32): OpenGL GLX extension not supported by display '%s'\n"},
+      {"old shading language",
+       {{"MESA_GL_VERSION_OVERRIDE", "4.5COMPAT"}, {"MESA_GLSL_VERSION_OVERRIDE", "110"}},
+       std::nullopt,
+       post_glew,
+       1,
+       post_glew + ": " + post_glew + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::optional<testing_support::OwnDisplay> display;
+    if (c.server_arguments) {
+      display.emplace(1920, 1080, 30.0, *c.server_arguments);
+      ASSERT_NE(display->name(), "") << "no X server";
+    }
+    ChildProcess game({TALVORIN_PROGRAM}, environment(c.environment));
+    const std::optional<int> code =
+        c.box ? answer_the_error_box(game, *c.box) : game.wait(kStartSeconds);
+    ASSERT_TRUE(code) << game.err();
+    EXPECT_EQ(*code, c.code) << game.err();
+    std::string line = c.line;
+    if (const std::size_t at = line.find("%s"); at != std::string::npos)
+      line.replace(at, 2, display ? display->name() : "");
+    EXPECT_NE(game.err().find(line), std::string::npos) << game.err();
+    // The main loop never ran.
+    EXPECT_EQ(program_output::lines_with(game.err(), {"IdleF()", "DisplayF()"}), "");
+    EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
+  }
+}
+
+// The update check at start-up against a server of the test's own, reached
+// by the program's own host name and port in a network of the test's own:
+// the program started there, with a stand-in for the browser that notes
+// what it was asked to open.
+class StartUpUpdateCheck : public GameProgram {
+ protected:
+  void SetUp() override {
+    GameProgram::SetUp();
+    if (HasFatalFailure()) return;
+    network_ = std::make_unique<testing_support::PrivateNetwork>("www.talvorin.example");
+    ASSERT_EQ(network_->failure(), "");
+    ::mkdir((folder_.path() + "/bin").c_str(), 0755);
+    folder_.write("bin/xdg-open", "#!/bin/sh\necho \"$@\" >> '" + opened() + "'\n");
+    ::chmod((folder_.path() + "/bin/xdg-open").c_str(), 0755);
+  }
+
+  // The server answers the program's request with the pieces, then ends as
+  // told.
+  std::unique_ptr<testing_support::LoopbackServer> serve(std::vector<std::string> pieces,
+                                                         testing_support::LoopbackServer::End end) {
+    auto server = network_->serve(
+        {testing_support::LoopbackServer::Read::request, std::move(pieces), end, 80});
+    EXPECT_TRUE(server) << network_->failure();
+    return server;
+  }
+
+  std::unique_ptr<ChildProcess> start() {
+    const char* path = std::getenv("PATH");
+    return std::make_unique<ChildProcess>(
+        network_->command(
+            {TALVORIN_PROGRAM},
+            environment({{"PATH", folder_.path() + "/bin:" + (path ? path : "/usr/bin:/bin")}})),
+        ChildProcess::Environment{});
+  }
+
+  std::string opened() const { return folder_.path() + "/opened"; }
+  std::string opened_text() const { return folder_.read("opened"); }
+
+  // The request the update check sends.
+  static constexpr const char* kRequest =
+      "GET /pub/latest_versions/talvorin.txt HTTP/1.1\nHost: www.talvorin.example\n";
+
+  FolderCopy folder_{""};
+  std::unique_ptr<testing_support::PrivateNetwork> network_;
+};
+
+TEST_F(StartUpUpdateCheck, AServerThatDoesNotAnswerLetsTheStartUpGoOnAfterTheTimeOut) {
+  auto server = serve({}, testing_support::LoopbackServer::End::stall);
+  ASSERT_TRUE(server);
+  const auto game = start();
+  EXPECT_EQ(server->request().rfind(kRequest, 0), 0u) << server->request();
+  // Nothing came within the time-out: no version, no question, and the game
+  // starts.
+  const unsigned long window = testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+  ASSERT_NE(window, 0u) << game->err();
+  EXPECT_EQ(program_output::lines_with(game->out(), {"Local version", "Update version"}), "");
+  const std::optional<int> code = close_window(*game, window);
+  ASSERT_TRUE(code) << game->err();
+  EXPECT_EQ(*code, 0) << game->err();
+  EXPECT_EQ(opened_text(), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game->err()), "");
+}
+
+TEST_F(StartUpUpdateCheck,
+       ANewerVersionAsksWhetherToDownloadYesOpensTheProductPageAndEndsWithZero) {
+  // The player's answer in the box, and whether the game starts then.
+  const struct {
+    const char* key;
+    bool game_starts;
+  } answers[] = {{"Return", false}, {"Escape", true}};
+  for (const auto& answer : answers) {
+    SCOPED_TRACE(answer.key);
+    std::remove(opened().c_str());
+    auto server = serve({"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n1.2.0"},
+                        testing_support::LoopbackServer::End::close);
+    ASSERT_TRUE(server);
+    const auto game = start();
+    EXPECT_EQ(server->request().rfind(kRequest, 0), 0u) << server->request();
+    const unsigned long box = testing_support::wait_for_window("Download update?", kStartSeconds);
+    ASSERT_NE(box, 0u) << game->err();
+    EXPECT_NE(game->err().find("Download update?: An upgrade is available (1.1.1->1.2.0). Would "
+                               "you like to download it?\n"),
+              std::string::npos)
+        << game->err();
+    EXPECT_EQ(program_output::lines_with(game->out(), {"Local version", "Update version"}),
+              "Local version: 1.1.1\nUpdate version: 1.2.0\n");
+    // A key that comes before the box reads its keys is pressed again,
+    // until the box is gone.
+    for (int attempt = 0; attempt < 20 && testing_support::window_size(box)[0] != 0; ++attempt) {
+      testing_support::press_keys(box, answer.key);
+      game->wait(1.5);
+    }
+    if (!answer.game_starts) {
+      // Yes: the product page opens and the game does not start.
+      const std::optional<int> code = game->wait(kStartSeconds);
+      ASSERT_TRUE(code) << game->err();
+      EXPECT_EQ(*code, 0) << game->err();
+      EXPECT_EQ(opened_text(), "http://www.talvorin.example/talvorin\n");
+      EXPECT_EQ(program_output::lines_with(game->out(), {"Window::create()", "Loading"}), "");
+    } else {
+      // No: the game starts as without an update.
+      const unsigned long window =
+          testing_support::wait_for_window("Talvorin 1.1.1", kStartSeconds);
+      ASSERT_NE(window, 0u) << game->err();
+      const std::optional<int> code = close_window(*game, window);
+      ASSERT_TRUE(code) << game->err();
+      EXPECT_EQ(*code, 0) << game->err();
+      EXPECT_EQ(opened_text(), "");
+    }
+    EXPECT_EQ(program_output::sanitizer_lines(game->err()), "");
+  }
 }
 
 TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) {
@@ -178,6 +364,7 @@ TEST_F(GameProgram, AStoredFullScreenTheDisplayCannotGiveOpensAWindowAndIsKept) 
   ASSERT_TRUE(code) << game.err();
   EXPECT_EQ(*code, 0) << game.err();
   EXPECT_EQ(program_output::gl_error_lines(game.err()), "");
+  EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   // A display that can give full screen gets it at a later start.
   ProgramCfg video;
   ASSERT_EQ(video.load(data.path() + "/cfg/video_settings.ini"), 0);
@@ -202,6 +389,8 @@ TEST_F(GameProgram, AMissingBallModelIsNamedOnceByWhereItWasLookedFor) {
 
 TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) {
   FolderCopy empty("");
+  FolderCopy no_objects(root());
+  fs::remove(no_objects.path() + "/cfg/pool_objects.ini");
   FolderCopy no_table(root());
   fs::remove(no_table.path() + "/models/table.obj");
   const struct {
@@ -211,6 +400,8 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
       {empty.path(), "Error: Data folder incomplete: " + empty.path() +
                          "/cfg is missing (the data folder, which TALVORIN_ROOT names, holds cfg, "
                          "models, textures and sounds)\n"},
+      {no_objects.path(), "Error: Data folder incomplete: " + no_objects.path() +
+                              "/cfg/pool_objects.ini is missing\n"},
       {no_table.path(), "Error: Data folder incomplete: " + no_table.path() +
                             "/models/table.obj is missing (named by \"obj_file\" in "
                             "cfg/table_model.ini)\n"},
@@ -227,6 +418,7 @@ TEST_F(GameProgram, ADataFolderThatLacksWhatTheGameNeedsIsNamedBeforeAnyWindow) 
     // Nothing else was tried: no window, no sound.
     EXPECT_EQ(program_output::lines_with(game.out(), {"Window::create()", "Loading"}), "");
     EXPECT_EQ(program_output::lines_with(game.err(), {"OpenGL", "freeglut"}), "");
+    EXPECT_EQ(program_output::sanitizer_lines(game.err()), "");
   }
 }
 
@@ -288,6 +480,7 @@ TEST_F(GameProgram, FilesThatDoNotReadAreNamedOnceAndTheGameGoesOn) {
                 "4: \"look_sensitivity = nan nan nan\" left out: not 3 numbers; the default is "
                 "used\n");
   EXPECT_EQ(program_output::gl_error_lines(err), "");
+  EXPECT_EQ(program_output::sanitizer_lines(err), "");
   // What the player wrote is kept as written; the defaults were used.
   ProgramCfg saved;
   ASSERT_EQ(saved.load(data.path() + "/cfg/controls.ini"), 0);

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -26,9 +27,11 @@
 #include "datagen/data_folder.h"
 #include "game/program_output.h"
 #include "support/child_process.h"
+#include "support/data_root.h"
 #include "support/gl/own_display.h"
 #include "support/gl/screenshot.h"
 #include "support/gl/x_windows.h"
+#include "support/leak_checked_run.h"
 
 namespace {
 
@@ -88,6 +91,15 @@ struct Panel {
   bool one() const { return green >= 30; }
   int centre_x() const { return (box.x0 + box.x1) / 2; }
   int centre_y() const { return (box.y0 + box.y1) / 2; }
+  // Another panel, or this one moved or resized: what a key that moves the
+  // selection, opens a menu or goes to another step shows.
+  bool differs_from(const Panel& before) const {
+    if (!before.one()) return true;
+    return std::abs(centre_x() - before.centre_x()) + std::abs(centre_y() - before.centre_y()) >
+               20 ||
+           std::abs(box.width() - before.box.width()) > 10 ||
+           std::abs(box.height() - before.box.height()) > 6;
+  }
 };
 
 int count(const testing_support::Image& image, bool (*test)(std::uint32_t)) {
@@ -205,10 +217,8 @@ class GamePlay : public datagen_test::DataFolderTest {
   static constexpr double kStartSeconds = 120.0;
 
   void SetUp() override {
-    if (std::system("command -v Xvfb xwd xdotool >/dev/null 2>&1") != 0) {
-      if (std::getenv("CI")) FAIL() << "Xvfb, xwd or xdotool missing";
-      GTEST_SKIP() << "Xvfb, xwd or xdotool missing";
-    }
+    ASSERT_EQ(std::system("command -v Xvfb xwd xdotool >/dev/null 2>&1"), 0)
+        << "Xvfb, xwd or xdotool missing (scripts/deps.sh installs them)";
     // A screen that just holds the window at the size "video_settings"
     // stores, 1280x720, where freeglut puts it: less to dump per
     // screenshot.
@@ -239,11 +249,90 @@ class GamePlay : public datagen_test::DataFolderTest {
     });
   }
 
+  // The program with its leaks checked and its frames counted by the
+  // preloaded swap counter.
   void start_game() {
-    game_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{TALVORIN_PROGRAM},
-        ChildProcess::Environment{
-            {"TALVORIN_ROOT", root()}, {"ALSOFT_DRIVERS", "null"}, {"DISPLAY", display_->name()}});
+    ChildProcess::Environment environment = testing_support::leak_checked_environment();
+    environment.insert(environment.end(),
+                       {{"TALVORIN_ROOT", root()},
+                        {"ALSOFT_DRIVERS", "null"},
+                        {"DISPLAY", display_->name()},
+                        {"SWAP_COUNTER_FILE", (swaps_.path() / "swaps").string()}});
+    game_ = std::make_unique<ChildProcess>(std::vector<std::string>{TALVORIN_PROGRAM}, environment);
+  }
+
+  // The frames the program has drawn so far (its buffer swaps).
+  std::uint64_t swaps() const {
+    std::ifstream file(swaps_.path() / "swaps", std::ios::binary);
+    std::uint64_t count = 0;
+    file.read(reinterpret_cast<char*>(&count), sizeof count);
+    return file ? count : 0;
+  }
+
+  // Whether two different frames of the window (the swap counter tells
+  // them apart) show the same picture, within the seconds: nothing moves on
+  // the screen.
+  bool stands_still(unsigned long window, double seconds) {
+    const Clock::time_point start = Clock::now();
+    while (seconds_since(start) < seconds && game_->running()) {
+      const auto frames = two_frames(window);
+      if (!frames) return false;
+      keep(Frame{seconds_since(shown_), frames->second}, "still");
+      if (changed(frames->first, frames->second) < kMoving) return true;
+    }
+    return false;
+  }
+
+  // A screenshot of the window, and another of a later frame: at least two
+  // swaps after the first was taken, so the two show different frames.
+  std::optional<std::pair<Image, Image>> two_frames(unsigned long window) {
+    std::optional<Image> first = testing_support::window_screenshot(window);
+    const std::uint64_t after_first = swaps();
+    if (!first) return std::nullopt;
+    const Clock::time_point start = Clock::now();
+    while (swaps() < after_first + 2 && game_->running() && seconds_since(start) < 60.0)
+      sleep_for(0.05);
+    std::optional<Image> second = testing_support::window_screenshot(window);
+    if (!second || swaps() < after_first + 2) return std::nullopt;
+    return std::make_pair(std::move(*first), std::move(*second));
+  }
+
+  // The selected panel of the latest screenshot (none when the program
+  // ended or no shot could be taken).
+  Panel panel_now(unsigned long window) {
+    const std::optional<Image> shot = testing_support::window_screenshot(window);
+    return shot ? selected_panel(*shot) : Panel{};
+  }
+
+  // Sends the key and waits until the screen shows its effect: one selected
+  // panel, with the Enter key's picture beside it, other than the one shown
+  // before (appeared, moved or resized), and then until what the key set
+  // moving (the view, the cue's glide into the aim) has come to rest, so
+  // that the next key starts from a settled screen. A key that came before
+  // the program took keys is sent again, up to `sends` times. The panel
+  // shown at rest, or nothing.
+  std::optional<Panel> key_shows(unsigned long window, const char* key, const char* name,
+                                 int sends = 1) {
+    for (int sent = 0; sent < sends; ++sent) {
+      const Panel before = panel_now(window);
+      if (!testing_support::send_keys(window, key)) return std::nullopt;
+      Panel seen;
+      if (watch(window, 30.0, [&](const Frame& f) {
+            keep(f, name);
+            seen = selected_panel(f.image);
+            return seen.one() && seen.key_picture && seen.differs_from(before);
+          }))
+        return settled(window, seen);
+    }
+    return std::nullopt;
+  }
+
+  // The panel once the screen stands still (or after 10 s): `seen` when
+  // none shows then.
+  Panel settled(unsigned long window, const Panel& seen) {
+    stands_still(window, 10.0);
+    const Panel now = panel_now(window);
+    return now.one() && now.key_picture ? now : seen;
   }
 
   // Screenshots of the window until the test holds for one (true) or the
@@ -286,6 +375,8 @@ class GamePlay : public datagen_test::DataFolderTest {
   }
 
   std::unique_ptr<testing_support::OwnDisplay> display_;
+  // The swap counter's file.
+  testing_support::TempDataRoot swaps_;
   std::unique_ptr<ChildProcess> game_;
   Clock::time_point shown_;
 
@@ -382,45 +473,30 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   // Esc opens the main menu (the menus take keys once the intro is over);
   // down from "Resume" to "Quit", one key at a time; Enter opens the
   // confirmation in the menu's place, and Enter on its "Yes" ends the game
-  // with exit code 0, which only the menus' Quit gives.
-  const auto look = [&](const char* name, double seconds) {
-    watch(window, seconds, [&](const Frame& f) {
-      keep(f, name);
-      return false;
-    });
-  };
-  // The menu shows in front of the viewer wherever the camera of the
-  // computer's shot has carried the view: its highlighted item in green
-  // with the Enter key's picture beside it.
-  const auto menu_in_view = [&](const char* name) {
-    return watch(window, 30.0, [&](const Frame& f) {
-      keep(f, name);
-      const Panel seen = selected_panel(f.image);
-      return seen.one() && seen.key_picture;
-    });
-  };
-  ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
-  EXPECT_TRUE(menu_in_view("main_menu")) << "Esc in the computers' game shows no menu";
+  // with exit code 0, which only the menus' Quit gives. The menu shows in
+  // front of the viewer wherever the camera of the computer's shot has
+  // carried the view: its highlighted item in green with the Enter key's
+  // picture beside it. Each key waits for the one before it to show.
+  ASSERT_TRUE(key_shows(window, "Escape", "main_menu", 3))
+      << "Esc in the computers' game shows no menu";
 
   // "New game", "Human vs. Computer": the human breaks. Enter on each step
   // of the shot: "Choose ball", "Choose pocket", and the first Enter on
-  // "Shoot" strikes. A human's turn stands still on the screen; the stroke
-  // and the break move it, screenshot after screenshot.
-  const auto press = [&](const char* key) {
-    ASSERT_TRUE(testing_support::send_keys(window, key));
-    sleep_for(1.5);
-  };
-  for (const char* key : {"Down", "Return", "Return", "Return", "Return"}) press(key);
-  std::optional<Frame> before;
-  watch(window, 3.0, [&](const Frame& f) {
-    before = f;
-    return false;
-  });
-  ASSERT_TRUE(before);
-  keep(*before, "shoot");
-  std::optional<Image> still = testing_support::window_screenshot(window);
-  ASSERT_TRUE(still);
-  EXPECT_LT(changed(before->image, *still), kMoving) << "the human's turn does not stand still";
+  // "Shoot" strikes.
+  const struct {
+    const char* key;
+    const char* name;  // what it leads to, for a failure's frames
+  } to_the_break[] = {{"Down", "new_game_selected"},
+                      {"Return", "new_game_type"},
+                      {"Return", "choose_ball"},
+                      {"Return", "choose_pocket"},
+                      {"Return", "shoot"}};
+  for (const auto& step : to_the_break)
+    ASSERT_TRUE(key_shows(window, step.key, step.name)) << step.key << " shows no " << step.name;
+  // Once the cue has glided into the aim the human's turn stands still on
+  // the screen: two different frames of it show the same picture. The
+  // stroke and the break move it, screenshot after screenshot.
+  ASSERT_TRUE(stands_still(window, 60.0)) << "the human's turn does not stand still";
   ASSERT_TRUE(testing_support::send_keys(window, "Return"));
   int moving = 0;
   std::string shares;
@@ -437,15 +513,13 @@ TEST_F(GamePlay, IntroComputersThenAHumansBreakWithEnterAloneThenQuitFromTheMain
   });
   EXPECT_GE(moving, 4) << "Enter on \"Shoot\" did not strike: " << shares;
 
-  // Esc during the shot: the main menu, and down to its end.
-  ASSERT_TRUE(testing_support::send_keys(window, "Escape"));
-  EXPECT_TRUE(menu_in_view("main_menu_in_game")) << "Esc during the shot shows no menu";
-  for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(testing_support::send_keys(window, "Down"));
-    sleep_for(0.5);
-  }
-  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
-  look("confirm_quit", 5.0);
+  // Esc during the shot: the main menu, down to its end, the confirmation
+  // and its "Yes".
+  ASSERT_TRUE(key_shows(window, "Escape", "main_menu_in_game"))
+      << "Esc during the shot shows no menu";
+  for (const char* name : {"new_game_in_game", "options", "about", "quit"})
+    ASSERT_TRUE(key_shows(window, "Down", name)) << "Down shows no " << name;
+  ASSERT_TRUE(key_shows(window, "Return", "confirm_quit")) << "Enter on \"Quit\" shows no question";
   ASSERT_TRUE(testing_support::send_keys(window, "Return"));
 
   const std::optional<int> code = game_->wait(60.0);
@@ -464,15 +538,17 @@ TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
   shown_ = Clock::now();
   ASSERT_TRUE(past_intro(window)) << game_->err();
 
-  // From the main menu, by its keys: "New game", "Human vs. Computer".
-  for (const char* key : {"Escape", "Down", "Return", "Return"}) {
-    ASSERT_TRUE(testing_support::send_keys(window, key));
-    sleep_for(1.0);
-  }
+  // From the main menu, by its keys: "New game", "Human vs. Computer",
+  // each key once the one before it shows.
+  ASSERT_TRUE(key_shows(window, "Escape", "main_menu", 3)) << "Esc shows no menu";
+  ASSERT_TRUE(key_shows(window, "Down", "new_game_selected")) << "Down shows no \"New game\"";
+  const std::optional<Panel> menu = key_shows(window, "Return", "new_game_type");
+  ASSERT_TRUE(menu) << "Enter shows no pairings";
   // The human's turn shows one panel, its button selected and the Enter
   // picture beside it; after each key, the panel of the step, alone, and
   // moved where a step's panel goes to.
-  Panel last;
+  Panel last = *menu;
+  ASSERT_TRUE(testing_support::send_keys(window, "Return"));
   const auto one_panel = [&](const char* name, bool moved) {
     Panel seen;
     const bool shown = watch(window, 30.0, [&](const Frame& f) {
@@ -483,10 +559,11 @@ TEST_F(GamePlay, DeleteAtEachStepOfAHumansShotLeavesOnePanelThatTakesEnter) {
                                std::abs(seen.centre_y() - last.centre_y()) >
                            20;
     });
-    last = seen;
+    // The next key starts from the screen at rest.
+    last = shown ? settled(window, seen) : seen;
     return shown;
   };
-  ASSERT_TRUE(one_panel("choose_ball", false)) << game_->out();
+  ASSERT_TRUE(one_panel("choose_ball", true)) << game_->out();
   // Forward to "Shoot", then Delete back at each step: each undone step
   // clears its choice, so each panel goes back to where it last stood.
   // Every key but the last Delete and the arrow moves the panel, so no

@@ -79,7 +79,7 @@ class RoomLightGL : public Base {
  protected:
   void SetUp() override {
     Base::SetUp();
-    if (IsSkipped()) return;
+    if (!has_context()) return;
     engine.settings().root(root());
     testing_support::run_on_clock(engine, clock);
     // As the program's start-up before it: the game's hooks (the intro's

@@ -43,10 +43,11 @@ class CaptureStdout {
   std::streambuf* old_;
 };
 
-// A game of two seats on the box table with the shot wizard and the game's
-// hooks installed; each frame runs the aim guide's tick and the engine's
-// idle step (game-time queue, real-time queue, pre-idle: aiming and turn
-// start; post-idle: the simulation) with the clock moved on.
+// A game of two seats on the box table with the shot wizard, the game's
+// hooks and the aim guide's periodic step installed; each frame runs the
+// engine's idle step (game-time queue, real-time queue with the aim guide's
+// step, pre-idle: aiming and turn start; post-idle: the simulation) with the
+// clock moved on.
 class ShotFlow : public ::testing::Test {
  protected:
   void SetUp() override { seat(2, 1); }

@@ -112,11 +112,14 @@ TEST(MessageBox, AHandlerSeesTheBoxAndChoosesTheAnswer) {
 }
 
 // Under the private X server: a real box that a key press answers. Return
-// picks the first button, which a box without a display never answers.
+// picks the first button, which a box without a display never answers. The
+// suite runs on its own X server with the tools installed, so a missing
+// display or tool fails the test rather than passing it unseen.
 TEST(MessageBox, WithADisplayShowsABoxThePlayerAnswers) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (first_line("command -v xdotool").empty() || first_line("command -v xwininfo").empty())
-    GTEST_SKIP() << "no xdotool or xwininfo";
+  ASSERT_TRUE(std::getenv("DISPLAY")) << "no X display: run under scripts/with-xvfb.sh";
+  ASSERT_FALSE(first_line("command -v xdotool").empty() ||
+               first_line("command -v xwininfo").empty())
+      << "no xdotool or xwininfo (scripts/deps.sh installs them)";
   EXPECT_EQ(answer_real_box("Talvorin box test yes", MessageButtons::yes_no, "Return"),
             MessageAnswer::yes);
   EXPECT_EQ(answer_real_box("Talvorin box test cancel", MessageButtons::ok_cancel, "Escape"),

@@ -1,9 +1,12 @@
-// The gamepad layer: XInput's contract through the installed source, the
-// scripted pads, and SDL's game controllers read through a virtual pad.
+// The gamepad layer: XInput's contract through the installed source or the
+// default one, and SDL's game controllers read through a virtual pad.
 #include "platform/xinput.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 #include "platform/sdl_gamepads.h"
 #include "support/gamepads.h"
@@ -17,34 +20,73 @@ class XInputTest : public ::testing::Test {
   testing_support::ScriptedPads pads_;
 };
 
+// A source that records what it is asked and answers what the test set: the
+// layer's own logic is what the test sees through it.
+class RecordingSource : public GamepadSource {
+ public:
+  std::uint32_t get_state(std::uint32_t user_index, XINPUT_STATE& state) override {
+    asked.push_back(user_index);
+    if (answer == ERROR_SUCCESS) state = reported;
+    return answer;
+  }
+  std::vector<std::uint32_t> asked;
+  std::uint32_t answer = ERROR_SUCCESS;
+  XINPUT_STATE reported;
+};
+
 }  // namespace
 
-TEST_F(XInputTest, AnswersEachUserIndexFromTheSource) {
+TEST(XInputGetState, RefusesBadArgumentsWithoutAskingTheSourceAndPassesTheRestThrough) {
+  auto source = std::make_shared<RecordingSource>();
+  const auto previous = set_gamepad_source(source);
   XINPUT_STATE state;
+  state.dwPacketNumber = 77;
+  // Only user indices 0 to 3 with a state to fill reach the source.
+  for (const std::uint32_t index : {4u, 5u, 255u, 0xFFFFFFFFu})
+    EXPECT_EQ(XInputGetState(index, &state), ERROR_BAD_ARGUMENTS) << index;
+  EXPECT_EQ(XInputGetState(0, nullptr), ERROR_BAD_ARGUMENTS);
+  EXPECT_TRUE(source->asked.empty());
+  EXPECT_EQ(state.dwPacketNumber, 77u);
+
+  // Each index is asked as it is, and the source's state and code come back
+  // unchanged.
+  source->reported.dwPacketNumber = 9;
+  source->reported.Gamepad.wButtons = XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_DPAD_LEFT;
+  source->reported.Gamepad.bLeftTrigger = 255;
+  source->reported.Gamepad.sThumbLY = 32767;
+  source->reported.Gamepad.sThumbRX = -32768;
+  for (std::uint32_t i = 0; i < XUSER_MAX_COUNT; ++i) {
+    XINPUT_STATE got;
+    ASSERT_EQ(XInputGetState(i, &got), ERROR_SUCCESS) << i;
+    EXPECT_EQ(got.dwPacketNumber, 9u);
+    EXPECT_EQ(got.Gamepad, source->reported.Gamepad);
+  }
+  EXPECT_EQ(source->asked, (std::vector<std::uint32_t>{0, 1, 2, 3}));
+  // No pad: the code passes through and the state stays as it was.
+  source->answer = ERROR_DEVICE_NOT_CONNECTED;
+  EXPECT_EQ(XInputGetState(3, &state), ERROR_DEVICE_NOT_CONNECTED);
+  EXPECT_EQ(state.dwPacketNumber, 77u);
+  set_gamepad_source(previous);
+}
+
+TEST(XInputGetState, WithoutAnInstalledSourceReadsSdlsControllers) {
+  const auto previous = set_gamepad_source(nullptr);
+  XINPUT_STATE state;
+  // The default source opens at the first query: no pad yet.
   for (std::uint32_t i = 0; i < XUSER_MAX_COUNT; ++i)
     EXPECT_EQ(XInputGetState(i, &state), ERROR_DEVICE_NOT_CONNECTED) << i;
-  EXPECT_EQ(XInputGetState(4, &state), ERROR_BAD_ARGUMENTS);
-  EXPECT_EQ(XInputGetState(0, nullptr), ERROR_BAD_ARGUMENTS);
-
-  XINPUT_GAMEPAD g;
-  g.wButtons = XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_DPAD_LEFT;
-  g.bLeftTrigger = 255;
-  g.sThumbLY = 32767;
-  g.sThumbRX = -32768;
-  pads_->set(2, g);
-  ASSERT_EQ(XInputGetState(2, &state), ERROR_SUCCESS);
-  EXPECT_EQ(state.Gamepad, g);
-  const std::uint32_t packet = state.dwPacketNumber;
-  XInputGetState(2, &state);
-  EXPECT_EQ(state.dwPacketNumber, packet);  // nothing changed
-  pads_->pad(2).gamepad.wButtons = 0;
-  XInputGetState(2, &state);
-  EXPECT_NE(state.dwPacketNumber, packet);
-  EXPECT_EQ(state.Gamepad.wButtons, 0);
-
-  pads_->connect(2, false);
-  EXPECT_EQ(XInputGetState(2, &state), ERROR_DEVICE_NOT_CONNECTED);
-  EXPECT_THROW(pads_->pad(4), std::out_of_range);
+  const int device = SDL_JoystickAttachVirtual(
+      SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+  ASSERT_GE(device, 0) << SDL_GetError();
+  SDL_Joystick* stick = SDL_JoystickOpen(device);
+  ASSERT_TRUE(stick);
+  SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_Y, 1);
+  ASSERT_EQ(XInputGetState(0, &state), ERROR_SUCCESS);
+  EXPECT_EQ(state.Gamepad.wButtons, XINPUT_GAMEPAD_Y);
+  SDL_JoystickClose(stick);
+  ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0) << SDL_GetError();
+  EXPECT_EQ(XInputGetState(0, &state), ERROR_DEVICE_NOT_CONNECTED);
+  set_gamepad_source(previous);
 }
 
 TEST_F(XInputTest, ReplacingTheSourceReturnsThePreviousOne) {
@@ -106,6 +148,14 @@ TEST(SdlGamepads, ReadsAVirtualPadAndLosesItWhenUnplugged) {
   EXPECT_EQ(state.Gamepad.sThumbRX, 12000);
   EXPECT_EQ(state.Gamepad.bRightTrigger, 255);
   EXPECT_EQ(state.Gamepad.bLeftTrigger, 0);
+  // The packet number changes with the inputs, and only then.
+  const std::uint32_t packet = state.dwPacketNumber;
+  ASSERT_EQ(pads->get_state(0, state), ERROR_SUCCESS);
+  EXPECT_EQ(state.dwPacketNumber, packet);
+  SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_B, 0);
+  ASSERT_EQ(pads->get_state(0, state), ERROR_SUCCESS);
+  EXPECT_NE(state.dwPacketNumber, packet);
+  EXPECT_EQ(state.Gamepad.wButtons, XINPUT_GAMEPAD_DPAD_UP);
   SDL_JoystickClose(stick);
 
   ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0) << SDL_GetError();

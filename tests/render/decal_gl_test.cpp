@@ -16,7 +16,7 @@ class DecalTest : public OrthoViewTest {
  protected:
   void SetUp() override {
     OrthoViewTest::SetUp();
-    if (!IsSkipped()) glColor4f(1, 1, 1, 1);
+    if (has_context()) glColor4f(1, 1, 1, 1);
   }
 
   // The decal's texture: left texel red, right texel green.

@@ -35,7 +35,7 @@ class RenderAtomTest : public GLTest {
  protected:
   void SetUp() override {
     GLTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
+    if (!has_context() || HasFatalFailure()) return;
     glEnable(GL_LIGHTING);
     const float none[4] = {0, 0, 0, 1};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);

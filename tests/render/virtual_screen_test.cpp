@@ -106,8 +106,14 @@ TEST_F(VirtualScreenTest, RayIntersectionWithAndWithoutTheBoundsCheck) {
   const Vec3 along = to_vec3(frame_.xhat());
   screen_.ray_intersection_3d(from_outside.data(), along.data(), &status, false, true);
   EXPECT_EQ(status, 1);
-  EXPECT_NO_FATAL_FAILURE(
-      screen_.ray_intersection_3d(from_inside.data(), down.data(), nullptr, false, true));
+  // Without a status to fill the crossing is still found, the same point.
+  status = 7;
+  const auto with_status =
+      screen_.ray_intersection_3d(from_inside.data(), down.data(), &status, false, true);
+  EXPECT_EQ(screen_.ray_intersection_3d(from_inside.data(), down.data(), nullptr, false, true),
+            with_status);
+  const Vec3 below = scene(0.5f, 0);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(with_status[i], below[i], 1e-5f) << i;
 }
 
 TEST_F(VirtualScreenTest, RayToPixels) {

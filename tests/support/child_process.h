@@ -32,6 +32,7 @@ class ChildProcess {
   std::optional<int> stop(double seconds);
   std::string out() const;
   std::string err() const;
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

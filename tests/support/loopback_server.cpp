@@ -15,13 +15,19 @@ namespace testing_support {
 
 namespace {
 
-// A socket bound to 127.0.0.1 on an ephemeral port.
+// A socket bound to 127.0.0.1 on the port, or an ephemeral one for 0 (the
+// port it got then).
 int bound_socket(unsigned short& port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) throw std::runtime_error("loopback server: socket failed");
+  // A given port is taken again at once, though the last connection on it
+  // may still wait out its close.
+  const int reuse = 1;
+  if (port != 0) ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
   socklen_t length = sizeof a;
   if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
       ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
@@ -38,7 +44,8 @@ bool request_complete(const std::string& text) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(Script script) : request_(request_promise_.get_future().share()) {
+LoopbackServer::LoopbackServer(Script script)
+    : port_(script.port), request_(request_promise_.get_future().share()) {
   listener_ = bound_socket(port_);
   if (::listen(listener_, 4) != 0 || ::pipe2(stop_, O_CLOEXEC) != 0) {
     ::close(listener_);

@@ -21,6 +21,7 @@ class LoopbackServer {
     Read read = Read::request;
     std::vector<std::string> pieces;  // sent one after another
     End end = End::close;
+    unsigned short port = 0;  // 0: a free port
   };
 
   explicit LoopbackServer(Script script);

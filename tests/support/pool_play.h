@@ -17,22 +17,23 @@ inline void start_up_view(PoolEngine& engine) {
 }
 
 // On the clock (its walker too), the view start-up gives, the box built,
-// the shot wizard made, the game's hooks installed and the menus closed.
+// the shot wizard made, the game's hooks installed, the aim guide's
+// periodic step queued as start-up queues it, and the menus closed.
 inline void ready_for_play(PoolEngine& engine, FrameClock& clock) {
   run_on_clock(engine, clock);
   start_up_view(engine);
   engine.table.build_geometry();
   engine.init_shot_wizard();
   engine.install_callbacks();
+  engine.enqueue_aim_guide_updates();
   engine.menus.menus_active = false;
 }
 
-// One frame dt after the last: the aim guide's periodic step, then the
-// engine's idle step (the queues, the pre-idle hook with the aiming and the
+// One frame dt after the last: the engine's idle step (the queues with the
+// aim guide's periodic step, the pre-idle hook with the aiming and the
 // turn, the simulation).
 inline void play_frame(PoolEngine& engine, double& now, double dt) {
   now += dt;
-  engine.tick_aim_guide();
   engine.idle();
 }
 

@@ -7,7 +7,10 @@
 //
 // It also keeps the OpenGL driver loaded until the process ends: a driver
 // unloaded at exit leaves its allocations reported by LeakSanitizer from an
-// unknown module, which no suppression can name.
+// unknown module, which no suppression can name. The driver is marked at the
+// first swap and again when a display closes (GLX unloads the driver of a
+// display as it closes), so a program that ends before its first frame keeps
+// it too.
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -59,8 +62,15 @@ void keep_drivers_loaded() {
 }
 
 using SwapFunction = void (*)(Display*, GLXDrawable);
+using CloseFunction = int (*)(Display*);
 
 }  // namespace
+
+extern "C" int XCloseDisplay(Display* display) {
+  static const auto next = reinterpret_cast<CloseFunction>(::dlsym(RTLD_NEXT, "XCloseDisplay"));
+  keep_drivers_loaded();
+  return next ? next(display) : 0;
+}
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
   static const auto next = reinterpret_cast<SwapFunction>(::dlsym(RTLD_NEXT, "glXSwapBuffers"));

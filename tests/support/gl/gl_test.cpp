@@ -153,10 +153,9 @@ std::array<unsigned char, 4> OrthoView::at(float x, float y) const {
 
 void GLTest::SetUp() {
   const std::string why = ensure_gl_context();
-  if (!why.empty()) {
-    if (std::getenv("CI")) FAIL() << "an OpenGL context is required under CI: " << why;
-    GTEST_SKIP() << "no OpenGL context: " << why;
-  }
+  // The suite runs on an X server of its own: a test that gets no context
+  // fails, naming why, instead of passing unseen as a skipped test.
+  ASSERT_TRUE(why.empty()) << "no OpenGL 4.5 compatibility context: " << why;
   if (glutGetWindow() != test_window) glutSetWindow(test_window);
   const auto pending = drain_gl_errors();
   ASSERT_TRUE(pending.empty()) << "GL error pending before the test: " << pending.front();
@@ -167,7 +166,7 @@ void GLTest::SetUp() {
 }
 
 void GLTest::TearDown() {
-  if (!ensure_gl_context().empty()) return;
+  if (!has_context()) return;
   if (glutGetWindow() != test_window) glutSetWindow(test_window);
   const auto errors = drain_gl_errors();
   if (expect_clean_errors_ && !errors.empty()) {
@@ -184,7 +183,7 @@ void GLTest::TearDown() {
 
 void OrthoViewTest::SetUp() {
   GLTest::SetUp();
-  if (!IsSkipped()) view_.emplace();
+  if (has_context()) view_.emplace();
 }
 
 void OrthoViewTest::TearDown() {

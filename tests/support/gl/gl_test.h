@@ -1,7 +1,8 @@
 // The OpenGL test fixture: one hidden freeglut window with a 4.5
 // compatibility-profile context per test program, GLEW initialised, and
-// helpers to read errors and pixels back. Without a display the tests fail
-// when CI is set and are skipped otherwise.
+// helpers to read errors and pixels back. A test that gets no such context
+// (no display, glewInit failing, another version or profile) fails with the
+// reason.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -86,6 +87,9 @@ class GLTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Whether the shared context exists; SetUp has failed the test when not,
+  // and a derived fixture's set-up and tear-down skip their GL work then.
+  static bool has_context() { return ensure_gl_context().empty(); }
   // Reads back the current matrix of a matrix mode (row-major result).
   static std::array<float, 16> read_matrix(GLenum which);
   static GLint get_int(GLenum name);

@@ -6,7 +6,7 @@
 
 namespace testing_support {
 
-OwnDisplay::OwnDisplay(int width, int height, double start_seconds) {
+OwnDisplay::OwnDisplay(int width, int height, double start_seconds, const std::string& arguments) {
   if (const char* old = std::getenv("DISPLAY")) {
     had_display_ = true;
     old_display_ = old;
@@ -16,7 +16,8 @@ OwnDisplay::OwnDisplay(int width, int height, double start_seconds) {
   server_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/bin/sh", "-c",
                                "exec Xvfb -displayfd 1 -screen 0 " + std::to_string(width) + "x" +
-                                   std::to_string(height) + "x24 -nolisten tcp -noreset"},
+                                   std::to_string(height) + "x24 -nolisten tcp -noreset " +
+                                   arguments},
       ChildProcess::Environment{});
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::duration<double>(start_seconds);

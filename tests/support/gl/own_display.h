@@ -10,13 +10,15 @@
 
 namespace testing_support {
 
-// Starts Xvfb (one screen of 24 bits, 1920x1080 unless given) on a display
-// number it picks itself and points this process's DISPLAY at it, so the X helpers
+// Starts Xvfb (one screen of 24 bits, 1920x1080 unless given, with the
+// server's further arguments, such as "-extension GLX") on a display number
+// it picks itself and points this process's DISPLAY at it, so the X helpers
 // and the X tools they run talk to it; the destructor stops the server and
 // puts DISPLAY back.
 class OwnDisplay {
  public:
-  explicit OwnDisplay(int width = 1920, int height = 1080, double start_seconds = 30.0);
+  explicit OwnDisplay(int width = 1920, int height = 1080, double start_seconds = 30.0,
+                      const std::string& arguments = "");
   ~OwnDisplay();
   OwnDisplay(const OwnDisplay&) = delete;
   OwnDisplay& operator=(const OwnDisplay&) = delete;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace testing_support {
@@ -159,9 +160,33 @@ bool send_keys(unsigned long window, const std::string& keys) {
   return std::system(command.c_str()) == 0;
 }
 
-GameWindowLock::GameWindowLock()
-    : fd_(::open("/tmp/talvorin32-program-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666)) {
+namespace {
+
+// The lock file of the display DISPLAY names (":7" gives "...-7.lock").
+std::string lock_file() {
+  const char* display = std::getenv("DISPLAY");
+  std::string name = display ? display : "";
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return c == ':' || c == '/'; }, '-');
+  return "/tmp/talvorin32-program-tests" + name + ".lock";
+}
+
+// Set once a lock of this process is kept until it ends: later locks of the
+// process hold it already (a second flock on another descriptor would wait
+// for the first for ever).
+bool kept_until_exit = false;
+
+}  // namespace
+
+GameWindowLock::GameWindowLock() {
+  if (kept_until_exit) return;
+  fd_ = ::open(lock_file().c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
   if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+}
+
+void GameWindowLock::keep_until_exit() {
+  if (fd_ >= 0) kept_until_exit = true;
+  fd_ = -1;
 }
 
 GameWindowLock::~GameWindowLock() {

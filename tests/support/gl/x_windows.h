@@ -39,8 +39,9 @@ bool press_keys(unsigned long window, const std::string& keys);
 bool send_keys(unsigned long window, const std::string& keys);
 
 // Held by a test that opens a window titled as the game on the shared
-// display, or looks for one by that title: one such test at a time, so that
-// none takes another's window for its own. Waits for the lock.
+// display, or looks for one by that title: one such test at a time on that
+// display (DISPLAY), so that none takes another's window for its own, while
+// runs on other displays go on. Waits for the lock.
 class GameWindowLock {
  public:
   GameWindowLock();
@@ -48,8 +49,9 @@ class GameWindowLock {
   GameWindowLock(const GameWindowLock&) = delete;
   GameWindowLock& operator=(const GameWindowLock&) = delete;
   // Leaves the lock held until the process ends, and with it the windows of
-  // the process (freeglut takes a closed window down only in its main loop).
-  void keep_until_exit() { fd_ = -1; }
+  // the process (freeglut takes a closed window down only in its main loop);
+  // later locks of the process then take nothing more.
+  void keep_until_exit();
 
  private:
   int fd_ = -1;
