@@ -18,6 +18,12 @@ bool show_window() {
   const GLXDrawable window = glXGetCurrentDrawable();
   const int id = glutGetWindow();
   if (!display || !window || id <= 0) return false;
+  // The test programs share one X server, and another's window may cover
+  // this one when its pixels are read: the server keeps the window's own
+  // picture for what is covered, so shown_pixel reads what it drew.
+  XSetWindowAttributes keep{};
+  keep.backing_store = Always;
+  XChangeWindowAttributes(display, window, CWBackingStore, &keep);
   XRaiseWindow(display, window);
 
   for (int i = 0; i < 400; ++i) {

@@ -7,7 +7,8 @@
 namespace testing_support {
 
 // Raises the current window above the others and waits until it is shown
-// (what is drawn before is lost). False when it is not shown in time.
+// (what is drawn before is lost); from then on the server keeps its picture
+// where other windows cover it. False when it is not shown in time.
 bool show_window();
 
 // RGB of the window pixel at (x, y), y counted from the bottom as in GL, and
