@@ -63,9 +63,7 @@ TEST_P(ControlsReset, TheHintsAreBuiltAndShownAndTheDefaultsWritten) {
   // Past the intro, which hands the hints their setting, the periodic update
   // shows the row of the device in use, here the mouse; many updates name
   // nothing missing.
-  for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
-    frames(1.0, 0.25);
-  ASSERT_TRUE(engine_->pause_allowed());
+  past_intro();
   frames(2.0);
   engine_->mouse_passive(100.0f, 80.0f, 0.0f, false);
   engine_->mouse_passive(140.0f, 90.0f, 0.0f, false);

@@ -36,25 +36,6 @@ class RunningGame : public running_program::RunningProgram {
  protected:
   RunningGame() : RunningProgram(320, 180) {}
 
-  // Frames until the intro has handed the game over: pausing is allowed.
-  // (Its timeline needs no finer frames than these.)
-  void past_intro() {
-    for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
-      frames(1.0, 0.25);
-    ASSERT_TRUE(engine_->pause_allowed());
-  }
-
-  // A key as freeglut hands it over: pressed, a frame, let go.
-  void press(unsigned char key) {
-    engine_->keyboard_callback(key, 1, 0.0f, 0.0f, 0.0f);
-    frames(kFrame);
-    engine_->keyboard_callback(key, 0, 0.0f, 0.0f, 0.0f);
-  }
-  void press_special(int key) {
-    engine_->special_key(key, 1, 0.0f, 0.0f, 0.0f);
-    frames(kFrame);
-    engine_->special_key_up(key, 0.0f, 0.0f, 0.0f);
-  }
   // Then frames for a player's pace between two keys.
   void press_and_wait(unsigned char key) {
     press(key);

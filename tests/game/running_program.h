@@ -93,6 +93,26 @@ class RunningProgram : public datagen_test::DataFolderFixture<testing_support::G
     }
   }
 
+  // Frames until the intro has handed the game over: pausing is allowed.
+  // (Its timeline needs no finer frames than these.)
+  void past_intro() {
+    for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
+      frames(1.0, 0.25);
+    ASSERT_TRUE(engine_->pause_allowed());
+  }
+
+  // A key as freeglut hands it over: pressed, a frame, let go.
+  void press(unsigned char key) {
+    engine_->keyboard_callback(key, 1, 0.0f, 0.0f, 0.0f);
+    frames(kFrame);
+    engine_->keyboard_callback(key, 0, 0.0f, 0.0f, 0.0f);
+  }
+  void press_special(int key) {
+    engine_->special_key(key, 1, 0.0f, 0.0f, 0.0f);
+    frames(kFrame);
+    engine_->special_key_up(key, 0.0f, 0.0f, 0.0f);
+  }
+
   // The RGB bytes of the frame last drawn, as the desktop frame buffer
   // resolved it, the bottom row first.
   std::vector<unsigned char> shown_frame() const {

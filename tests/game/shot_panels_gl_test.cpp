@@ -25,16 +25,12 @@ class ShotPanels : public running_program::RunningProgram {
     RunningProgram::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     // Until the intro has handed the game over.
-    for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
-      frames(1.0, 0.25);
-    ASSERT_TRUE(engine_->pause_allowed());
+    past_intro();
   }
 
   // A key as freeglut hands it over, then a player's pause.
   void press(unsigned char key) {
-    engine_->keyboard_callback(key, 1, 0.0f, 0.0f, 0.0f);
-    frames(kFrame);
-    engine_->keyboard_callback(key, 0, 0.0f, 0.0f, 0.0f);
+    RunningProgram::press(key);
     frames(0.6);
   }
 

@@ -29,23 +29,17 @@ class VideoMenu : public running_program::RunningProgram {
         << "fullscreen = 1\nresolution = 1280x720\n";
     RunningProgram::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    for (int i = 0; i < 60 && !(engine_->pause_allowed() && !engine_->in_intro); ++i)
-      frames(1.0, 0.25);
-    ASSERT_TRUE(engine_->pause_allowed());
+    past_intro();
   }
 
   // Keys as freeglut hands them over, each followed by a player's pause.
   void press(unsigned char key) {
-    engine_->keyboard_callback(key, 1, 0.0f, 0.0f, 0.0f);
-    frames(kFrame);
-    engine_->keyboard_callback(key, 0, 0.0f, 0.0f, 0.0f);
+    RunningProgram::press(key);
     frames(0.6);
   }
   void press_special(int key, int times = 1) {
     for (int i = 0; i < times; ++i) {
-      engine_->special_key(key, 1, 0.0f, 0.0f, 0.0f);
-      frames(kFrame);
-      engine_->special_key_up(key, 0.0f, 0.0f, 0.0f);
+      RunningProgram::press_special(key);
       frames(0.6);
     }
   }
