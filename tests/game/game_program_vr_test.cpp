@@ -16,6 +16,7 @@
 #include "game/app/vr_frame.h"
 #include "input/vr_interface.h"
 #include "platform/message_box.h"
+#include "program_in_process.h"
 #include "render/frame_buffer.h"
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
@@ -48,33 +49,12 @@ Pixel texture_pixel(GLuint name) {
   return pixels.empty() ? Pixel{0, 0, 0, 0} : pixels[0];
 }
 
-class GameStartUp : public datagen_test::DataFolderFixture<
-                        testing_support::HeadsetTest<testing_support::GLTest>> {
+class GameStartUp : public program_in_process::ProgramInProcess {
  protected:
   void SetUp() override {
-    testing_support::GLTest::SetUp();
-    if (HasFatalFailure() || !has_context()) return;
-    // The game's window, titled as the game, shows on the shared display.
-    lock_ = std::make_unique<testing_support::GameWindowLock>();
-    // A failure box must not wait for a player.
-    previous_box_ =
-        platform::set_message_box_handler([this](const std::string& text, const std::string&,
-                                                 platform::MessageIcon, platform::MessageButtons) {
-          boxes_ += text + "\n";
-          return platform::MessageAnswer::no;
-        });
+    ProgramInProcess::SetUp();
+    if (HasFatalFailure()) return;
     headset_.recommended_size(800, 600);
-  }
-  void TearDown() override {
-    // Closing windows from here on must not end the test program.
-    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    if (engine_) {
-      engine_->shutdown();
-      engine_->window().close();
-    }
-    platform::set_message_box_handler(previous_box_);
-    if (lock_) lock_->keep_until_exit();
-    testing_support::GLTest::TearDown();
   }
 
   // start_up() with VR allowed; its result.
@@ -93,14 +73,6 @@ class GameStartUp : public datagen_test::DataFolderFixture<
     return testing_support::shown_pixel(engine_->render_size()[0] / 2,
                                         engine_->render_size()[1] / 2);
   }
-
-  VRInterface vr_{nullptr, 1200, 1080};
-  FrameBuffer desktop_;
-  std::unique_ptr<PoolEngine> engine_;
-  std::unique_ptr<GameProgram> program_;
-  std::string boxes_;
-  platform::MessageBoxHandler previous_box_;
-  std::unique_ptr<testing_support::GameWindowLock> lock_;
 };
 
 TEST_F(GameStartUp, WithoutAHeadsetTheGameDrawsIntoTheDesktopFrameBuffer) {

@@ -17,6 +17,7 @@
 #include "input/frame_clock.h"
 #include "input/vr_interface.h"
 #include "platform/message_box.h"
+#include "program_in_process.h"
 #include "render/frame_buffer.h"
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
@@ -37,20 +38,11 @@ float distance(const Vec3& a, const Vec3& b) {
                    (a[2] - b[2]) * (a[2] - b[2]));
 }
 
-class HeadsetShot : public datagen_test::DataFolderFixture<
-                        testing_support::HeadsetTest<testing_support::GLTest>> {
+class HeadsetShot : public program_in_process::ProgramInProcess {
  protected:
   void SetUp() override {
-    testing_support::GLTest::SetUp();
+    ProgramInProcess::SetUp();
     if (HasFatalFailure()) return;
-    // The game's window, titled as the game, shows on the shared display.
-    lock_ = std::make_unique<testing_support::GameWindowLock>();
-    previous_box_ =
-        platform::set_message_box_handler([this](const std::string& text, const std::string&,
-                                                 platform::MessageIcon, platform::MessageButtons) {
-          boxes_ += text + "\n";
-          return platform::MessageAnswer::no;
-        });
     // Small eyes: each frame draws both.
     headset_.recommended_size(160, 120);
     headset_.add_render_model("ctl", testing_support::square_model(-1));
@@ -78,18 +70,6 @@ class HeadsetShot : public datagen_test::DataFolderFixture<
     ASSERT_TRUE(past_intro());
     ASSERT_EQ(engine_->controller_vbos().size(), 1u);
     ASSERT_TRUE(engine_->positional_control(1));
-  }
-
-  void TearDown() override {
-    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    if (engine_) {
-      engine_->shutdown();
-      engine_->window().close();
-    }
-    if (has_context()) vr_.release_gl();
-    platform::set_message_box_handler(previous_box_);
-    if (lock_) lock_->keep_until_exit();
-    testing_support::GLTest::TearDown();
   }
 
   // The program's frames, one every `step` of the test clock.
@@ -166,13 +146,6 @@ class HeadsetShot : public datagen_test::DataFolderFixture<
   testing_support::OutputCapture quiet_;
   double now_ = 100.0;
   FrameClock clock_{[this] { return now_; }};
-  VRInterface vr_{nullptr, 1200, 1080};
-  FrameBuffer desktop_;
-  std::unique_ptr<PoolEngine> engine_;
-  std::unique_ptr<GameProgram> program_;
-  std::string boxes_;
-  platform::MessageBoxHandler previous_box_;
-  std::unique_ptr<testing_support::GameWindowLock> lock_;
 };
 
 TEST_F(HeadsetShot, TheHeldTriggerCarriesTheBallInHandAndLettingGoPlacesItAndStepsToChooseBall) {
