@@ -83,6 +83,12 @@ class ProgramCfg {
     const auto it = fields_.find(key);
     return it != fields_.end() && it->second.read(value, range...);
   }
+  // The key's value as a switch, read as atoi reads it: any number but 0
+  // is on, 0 and a word are off; `otherwise` when the key is missing.
+  bool flag(const std::string& key, bool otherwise) const {
+    const auto it = fields_.find(key);
+    return it == fields_.end() ? otherwise : static_cast<int>(it->second) != 0;
+  }
   std::map<std::string, CfgField>& fields() { return fields_; }
   const std::map<std::string, CfgField>& fields() const { return fields_; }
   // Removes every field; format and separators stay.

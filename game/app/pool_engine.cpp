@@ -41,10 +41,8 @@ PoolEngine::PoolEngine()
   // The flag as atoi reads it: a word is 0, a window.
   bool fullscreen = true;
   EngineSettings& cfg = settings();
-  if (cfg.load_section(kVideoSection) == 0) {
-    const ProgramCfg& video = std::as_const(cfg)[kVideoSection];
-    if (video.contains("fullscreen")) fullscreen = static_cast<int>(video["fullscreen"]) != 0;
-  }
+  if (cfg.load_section(kVideoSection) == 0)
+    fullscreen = std::as_const(cfg)[kVideoSection].flag("fullscreen", fullscreen);
   window().fullscreen_flag(fullscreen);
   fullscreen_setting = fullscreen;
 }

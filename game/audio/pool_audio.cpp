@@ -92,7 +92,7 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
   for (std::size_t i = 0; i < kFileKeys.size(); ++i)
     files[i] = split(section[kFileKeys[i]].str(), "");
   // The switches are integers as atoi reads them: a word is 0, off.
-  bg_repeat = static_cast<int>(section["bg_repeat"]) != 0;
+  bg_repeat = section.flag("bg_repeat", false);
   say("init_audio() finished splitting filenames");
   for (std::size_t i = 0; i < kFileKeys.size(); ++i) {
     say(std::string("init_audio() finding ") + kFileKeys[i]);
@@ -123,8 +123,8 @@ int PoolAudio::init_audio(EventQueue* music_queue, EngineSettings* settings,
   bg_source().gain(music_gain);
   listener.gain(master_gain);
 
-  if (section.contains("bg_on")) bg_on = static_cast<int>(section["bg_on"]) != 0;
-  if (section.contains("effects_on") && static_cast<int>(section["effects_on"]) == 0) {
+  bg_on = section.flag("bg_on", bg_on);
+  if (!section.flag("effects_on", true)) {
     menu_bank.mute(true);
     game_bank.mute(true);
   }

@@ -22,12 +22,6 @@ void add_image(Dialog& d, const EngineSettings* settings, const std::string& fil
   image->selectable(0);
 }
 
-// The key as an int (atoi: a word is 0) when the section holds it, else
-// `otherwise`.
-bool stored_flag(const ProgramCfg& section, const std::string& key, bool otherwise) {
-  return section.contains(key) ? static_cast<int>(section[key]) != 0 : otherwise;
-}
-
 }  // namespace
 
 template <typename T>
@@ -76,8 +70,8 @@ Dialog* PoolMenus::audio() {
           if (settings.load_section("audio_settings") != 0)
             std::cerr << "Error loading section audio_settings" << std::endl;
           const ProgramCfg& section = std::as_const(settings)["audio_settings"];
-          effects = stored_flag(section, "effects_on", true);
-          music = stored_flag(section, "bg_on", true);
+          effects = section.flag("effects_on", true);
+          music = section.flag("bg_on", true);
         }
         add_switch(
             d, "Effects:", [this](bool on) { set_effects_on(on); }, effects);
@@ -116,8 +110,8 @@ Dialog* PoolMenus::controls() {
     d.add_text("Walk speed", false);
     d.add_slider([this](float v) { set_walk_accel(v); },
                  engine ? engine->walking().walk_accel : 8.0f, {1.6f, 12.0f}, kSliderSize);
-    const bool tips = !engine || stored_flag(std::as_const(engine->settings())["controls"],
-                                             "show_control_hints", true);
+    const bool tips =
+        !engine || std::as_const(engine->settings())["controls"].flag("show_control_hints", true);
     show_control_hints(tips);
     add_switch(
         d, "Control tips:", [this](bool on) { set_show_control_hints(on); }, tips);

@@ -87,8 +87,7 @@ void PoolEngine::intro() {
         product_logo_dialog()->enable(false);
         if (ControllerTutorial* tutorial = controller_tutorial()) {
           const ProgramCfg& controls = std::as_const(settings())["controls"];
-          tutorial->enable(controls.contains("show_control_hints") &&
-                           static_cast<int>(controls["show_control_hints"]) != 0);
+          tutorial->enable(controls.flag("show_control_hints", false));
         }
         if (start_game_hook()) start_game_hook()(0, 2);
       },

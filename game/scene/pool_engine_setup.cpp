@@ -142,7 +142,7 @@ void PoolEngine::init_controls() {
   // An int as atoi reads it: a word is 0, the tips off.
   if (!controls.contains("show_control_hints")) controls["show_control_hints"] = "1";
   if (ControllerTutorial* tutorial = controller_tutorial())
-    tutorial->enable(static_cast<int>(controls["show_control_hints"]) != 0);
+    tutorial->enable(controls.flag("show_control_hints", true));
   cfg.save_section(kControls, true);
 }
 
@@ -302,4 +302,3 @@ void PoolEngine::update_aim_guide() {
 void PoolEngine::enqueue_aim_guide_updates() {
   enqueue_periodic([this] { update_aim_guide(); }, aim_guide.min_interval, 0.0, -1.0, nullptr);
 }
-

@@ -245,6 +245,21 @@ TEST(ProgramCfg, AValueReadWithARangeIsHeldToIt) {
   EXPECT_EQ(cfg["high"].str(), "1e30");
 }
 
+TEST(ProgramCfg, ASwitchReadsAsAtoiReadsItAndAMissingOneTakesTheDefault) {
+  std::istringstream text("one = 1\nzero = 0\nword = window\ntwo = 2\nlead = 1st\n");
+  ProgramCfg cfg;
+  cfg.load(text);
+  const struct {
+    const char* key;
+    bool otherwise, expected;
+  } cases[] = {{"one", false, true},     {"zero", true, false}, {"word", true, false},
+               {"two", false, true},     {"lead", false, true}, {"missing", true, true},
+               {"missing", false, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(cfg.flag(c.key, c.otherwise), c.expected) << c.key << " " << c.otherwise;
+  EXPECT_FALSE(cfg.contains("missing"));
+}
+
 TEST(ProgramCfg, ReadingKeepsTheAttributesOfPresentKeys) {
   ProgramCfg cfg;
   cfg["v"].list_separator(',');

@@ -22,6 +22,7 @@
 #include "support/capture.h"
 #include "support/gl/gl_test.h"
 #include "support/gl/x_windows.h"
+#include "support/pool_play.h"
 #include "support/vr_headset.h"
 
 // After GLEW's header.
@@ -97,10 +98,7 @@ class HeadsetShot : public program_in_process::ProgramInProcess {
     PoolEngine& e = *engine_;
     e.new_game(2, 0);
     frames(0.2);
-    e.eight_ball.shot_in_progress = true;
-    e.balls[0].enable_update(true);
-    e.ball_sunk(0, 0);
-    e.end_shot();
+    testing_support::scratch_cue_ball(e);
     frames(0.2);
     ASSERT_EQ(e.rules->current, 1);
     ASSERT_EQ(step(), "Ball in hand");

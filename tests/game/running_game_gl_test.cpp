@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "running_program.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -323,10 +324,7 @@ TEST_F(RunningGame, DeleteInBallInHandKeepsTheBallInHandPanelAndChooseBallStepsB
   PoolEngine& e = *engine_;
   // The first player's cue ball, struck (in play, the shot running), drops:
   // a scratch, as the game sees one.
-  e.eight_ball.shot_in_progress = true;
-  e.balls[0].enable_update(true);
-  e.ball_sunk(0, 0);
-  e.end_shot();
+  testing_support::scratch_cue_ball(e);
   frames(0.2);
   ASSERT_EQ(e.rules->current, 1);
   ASSERT_EQ(step(), "Ball in hand");

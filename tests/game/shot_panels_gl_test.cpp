@@ -10,6 +10,7 @@
 #include <string>
 
 #include "running_program.h"
+#include "support/pool_play.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -124,10 +125,7 @@ TEST_F(ShotPanels, TheBallInHandPanelAfterTheComputersFoulReadsAtAMenusDistance)
   GameRules& game = *e.rules;
   game.turn_count = game.shot_count = 6;
   game.current = 1;
-  game.shot_in_progress = true;
-  e.balls[0].enable_update(true);
-  e.ball_sunk(0, 0);
-  e.end_shot();
+  testing_support::scratch_cue_ball(e);
   ASSERT_EQ(game.current, 0);
   ASSERT_EQ(step(), "Ball in hand");
   Dialog* in_hand = panel("ball in hand");

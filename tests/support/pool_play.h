@@ -16,6 +16,15 @@ inline void start_up_view(PoolEngine& engine) {
   engine.mouse_look().coord_sys().look_at(engine.walking().position(), Vec3{0.0f, 0.0f, 0.0f});
 }
 
+// The current player's cue ball, struck (the shot running), drops into a
+// pocket and the shot ends: a scratch, as the game sees one.
+inline void scratch_cue_ball(PoolEngine& engine) {
+  engine.rules->shot_in_progress = true;
+  engine.balls[0].enable_update(true);
+  engine.ball_sunk(0, 0);
+  engine.end_shot();
+}
+
 // On the clock (its walker too), the view start-up gives, the box built,
 // the shot wizard made, the game's hooks installed, the aim guide's
 // periodic step queued as start-up queues it, and the menus closed.
